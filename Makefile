@@ -1,0 +1,48 @@
+# One-command entry points. Both install what is missing (Debian, as root), configure with CMake and
+# Ninja, and build; `run` then starts the program, `test` runs every test through CTest.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth xdotool \
+            fonts-dejavu-core diffutils coreutils
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build run test asan bench install clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	./$(BUILD)/bin/cheqora
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j2
+
+# Tests under AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder of their own.
+asan:
+	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_SANITIZE=ON
+
+bench: build
+	@$(MAKE) --no-print-directory deps PACKAGES="hashdeep"
+	bash bench/run_all.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-asan

@@ -1,0 +1,132 @@
+#include "digest.h"
+
+#include "md5adapter.h"
+
+#include <memory>
+
+namespace cheqora {
+
+namespace {
+
+constexpr qint64 kBlockSize = 16384;
+
+void setStatus(int number, int &lngStatus, QString &strStatus)
+{
+    lngStatus = number;
+    strStatus = number > 0 ? platform::fileErrorDescription(number) : QString();
+}
+
+QString hexDigest(const unsigned char *digest)
+{
+    static const char16_t hex[] = u"0123456789ABCDEF";
+    QString out(32, Qt::Uninitialized);
+    QChar *p = out.data();
+    for (int i = 0; i < 16; ++i) {
+        p[2 * i] = QChar(hex[digest[i] >> 4]);
+        p[2 * i + 1] = QChar(hex[digest[i] & 0x0F]);
+    }
+    return out;
+}
+
+QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus, QString &strStatus,
+                          const std::atomic_bool *abort)
+{
+    // One context per thread, reused for every digest; each digest starts with MD5Init2.
+    thread_local platform::MD5Context context;
+    // The read buffer is fresh for each call; the block size keeps it off the stack.
+    const std::unique_ptr<char[]> buffer(new char[kBlockSize]());
+
+    platform::MD5Init2(context);
+    platform::FileError err;
+    platform::BinaryReader reader;
+    if (!reader.open(strFile, err)) {
+        setStatus(err.number, lngStatus, strStatus);
+        return QString();
+    }
+    qint64 outstanding = length;
+    while (outstanding >= 1) {
+        if (abort && abort->load(std::memory_order_relaxed)) {
+            setStatus(platform::ErrInterrupted, lngStatus, strStatus);
+            return QString();
+        }
+        const qint64 got = reader.read(buffer.get(), kBlockSize, err);
+        if (got < 0) {
+            setStatus(err.number, lngStatus, strStatus);
+            return QString();
+        }
+        const qint64 chunk = outstanding > kBlockSize ? kBlockSize : outstanding;
+        // A file that now yields fewer bytes than it measured has shrunk: digesting the rest of the
+        // buffer would hash bytes that are not the file's, so there is no digest. A file that grew
+        // is digested over the length it had when measured.
+        if (got < chunk) {
+            setStatus(platform::ErrFileChanged, lngStatus, strStatus);
+            return QString();
+        }
+        platform::MD5Update2(context, buffer.get(), quint32(chunk));
+        outstanding -= chunk;
+    }
+    reader.close();
+    unsigned char digest[16];
+    platform::MD5Final2(digest, context);
+    return hexDigest(digest);
+}
+
+} // namespace
+
+bool FolderExists(const QString &strPath)
+{
+    return platform::folderExists(strPath);
+}
+
+QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, const std::atomic_bool *abort)
+{
+    lngStatus = DigestOk;
+    strStatus.clear();
+    if (strFile.isEmpty()) {
+        lngStatus = DigestEmptyPath;
+        return QString();
+    }
+    // A path here has no drive letters, so the bare-drive status (-3) never arises.
+    if (FolderExists(strFile)) {
+        lngStatus = DigestFolder;
+        strStatus = QStringLiteral("Folder, not file");
+        return QString();
+    }
+    platform::FileStat st;
+    platform::FileError err;
+    if (!platform::statPath(strFile, st, err)) {
+        setStatus(err.number, lngStatus, strStatus);
+        return QString();
+    }
+    return GetDSOfExaminedFile(strFile, st, lngStatus, strStatus, abort);
+}
+
+QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
+                            QString &strStatus, const std::atomic_bool *abort)
+{
+    lngStatus = DigestOk;
+    strStatus.clear();
+    switch (st.kind) {
+    case platform::EntryKind::Missing:
+        setStatus(platform::ErrFileNotFound, lngStatus, strStatus);
+        return QString();
+    case platform::EntryKind::Folder:
+        lngStatus = DigestFolder;
+        strStatus = QStringLiteral("Folder, not file");
+        return QString();
+    case platform::EntryKind::Special:
+        // Opening a FIFO waits for a writer; devices and sockets have no content to digest.
+        setStatus(platform::ErrNotRegularFile, lngStatus, strStatus);
+        return QString();
+    case platform::EntryKind::File:
+        break;
+    }
+    if (st.length == 0) {
+        lngStatus = DigestZeroLength;
+        strStatus = QStringLiteral("Zero-length file");
+        return QString();
+    }
+    return digestRegularFile(strFile, st.length, lngStatus, strStatus, abort);
+}
+
+} // namespace cheqora

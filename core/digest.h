@@ -1,0 +1,35 @@
+#pragma once
+
+#include "filesystem.h"
+
+#include <QString>
+
+#include <atomic>
+
+namespace cheqora {
+
+// Status numbers of GetDSOfFile besides the file layer's positive error numbers.
+enum DigestStatus : int {
+    DigestOk = 0,
+    DigestZeroLength = -1,
+    DigestFolder = -2,
+    DigestDrive = -3,
+    DigestEmptyPath = -4,
+};
+
+// Folder test of the digest engine: the path is trimmed first.
+bool FolderExists(const QString &strPath);
+
+// The MD5 digest of a file's content as 32 upper-case hexadecimal digits, or "" with a status that
+// says why there is none (see DigestStatus; a positive status is a file-layer error number with its
+// description in strStatus). When abort is given and becomes true while the file is read, the digest
+// is abandoned with status ErrInterrupted.
+QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus,
+                    const std::atomic_bool *abort = nullptr);
+
+// The same for a walk that has already examined the file: st is its stat result, so the file is not
+// examined again before it is opened.
+QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
+                            QString &strStatus, const std::atomic_bool *abort = nullptr);
+
+} // namespace cheqora

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// Error numbers of the file layer. They follow the numbering the program has always shown to its
+// users (53 is "File not found"), so that texts such as "<prefix>:53" keep their meaning.
+enum FileErrorNumber : int {
+    ErrNone = 0,
+    ErrOutOfMemory = 7,
+    ErrBadFileName = 52,
+    ErrFileNotFound = 53,
+    ErrFileAlreadyOpen = 55,
+    ErrDeviceIO = 57,
+    ErrFileExists = 58,
+    ErrDiskFull = 61,
+    ErrInputPastEnd = 62,
+    ErrTooManyFiles = 67,
+    ErrPermissionDenied = 70,
+    ErrPathFileAccess = 75,
+    ErrPathNotFound = 76,
+    ErrNotRegularFile = 1001,
+    ErrFileChanged = 1002,
+    ErrInterrupted = 1003,
+};
+
+struct FileError {
+    int number = ErrNone;
+    QString description;
+
+    bool isSet() const { return number != ErrNone; }
+    void set(int n);
+    void clear() { number = ErrNone; description.clear(); }
+};
+
+QString fileErrorDescription(int number);
+// Maps a POSIX errno to the file layer's number.
+int fileErrorFromErrno(int err);
+// Sets err from errno; convenient right after a failed system call.
+void setFromErrno(FileError &err, int errnoValue);
+
+} // namespace platform

@@ -1,0 +1,519 @@
+#include "filesystem.h"
+
+#include "textcodec.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QByteArray nativePath(const QString &path)
+{
+    return encodeName(path);
+}
+
+void fillStat(const struct stat &st, FileStat &out)
+{
+    if (S_ISREG(st.st_mode))
+        out.kind = EntryKind::File;
+    else if (S_ISDIR(st.st_mode))
+        out.kind = EntryKind::Folder;
+    else
+        out.kind = EntryKind::Special;
+    out.length = out.kind == EntryKind::Folder ? 0 : qint64(st.st_size);
+    out.modifiedSecs = qint64(st.st_mtim.tv_sec);
+    out.device = quint64(st.st_dev);
+    out.inode = quint64(st.st_ino);
+}
+
+bool writeAll(int fd, const char *data, qint64 size, FileError &err)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            setFromErrno(err, errno);
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+struct DateTimeFormats {
+    QString date;
+    QString time;
+};
+
+// The locale's short date with the year widened to four digits, and its short time with seconds
+// added; any time-zone field is dropped.
+DateTimeFormats computeFormats()
+{
+    const QLocale locale = QLocale::system();
+    DateTimeFormats f;
+    f.date = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression years(QStringLiteral("y+"));
+    f.date.replace(years, QStringLiteral("yyyy"));
+
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+    time.remove(zone);
+    if (!time.contains(u's')) {
+        const qsizetype minutes = time.indexOf(QStringLiteral("mm"));
+        if (minutes > 0) {
+            const QChar separator = time.at(minutes - 1);
+            const QString seconds = QString(separator.isLetter() ? QChar(u':') : separator) + QStringLiteral("ss");
+            time.insert(minutes + 2, seconds);
+        } else {
+            time = QStringLiteral("HH:mm:ss");
+        }
+    }
+    f.time = time.trimmed();
+    return f;
+}
+
+const DateTimeFormats &formats()
+{
+    static const DateTimeFormats f = computeFormats();
+    return f;
+}
+
+} // namespace
+
+QDateTime FileStat::modified() const
+{
+    return QDateTime::fromSecsSinceEpoch(modifiedSecs);
+}
+
+bool statPath(const QString &path, FileStat &out, FileError &err)
+{
+    out = FileStat();
+    if (path.isEmpty()) {
+        err.set(ErrFileNotFound);
+        return false;
+    }
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    fillStat(st, out);
+    return true;
+}
+
+bool fileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    FileStat st;
+    FileError err;
+    return statPath(path, st, err) && st.kind != EntryKind::Folder;
+}
+
+bool folderExists(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    FileStat st;
+    FileError err;
+    return statPath(trimmed, st, err) && st.kind == EntryKind::Folder;
+}
+
+qint64 fileLength(const QString &path, FileError &err)
+{
+    FileStat st;
+    if (!statPath(path, st, err))
+        return -1;
+    return st.length;
+}
+
+QDateTime lastModified(const QString &path, FileError &err)
+{
+    FileStat st;
+    if (!statPath(path, st, err))
+        return QDateTime();
+    return st.modified();
+}
+
+QString dateTimeText(const QDateTime &when)
+{
+    const QLocale locale = QLocale::system();
+    const QDateTime local = when.toLocalTime();
+    return locale.toString(local.date(), formats().date) + u' ' + locale.toString(local.time(), formats().time);
+}
+
+QString groupedNumber(qint64 value)
+{
+    return QLocale::system().toString(value);
+}
+
+QString groupedDecimal2(double value)
+{
+    return QLocale::system().toString(value, 'f', 2);
+}
+
+bool listFolder(const QString &path, FolderListing &out, FileError &err)
+{
+    out = FolderListing();
+    DIR *dir = ::opendir(nativePath(path).constData());
+    if (!dir) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    const int dirFd = ::dirfd(dir);
+    struct Keyed {
+        QString folded;
+        DirEntry entry;
+    };
+    QVector<Keyed> files;
+    QVector<Keyed> folders;
+    errno = 0;
+    while (struct dirent *d = ::readdir(dir)) {
+        const char *name = d->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        struct stat st;
+        if (::fstatat(dirFd, name, &st, 0) != 0)
+            continue; // vanished, or a dangling link
+        Keyed k;
+        k.entry.name = decodeName(QByteArray(name));
+        fillStat(st, k.entry.stat);
+        k.folded = k.entry.name.toLower();
+        if (k.entry.stat.kind == EntryKind::Folder)
+            folders.append(std::move(k));
+        else
+            files.append(std::move(k));
+        errno = 0;
+    }
+    const int readErr = errno;
+    ::closedir(dir);
+    if (readErr != 0) {
+        setFromErrno(err, readErr);
+        return false;
+    }
+    const auto byName = [](const Keyed &a, const Keyed &b) {
+        const int c = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
+        if (c != 0)
+            return c < 0;
+        return QString::compare(a.entry.name, b.entry.name, Qt::CaseSensitive) < 0;
+    };
+    std::sort(files.begin(), files.end(), byName);
+    std::sort(folders.begin(), folders.end(), byName);
+    out.files.reserve(files.size());
+    for (Keyed &k : files)
+        out.files.append(std::move(k.entry));
+    out.subfolders.reserve(folders.size());
+    for (Keyed &k : folders)
+        out.subfolders.append(std::move(k.entry));
+    return true;
+}
+
+int subfolderCount(const QString &path, FileError &err)
+{
+    if (path.isEmpty()) {
+        err.set(ErrPathNotFound);
+        return -1;
+    }
+    DIR *dir = ::opendir(nativePath(path).constData());
+    if (!dir) {
+        setFromErrno(err, errno);
+        return -1;
+    }
+    const int dirFd = ::dirfd(dir);
+    int count = 0;
+    while (struct dirent *d = ::readdir(dir)) {
+        const char *name = d->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (d->d_type == DT_DIR) {
+            ++count;
+            continue;
+        }
+        if (d->d_type != DT_LNK && d->d_type != DT_UNKNOWN)
+            continue;
+        struct stat st;
+        if (::fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+bool createFolder(const QString &path, FileError &err)
+{
+    if (::mkdir(nativePath(path).constData(), 0777) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    return true;
+}
+
+bool deleteFile(const QString &path, FileError &err)
+{
+    const QByteArray native = nativePath(path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        err.set(ErrPathFileAccess);
+        return false;
+    }
+    if (::unlink(native.constData()) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    return true;
+}
+
+bool clearFileAttributes(const QString &path, FileError &err)
+{
+    const QByteArray native = nativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0 || ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    return true;
+}
+
+bool readWholeFile(const QString &path, QByteArray &out, FileError &err)
+{
+    out.clear();
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        setFromErrno(err, errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        err.set(S_ISDIR(st.st_mode) ? ErrPathFileAccess : ErrNotRegularFile);
+        ::close(fd);
+        return false;
+    }
+    // Regular files never block; clear the flag the open used to stay clear of FIFOs.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    out.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            setFromErrno(err, errno);
+            ::close(fd);
+            out.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buffer, qsizetype(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool readWholeTextFile(const QString &path, QString &out, FileError &err)
+{
+    out.clear();
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes, err))
+        return false;
+    // Reading all of an empty text file is reading past its end, as callers have always been told.
+    if (bytes.isEmpty()) {
+        err.set(ErrInputPastEnd);
+        return false;
+    }
+    out = decodeText(bytes);
+    return true;
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &data, FileError &err)
+{
+    QByteArray tmpl = nativePath(path) + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    bool ok = writeAll(fd, data.constData(), data.size(), err);
+    if (ok && ::fsync(fd) != 0) {
+        setFromErrno(err, errno);
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        setFromErrno(err, errno);
+        ok = false;
+    }
+    if (ok && ::rename(tmpl.constData(), nativePath(path).constData()) != 0) {
+        setFromErrno(err, errno);
+        ok = false;
+    }
+    if (!ok)
+        ::unlink(tmpl.constData());
+    return ok;
+}
+
+QString programFolder()
+{
+    char buffer[PATH_MAX + 1];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (n <= 0)
+        return QString();
+    QByteArray exe(buffer, qsizetype(n));
+    const qsizetype slash = exe.lastIndexOf('/');
+    if (slash <= 0)
+        return QStringLiteral("/");
+    return decodeName(exe.left(slash));
+}
+
+QString homeFolder()
+{
+    const char *home = ::getenv("HOME");
+    if (home && *home)
+        return decodeName(QByteArray(home));
+    if (const struct passwd *pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir)
+        return decodeName(QByteArray(pw->pw_dir));
+    return QString();
+}
+
+QString appDataFolder()
+{
+    const char *xdg = ::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return decodeName(QByteArray(xdg));
+    const QString home = homeFolder();
+    if (home.isEmpty())
+        return QString();
+    return home + QStringLiteral("/.config");
+}
+
+BinaryReader::~BinaryReader()
+{
+    close();
+}
+
+bool BinaryReader::open(const QString &path, FileError &err)
+{
+    close();
+    // O_NONBLOCK keeps a FIFO that slipped past the caller's checks from hanging the open.
+    m_fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) {
+        setFromErrno(err, errno);
+        close();
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        err.set(S_ISDIR(st.st_mode) ? ErrPathFileAccess : ErrNotRegularFile);
+        close();
+        return false;
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return true;
+}
+
+qint64 BinaryReader::read(char *buffer, qint64 size, FileError &err)
+{
+    qint64 total = 0;
+    // Fill the whole request unless the file ends: callers count on full blocks before the end.
+    while (total < size) {
+        const ssize_t n = ::read(m_fd, buffer + total, size_t(size - total));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            setFromErrno(err, errno);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        total += n;
+    }
+    return total;
+}
+
+void BinaryReader::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+TextFileWriter::~TextFileWriter()
+{
+    FileError ignored;
+    close(ignored);
+}
+
+bool TextFileWriter::open(const QString &path, FileError &err)
+{
+    FileError ignored;
+    close(ignored);
+    m_fd = ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    m_buffer.clear();
+    m_buffer.reserve(1 << 16);
+    return true;
+}
+
+bool TextFileWriter::write(const QString &text, FileError &err)
+{
+    if (m_fd < 0) {
+        err.set(ErrBadFileName);
+        return false;
+    }
+    m_buffer.append(encodeText(text));
+    if (m_buffer.size() >= (1 << 16))
+        return flush(err);
+    return true;
+}
+
+bool TextFileWriter::flush(FileError &err)
+{
+    if (m_fd < 0 || m_buffer.isEmpty())
+        return true;
+    const bool ok = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), err);
+    m_buffer.clear();
+    return ok;
+}
+
+bool TextFileWriter::close(FileError &err)
+{
+    if (m_fd < 0)
+        return true;
+    bool ok = flush(err);
+    if (::close(m_fd) != 0 && ok) {
+        setFromErrno(err, errno);
+        ok = false;
+    }
+    m_fd = -1;
+    return ok;
+}
+
+} // namespace platform
