@@ -133,7 +133,10 @@ QString ReplaceText(const QString &strText, const QString &strFind, const QStrin
         if (p < 0)
             return text;
         text = text.left(p) + strReplacement + text.mid(p + strFind.size());
-        start = p + strFind.size();
+        // The search goes on after the replacement: restarting inside it would find a replacement
+        // that contains the find text again and again, and restarting past it would skip matches
+        // when the replacement is shorter.
+        start = p + strReplacement.size();
     }
 }
 
