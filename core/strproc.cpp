@@ -133,7 +133,10 @@ QString ReplaceText(const QString &strText, const QString &strFind, const QStrin
         if (p < 0)
             return text;
         text = text.left(p) + strReplacement + text.mid(p + strFind.size());
-        start = p + strFind.size();
+        // The search goes on after the replacement: restarting inside it would find a replacement
+        // that contains the find text again and again, and restarting past it would skip matches
+        // when the replacement is shorter.
+        start = p + strReplacement.size();
     }
 }
 
@@ -147,25 +150,32 @@ QString GetExtension(const QString &strPath, bool blnLowerCase)
     return blnLowerCase ? ext.toLower() : ext;
 }
 
-QString FormatSizeDateTime(const platform::FileStat &st, bool blnWithBytes)
+QString AlignSizeDateTime(const QString &strDateTime, qint64 lngLength, bool blnWithBytes)
 {
-    QString dt = platform::dateTimeText(st.modified());
+    QString dt = strDateTime;
+    // Positions below are 0-based: the date fills columns 1-10, the time starts in column 12.
     const qsizetype blank = dt.indexOf(u' ');
-    if (blank >= 0 && blank + 1 < 11)
+    if (blank >= 0 && blank < 10)
         dt.insert(blank, QString(10 - blank, u' '));
+    // A one-digit hour is right-aligned in columns 12-13.
     const qsizetype colon = dt.indexOf(u':', 11);
-    if (colon >= 0 && colon + 1 < 14)
+    if (colon >= 0 && colon < 13)
         dt.insert(11, u' ');
-    QString size = platform::groupedNumber(st.length);
+    QString size = platform::groupedNumber(lngLength);
     if (size.size() < 14)
         size.append(QString(14 - size.size(), u' '));
     QString result = dt + QStringLiteral(", ") + size;
     if (blnWithBytes) {
         result = result.trimmed() + QStringLiteral(" byte");
-        if (st.length != 1)
+        if (lngLength != 1)
             result.append(u's');
     }
     return result;
+}
+
+QString FormatSizeDateTime(const platform::FileStat &st, bool blnWithBytes)
+{
+    return AlignSizeDateTime(platform::dateTimeText(st.modified()), st.length, blnWithBytes);
 }
 
 QString FormatSizeDateTime(const QString &strPath, bool blnWithBytes)

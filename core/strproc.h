@@ -45,6 +45,8 @@ QString GetExtension(const QString &strPath, bool blnLowerCase);
 QString FormatSizeDateTime(const QString &strPath, bool blnWithBytes);
 // The same for a file already examined.
 QString FormatSizeDateTime(const platform::FileStat &st, bool blnWithBytes);
+// The alignment itself, for a date and time already written as text and a length.
+QString AlignSizeDateTime(const QString &strDateTime, qint64 lngLength, bool blnWithBytes);
 // The path cut to intMaxLen characters with "..." in the middle, when it is longer and intMaxLen is
 // at least 10; blnShortened tells whether it was cut.
 QString ShortenPath(const QString &strPath, int intMaxLen, bool &blnShortened);

@@ -19,9 +19,31 @@ namespace platform {
 
 namespace {
 
-QByteArray nativePath(const QString &path)
+// A path with a NUL character would reach the system as a shorter path that names something else,
+// so it is refused rather than truncated.
+bool nativePath(const QString &path, QByteArray &out, FileError &err)
 {
-    return encodeName(path);
+    out = encodeName(path);
+    if (out.contains('\0')) {
+        err.set(ErrBadFileName);
+        return false;
+    }
+    return true;
+}
+
+// Opening a folder that is not there is a missing path, not a missing file.
+void setFolderError(FileError &err, int errnoValue)
+{
+    if (errnoValue == ENOENT)
+        err.set(ErrPathNotFound);
+    else
+        setFromErrno(err, errnoValue);
+}
+
+// Counting and listing stop at the same entries: "." and "..".
+bool isDotEntry(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 void fillStat(const struct stat &st, FileStat &out)
@@ -106,8 +128,11 @@ bool statPath(const QString &path, FileStat &out, FileError &err)
         err.set(ErrFileNotFound);
         return false;
     }
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
     struct stat st;
-    if (::stat(nativePath(path).constData(), &st) != 0) {
+    if (::stat(native.constData(), &st) != 0) {
         setFromErrno(err, errno);
         return false;
     }
@@ -170,9 +195,12 @@ QString groupedDecimal2(double value)
 bool listFolder(const QString &path, FolderListing &out, FileError &err)
 {
     out = FolderListing();
-    DIR *dir = ::opendir(nativePath(path).constData());
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    DIR *dir = ::opendir(native.constData());
     if (!dir) {
-        setFromErrno(err, errno);
+        setFolderError(err, errno);
         return false;
     }
     const int dirFd = ::dirfd(dir);
@@ -182,10 +210,18 @@ bool listFolder(const QString &path, FolderListing &out, FileError &err)
     };
     QVector<Keyed> files;
     QVector<Keyed> folders;
-    errno = 0;
-    while (struct dirent *d = ::readdir(dir)) {
+    int readErr = 0;
+    for (;;) {
+        // readdir reports an error only through errno, and the fstatat of a skipped entry leaves one
+        // behind, so errno is cleared before every call.
+        errno = 0;
+        const struct dirent *d = ::readdir(dir);
+        if (!d) {
+            readErr = errno;
+            break;
+        }
         const char *name = d->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        if (isDotEntry(name))
             continue;
         struct stat st;
         if (::fstatat(dirFd, name, &st, 0) != 0)
@@ -198,9 +234,7 @@ bool listFolder(const QString &path, FolderListing &out, FileError &err)
             folders.append(std::move(k));
         else
             files.append(std::move(k));
-        errno = 0;
     }
-    const int readErr = errno;
     ::closedir(dir);
     if (readErr != 0) {
         setFromErrno(err, readErr);
@@ -229,16 +263,19 @@ int subfolderCount(const QString &path, FileError &err)
         err.set(ErrPathNotFound);
         return -1;
     }
-    DIR *dir = ::opendir(nativePath(path).constData());
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return -1;
+    DIR *dir = ::opendir(native.constData());
     if (!dir) {
-        setFromErrno(err, errno);
+        setFolderError(err, errno);
         return -1;
     }
     const int dirFd = ::dirfd(dir);
     int count = 0;
     while (struct dirent *d = ::readdir(dir)) {
         const char *name = d->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        if (isDotEntry(name))
             continue;
         if (d->d_type == DT_DIR) {
             ++count;
@@ -256,7 +293,10 @@ int subfolderCount(const QString &path, FileError &err)
 
 bool createFolder(const QString &path, FileError &err)
 {
-    if (::mkdir(nativePath(path).constData(), 0777) != 0) {
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    if (::mkdir(native.constData(), 0777) != 0) {
         setFromErrno(err, errno);
         return false;
     }
@@ -265,7 +305,9 @@ bool createFolder(const QString &path, FileError &err)
 
 bool deleteFile(const QString &path, FileError &err)
 {
-    const QByteArray native = nativePath(path);
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
     struct stat st;
     if (::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
         err.set(ErrPathFileAccess);
@@ -280,7 +322,9 @@ bool deleteFile(const QString &path, FileError &err)
 
 bool clearFileAttributes(const QString &path, FileError &err)
 {
-    const QByteArray native = nativePath(path);
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
         setFromErrno(err, errno);
@@ -292,7 +336,10 @@ bool clearFileAttributes(const QString &path, FileError &err)
 bool readWholeFile(const QString &path, QByteArray &out, FileError &err)
 {
     out.clear();
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         setFromErrno(err, errno);
         return false;
@@ -347,13 +394,36 @@ bool readWholeTextFile(const QString &path, QString &out, FileError &err)
 
 bool writeFileAtomically(const QString &path, const QByteArray &data, FileError &err)
 {
-    QByteArray tmpl = nativePath(path) + ".XXXXXX";
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    if (path.isEmpty()) {
+        err.set(ErrPathNotFound);
+        return false;
+    }
+    // The replacement keeps the mode of the file it replaces; a new file gets the mode any other
+    // newly created file would (mkstemp alone would make it private to the owner).
+    mode_t mode;
+    struct stat old;
+    if (::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    QByteArray tmpl = native + ".XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
         setFromErrno(err, errno);
         return false;
     }
-    bool ok = writeAll(fd, data.constData(), data.size(), err);
+    bool ok = true;
+    if (::fchmod(fd, mode) != 0) {
+        setFromErrno(err, errno);
+        ok = false;
+    }
+    ok = ok && writeAll(fd, data.constData(), data.size(), err);
     if (ok && ::fsync(fd) != 0) {
         setFromErrno(err, errno);
         ok = false;
@@ -362,7 +432,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, FileError 
         setFromErrno(err, errno);
         ok = false;
     }
-    if (ok && ::rename(tmpl.constData(), nativePath(path).constData()) != 0) {
+    if (ok && ::rename(tmpl.constData(), native.constData()) != 0) {
         setFromErrno(err, errno);
         ok = false;
     }
@@ -413,8 +483,11 @@ BinaryReader::~BinaryReader()
 bool BinaryReader::open(const QString &path, FileError &err)
 {
     close();
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
     // O_NONBLOCK keeps a FIFO that slipped past the caller's checks from hanging the open.
-    m_fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
         setFromErrno(err, errno);
         return false;
@@ -472,11 +545,17 @@ bool TextFileWriter::open(const QString &path, FileError &err)
 {
     FileError ignored;
     close(ignored);
-    m_fd = ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for ever; with it the open
+    // fails at once. Writes then go back to blocking.
+    m_fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (m_fd < 0) {
         setFromErrno(err, errno);
         return false;
     }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     m_buffer.clear();
     m_buffer.reserve(1 << 16);
     return true;

@@ -30,7 +30,8 @@ struct FileStat {
     QDateTime modified() const;
 };
 
-// stat() following links. A path that does not exist is not an error: kind is Missing.
+// stat() following links. False with err set when the path cannot be examined; a path that does not
+// exist gives 53 (or 76 when a folder on the way is a file) and leaves kind Missing.
 bool statPath(const QString &path, FileStat &out, FileError &err);
 
 // True for an existing file that is not a folder; false for an empty path.
