@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QTest>
 
 #include <cstdlib>
@@ -14,7 +15,23 @@
 
 namespace cheqora::test {
 
-inline void pinEnvironment()
+// Pins the environment for the life of the test process; the temporary home goes with it.
+class PinnedEnvironment {
+public:
+    PinnedEnvironment();
+    ~PinnedEnvironment()
+    {
+        if (!m_home.isEmpty())
+            QDir(m_home).removeRecursively();
+    }
+    PinnedEnvironment(const PinnedEnvironment &) = delete;
+    PinnedEnvironment &operator=(const PinnedEnvironment &) = delete;
+
+private:
+    QString m_home;
+};
+
+inline PinnedEnvironment::PinnedEnvironment()
 {
     ::unsetenv("LC_ALL");
     ::unsetenv("LANGUAGE");
@@ -29,6 +46,7 @@ inline void pinEnvironment()
         ::setenv("HOME", home, 1);
         const QByteArray config = QByteArray(home) + "/.config";
         ::setenv("XDG_CONFIG_HOME", config.constData(), 1);
+        m_home = QString::fromLocal8Bit(home);
     }
     if (!::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -39,7 +57,7 @@ inline void pinEnvironment()
 #define CHEQORA_TEST_MAIN(TestObject)                                                                        \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        cheqora::test::pinEnvironment();                                                                     \
+        cheqora::test::PinnedEnvironment pinned;                                                                     \
         QCoreApplication app(argc, argv);                                                                    \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
@@ -48,7 +66,7 @@ inline void pinEnvironment()
 #define CHEQORA_TEST_GUI_MAIN(TestObject)                                                                    \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        cheqora::test::pinEnvironment();                                                                     \
+        cheqora::test::PinnedEnvironment pinned;                                                                     \
         QApplication app(argc, argv);                                                                        \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
