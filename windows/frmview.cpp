@@ -79,8 +79,7 @@ frmView::frmView(QWidget *parent)
     txbText1->setObjectName(QStringLiteral("txbText1"));
     txbText1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txbText1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txbText1->setReadOnly(true);
-    txbText1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    LockText();
     txbText1->setGeometry(px(105), px(105), px(11460), px(5760));
     txbText1->viewport()->installEventFilter(this);
     txbText1->installEventFilter(this);
@@ -98,7 +97,8 @@ frmView::frmView(QWidget *parent)
     connect(cmdCopyToClipboard, &QPushButton::clicked, this, &frmView::cmdCopyToClipboard_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmView::cmdClose_Click);
 
-    setMinimumSize(px(kMinWidthTwips - kFrameWidthTwips), px(kMinHeightTwips - kFrameHeightTwips));
+    // Rounded up, so that whole pixels never make the window smaller than its minimum in twips.
+    setMinimumSize(px(kMinWidthTwips - kFrameWidthTwips + 7), px(kMinHeightTwips - kFrameHeightTwips + 7));
     resize(px(11670), px(6585));
 }
 
@@ -147,11 +147,20 @@ void frmView::SetTextFont(const QString &strName, qreal dblPointSize)
 
 void frmView::ShowModeless()
 {
+    // A new window comes up in front; one already shown may be behind the main window.
+    if (isVisible())
+        raise();
     show();
-    raise();
     activateWindow();
     // Activation may arrive late or not at all (focus rules of the desktop): load regardless.
     QMetaObject::invokeMethod(this, &frmView::Form_Activate, Qt::QueuedConnection);
+}
+
+// Read-only, but the user can still select with the mouse or the keyboard and scroll.
+void frmView::LockText()
+{
+    txbText1->setReadOnly(true);
+    txbText1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 QString frmView::HeadNote()
@@ -230,7 +239,7 @@ void frmView::Form_Activate()
     SetCopyCaption(false);
     cmdCopyToClipboard->setVisible(true);
     cmdCopyToClipboard->setEnabled(true);
-    txbText1->setReadOnly(true);
+    LockText();
     Form_Resize();
 
     QString fileText;

@@ -82,6 +82,7 @@ protected:
 
 private:
     void SetCopyCaption(bool blnSelection);
+    void LockText();
     qsizetype SourceIndex(int intDocumentPosition) const;
 
     QString m_strText; // what the text box holds, line breaks as read
