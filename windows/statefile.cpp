@@ -11,6 +11,7 @@ namespace cheqora {
 namespace {
 
 constexpr int kStateLines = 13;
+constexpr qint64 kMaxStateFileBytes = 1024 * 1024;
 
 QString quoted(const QString &text)
 {
@@ -210,8 +211,13 @@ bool ReadStateFile(const QString &strStateFile, SavedState &state)
 {
     if (strStateFile.isEmpty())
         return false;
-    QByteArray content;
+    // Thirteen lines of paths and options never come near this; a file that does is not a state file
+    // and is not read into memory.
     platform::FileError err;
+    const qint64 length = platform::fileLength(strStateFile, err);
+    if (length < 0 || length > kMaxStateFileBytes)
+        return false;
+    QByteArray content;
     if (!platform::readWholeFile(strStateFile, content, err))
         return false;
     return ParseStateFile(content, state);

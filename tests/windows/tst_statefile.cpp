@@ -288,6 +288,10 @@ void TestStateFile::rejectsBrokenFiles_data()
     QTest::newRow("quote not closed") << withLine(0, "\"/home/ann/a.txt");
     QTest::newRow("text after the closing quote") << withLine(7, "\"txt\"x");
     QTest::newRow("quote inside a text") << withLine(12, "\"1\"00\"");
+    QByteArray padded = exampleFile();
+    padded.chop(2);
+    padded += QByteArray(1024 * 1024, ' ') + "\r\n";
+    QTest::newRow("larger than any state file") << padded;
 }
 
 void TestStateFile::rejectsBrokenFiles()
