@@ -59,8 +59,8 @@ check_and_save mainwindow
 
 # The first file box is next after the focused "1st file" button: type a path and press Enter.
 xdotool windowfocus "$wid" 2>/dev/null || true
-xdotool key --window "$wid" Tab
-xdotool type --window "$wid" --delay 5 "$bin"
-xdotool key --window "$wid" Return
+xdotool key --window "$wid" Tab 2>/dev/null
+xdotool type --window "$wid" --delay 5 "$bin" 2>/dev/null
+xdotool key --window "$wid" Return 2>/dev/null
 sleep 1
 check_and_save mainwindow-digest
