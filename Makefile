@@ -3,7 +3,7 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
-PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth xdotool \
+PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth xdotool x11-apps netpbm \
             fonts-dejavu-core diffutils coreutils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -1,16 +1,19 @@
+// cheqora: the main window.
+#include "frmmain.h"
 #include "qtuiservices.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Cheqora"));
     platform::QtUiServices services;
     platform::setUi(&services);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Cheqora %1.%24").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR));
-    window.resize(800, 600);
-    window.show();
+
+    cheqora::frmMain form;
+    // Without its text catalogue the program cannot speak to the user: the load has said why.
+    if (!form.Form_Load())
+        return 1;
     return app.exec();
 }

@@ -32,6 +32,8 @@ platform::MsgAnswer FakeUiServices::messageBox(QWidget *, const QString &text, p
 QString FakeUiServices::pickFile(QWidget *, const platform::FileDialogRequest &request, bool &ok)
 {
     fileRequests.append(request);
+    if (onFileDialog)
+        onFileDialog(request);
     ok = !fileDialogFails;
     if (!ok)
         return QString();

@@ -37,6 +37,8 @@ public:
     std::function<void()> onProcessEvents;
     // Called when a box is shown, before it is answered: lets a test look at the window at that moment.
     std::function<void(const Box &)> onBox;
+    // Called when the file dialog is shown, before it is answered.
+    std::function<void(const platform::FileDialogRequest &)> onFileDialog;
 
     // Records.
     QList<Box> boxes;

@@ -1,0 +1,1030 @@
+#include "frmmain.h"
+
+#include "digest.h"
+#include "digestline.h"
+#include "filesystem.h"
+#include "qtuiservices.h"
+#include "strproc.h"
+#include "textcatalogue.h"
+#include "uiservices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace cheqora {
+
+using platform::twipsToPixels;
+
+namespace {
+
+const QColor kWindowViolet(232, 226, 250);
+const QColor kFrameBlue(208, 228, 255);
+const QColor kFrameCyan(208, 250, 250);
+
+// Paths of this length or shorter fit their box; longer ones get the whole path as a tooltip.
+constexpr int kTooltipThreshold = 45;
+
+// Key codes the handlers test, in the numbering the handlers have always used.
+constexpr int vbKeyBack = 8;
+constexpr int vbKeyReturn = 13;
+
+QFont makeFont(const QString &family, qreal points, QFont::StyleHint hint)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setStyleHint(hint);
+    return font;
+}
+
+QFont tahomaFont()
+{
+    return makeFont(QStringLiteral("Tahoma"), 9.75, QFont::SansSerif);
+}
+
+QFont courierFont()
+{
+    return makeFont(QStringLiteral("Courier New"), 8.25, QFont::TypeWriter);
+}
+
+QFont arialFont()
+{
+    return makeFont(QStringLiteral("Arial"), 8.25, QFont::SansSerif);
+}
+
+QString arrayName(const char *name, int index)
+{
+    return QString::fromLatin1(name) + u'_' + QString::number(index);
+}
+
+// Leading and trailing blanks removed; other white space is part of the text.
+QString TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+int vbKeyCode(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vbKeyReturn;
+    case Qt::Key_Backspace: return vbKeyBack;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Delete: return 46;
+    default: break;
+    }
+    if (key >= 0x20 && key <= 0x7E)
+        return key;
+    return 0;
+}
+
+int vbShift(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+void paintWith(QWidget *widget, const QColor &background)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, background);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+// Labels that show data use the colours of an input field, as text boxes do.
+void paintAsWindow(QLabel *label)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::Text));
+    label->setPalette(pal);
+    label->setAutoFillBackground(true);
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit *makeTextBox(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QCheckBox *makeCheckBox(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+bool isFrame(const QWidget *w)
+{
+    return qobject_cast<const QGroupBox *>(w) || w->metaObject() == &QFrame::staticMetaObject;
+}
+
+} // namespace
+
+QString VersionText(int major, int minor)
+{
+    return QString::number(major) + u'.' + QString::number(minor) + u'4';
+}
+
+QString SizeDateText(const QString &strPath)
+{
+    if (strPath.isEmpty())
+        return QString();
+    platform::FileStat st;
+    platform::FileError err;
+    if (!platform::statPath(strPath, st, err) || st.kind == platform::EntryKind::Missing
+        || st.kind == platform::EntryKind::Folder)
+        return QString();
+    return platform::groupedNumber(st.length) + QStringLiteral(" bytes  ") + platform::dateTimeText(st.modified());
+}
+
+void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool blnTextBoxes, bool blnLabels,
+                        bool blnCheckBoxes)
+{
+    const QList<QWidget *> widgets = form.findChildren<QWidget *>();
+    const auto pass = [&](auto matches) {
+        for (QWidget *w : widgets) {
+            if (w->window() == &form && matches(w))
+                w->setEnabled(blnEnabled);
+        }
+    };
+    pass([](QWidget *w) { return qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w); });
+    if (blnFrames)
+        pass([](QWidget *w) { return isFrame(w); });
+    if (blnTextBoxes)
+        pass([](QWidget *w) { return qobject_cast<QLineEdit *>(w) != nullptr; });
+    if (blnLabels)
+        pass([](QWidget *w) { return qobject_cast<QLabel *>(w) != nullptr; });
+    if (blnCheckBoxes)
+        pass([](QWidget *w) { return qobject_cast<QCheckBox *>(w) != nullptr; });
+    form.repaint();
+}
+
+qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber)
+{
+    strError.clear();
+    platform::FileError err;
+    const int count = platform::subfolderCount(strPath, err);
+    if (count < 0) {
+        strError = err.description;
+        intErrNumber = err.number;
+        return -1;
+    }
+    return count;
+}
+
+QString BrowseForFolder(QWidget *owner, const QString &strTitle)
+{
+    return platform::ui().browseForFolder(owner, strTitle);
+}
+
+QString AppDataFilePath(const QString &strFile, const QString &strFolder, platform::FileError &err)
+{
+    err.clear();
+    const QString separator(QChar(platform::kSeparator));
+    QString base = platform::appDataFolder();
+    if (base.isEmpty())
+        base = FirstFixedDrive();
+    // A fresh account may not have its configuration folder yet.
+    if (!base.isEmpty() && !FolderExists(base))
+        platform::createFolder(base, err);
+    if (!base.endsWith(separator))
+        base += separator;
+    const QString folder = base + strFolder;
+    if (!FolderExists(folder))
+        platform::createFolder(folder, err);
+    return folder + separator + strFile;
+}
+
+frmMain::frmMain(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    strProgramFolder = platform::programFolder();
+    strManualURL = QStringLiteral("https://www.vantorel.example/cheqora/manual/");
+    buildControls();
+    connectHandlers();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    setFont(tahomaFont());
+    paintWith(this, kWindowViolet);
+
+    auto *mainLayout = new QVBoxLayout(this);
+    const int margin = twipsToPixels(120);
+    mainLayout->setContentsMargins(margin, margin, margin, margin);
+
+    // Digest panel.
+    Frame2 = new QGroupBox(QStringLiteral("Get the digital signature of a file OR compare digital signatures of two files "), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    paintWith(Frame2, kFrameBlue);
+    auto *panel = new QGridLayout(Frame2);
+    panel->setVerticalSpacing(2);
+    const QFontMetrics mono(courierFont());
+    // Room for a size/date text such as "1,234,567,890 bytes  2026-05-12 09:30:00".
+    const int digestLabelWidth = mono.horizontalAdvance(QString(42, u'0')) + 8;
+    const QStringList fileCaptions = {QStringLiteral("1st file"), QStringLiteral("2nd file")};
+    for (int i = 0; i <= 1; ++i) {
+        const int row = i * 3;
+        cmdGetFileLocation[i] = makeButton(Frame2, arrayName("cmdGetFileLocation", i), fileCaptions.at(i));
+        txbFile[i] = makeTextBox(Frame2, arrayName("txbFile", i), QStringLiteral("Text1"));
+        txbFile[i]->setMinimumWidth(twipsToPixels(5255));
+        lblDigitalSignature[i] = makeLabel(Frame2, arrayName("lblDigitalSignature", i), QString());
+        lblSizeDateTime[i] = makeLabel(Frame2, arrayName("lblSizeDateTime", i), QString());
+        for (QLabel *label : {lblDigitalSignature[i], lblSizeDateTime[i]}) {
+            label->setFont(courierFont());
+            paintAsWindow(label);
+            label->setMinimumWidth(digestLabelWidth);
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->setContentsMargins(3, 1, 3, 1);
+        }
+        cmdCopy[i] = makeButton(Frame2, arrayName("cmdCopy", i), QStringLiteral("Copy"));
+        cmdClear[i] = makeButton(Frame2, arrayName("cmdClear", i), QStringLiteral("Clear"));
+        panel->addWidget(cmdGetFileLocation[i], row, 0, 2, 1, Qt::AlignVCenter);
+        panel->addWidget(txbFile[i], row, 1, 2, 1, Qt::AlignVCenter);
+        panel->addWidget(lblDigitalSignature[i], row, 2);
+        panel->addWidget(lblSizeDateTime[i], row + 1, 2);
+        panel->addWidget(cmdCopy[i], row, 3);
+        panel->addWidget(cmdClear[i], row + 1, 3);
+    }
+    panel->setRowMinimumHeight(2, 6);
+    lblFileComparisonResult = makeLabel(Frame2, QStringLiteral("lblFileComparisonResult"),
+                                        QStringLiteral("The files are different."));
+    lblFileComparisonResult->setAlignment(Qt::AlignCenter);
+    paintAsWindow(lblFileComparisonResult);
+    lblFileComparisonResult->setMinimumHeight(QFontMetrics(tahomaFont()).height() + 4);
+    panel->addWidget(lblFileComparisonResult, 6, 1);
+    panel->setColumnStretch(1, 3);
+    panel->setColumnStretch(2, 2);
+    mainLayout->addWidget(Frame2);
+
+    // Folder comparison.
+    Frame5 = new QGroupBox(QStringLiteral("OR compare files in two folders "), this);
+    Frame5->setObjectName(QStringLiteral("Frame5"));
+    paintWith(Frame5, kFrameCyan);
+    auto *folders = new QGridLayout(Frame5);
+    const QStringList folderCaptions = {QStringLiteral("Old folder"), QStringLiteral("New folder")};
+    for (int i = 0; i <= 1; ++i) {
+        cmdFolder[i] = makeButton(Frame5, arrayName("cmdFolder", i), folderCaptions.at(i));
+        txbFolder[i] = makeTextBox(Frame5, arrayName("txbFolder", i), QStringLiteral("Text1"));
+        folders->addWidget(cmdFolder[i], i, 0);
+        folders->addWidget(txbFolder[i], i, 1, 1, 4);
+    }
+    cmdGetFileLocation[3] = makeButton(Frame5, arrayName("cmdGetFileLocation", 3), QStringLiteral("Report file"));
+    txbFile[3] = makeTextBox(Frame5, arrayName("txbFile", 3), QStringLiteral("Text1"));
+    cmdClear[3] = makeButton(Frame5, arrayName("cmdClear", 3), QStringLiteral("Clear"));
+    cmdView[1] = makeButton(Frame5, arrayName("cmdView", 1), QStringLiteral("View"));
+    cmdDelete[1] = makeButton(Frame5, arrayName("cmdDelete", 1), QStringLiteral("Delete"));
+    folders->addWidget(cmdGetFileLocation[3], 2, 0);
+    folders->addWidget(txbFile[3], 2, 1);
+    folders->addWidget(cmdClear[3], 2, 2);
+    folders->addWidget(cmdView[1], 2, 3);
+    folders->addWidget(cmdDelete[1], 2, 4);
+    folders->setColumnStretch(1, 1);
+
+    // The options of the comparison.
+    Frame4[1] = new QFrame(Frame5);
+    Frame4[1]->setObjectName(arrayName("Frame4", 1));
+    Frame4[1]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    paintWith(Frame4[1], kFrameCyan);
+    auto *options = new QGridLayout(Frame4[1]);
+    chkIncludeSubfolders[1] = makeCheckBox(Frame4[1], arrayName("chkIncludeSubfolders", 1),
+                                           QStringLiteral("Include files in subfolders recursively"));
+    chkDoOnlyExtension[1] = makeCheckBox(Frame4[1], arrayName("chkDoOnlyExtension", 1),
+                                         QStringLiteral("Do only files with extension"));
+    txbExtension[1] = makeTextBox(Frame4[1], arrayName("txbExtension", 1), QStringLiteral("Text2"));
+    txbExtension[1]->setFixedWidth(twipsToPixels(1100));
+    chkSkipFiles[1] = makeCheckBox(Frame4[1], arrayName("chkSkipFiles", 1), QStringLiteral("Skip files larger than "));
+    txbSkipSizeInMB[1] = makeTextBox(Frame4[1], arrayName("txbSkipSizeInMB", 1), QStringLiteral("1000"));
+    txbSkipSizeInMB[1]->setMaxLength(5);
+    txbSkipSizeInMB[1]->setFixedWidth(QFontMetrics(tahomaFont()).horizontalAdvance(QStringLiteral("000000")) + 12);
+    Label2[1] = makeLabel(Frame4[1], arrayName("Label2", 1), QStringLiteral("MB"));
+    chkWarnOnOverwrite[1] = makeCheckBox(Frame4[1], arrayName("chkWarnOnOverwrite", 1),
+                                         QStringLiteral("Warn on overwrite of report file"));
+    options->addWidget(chkIncludeSubfolders[1], 0, 0, 1, 2);
+    options->addWidget(chkDoOnlyExtension[1], 1, 0);
+    options->addWidget(txbExtension[1], 1, 1, Qt::AlignLeft);
+    options->setColumnMinimumWidth(2, twipsToPixels(300));
+    options->setColumnStretch(2, 1);
+    auto *skipRow = new QHBoxLayout;
+    skipRow->setSpacing(4);
+    skipRow->addWidget(chkSkipFiles[1]);
+    skipRow->addWidget(txbSkipSizeInMB[1]);
+    skipRow->addWidget(Label2[1]);
+    skipRow->addStretch(1);
+    options->addLayout(skipRow, 0, 3);
+    options->addWidget(chkWarnOnOverwrite[1], 1, 3);
+    folders->addWidget(Frame4[1], 3, 0, 1, 5);
+
+    auto *lineLimitRow = new QHBoxLayout;
+    chkSuspendIfNumLines = makeCheckBox(Frame5, QStringLiteral("chkSuspendIfNumLines"),
+                                        QStringLiteral("Stop if the number of lines in the report file exceeds"));
+    txbSuspendIfNumLines = makeTextBox(Frame5, QStringLiteral("txbSuspendIfNumLines"), QStringLiteral("Text2"));
+    txbSuspendIfNumLines->setFont(arialFont());
+    txbSuspendIfNumLines->setFixedWidth(QFontMetrics(arialFont()).horizontalAdvance(QStringLiteral("0000000000")) + 12);
+    lblNumLinesInReport = makeLabel(Frame5, QStringLiteral("lblNumLinesInReport"), QStringLiteral("Label1"));
+    lblNumLinesInReport->setFont(arialFont());
+    lineLimitRow->addWidget(chkSuspendIfNumLines);
+    lineLimitRow->addWidget(txbSuspendIfNumLines);
+    lineLimitRow->addWidget(lblNumLinesInReport);
+    lineLimitRow->addStretch(1);
+    folders->addLayout(lineLimitRow, 4, 0, 1, 5);
+
+    cmdCompareFolders[0] = makeButton(Frame5, arrayName("cmdCompareFolders", 0),
+                                      QStringLiteral("List files added, removed or common to both folders but are modified"));
+    cmdCompareFolders[2] = makeButton(Frame5, arrayName("cmdCompareFolders", 2),
+                                      QStringLiteral("List files common to both folders which are not modified"));
+    folders->addWidget(cmdCompareFolders[0], 5, 0, 1, 5);
+    folders->addWidget(cmdCompareFolders[2], 6, 0, 1, 5);
+    mainLayout->addWidget(Frame5);
+
+    // Progress line; the row keeps its height when both of its controls are hidden.
+    auto *infoRow = new QWidget(this);
+    auto *infoLayout = new QHBoxLayout(infoRow);
+    infoLayout->setContentsMargins(0, 0, 0, 0);
+    infoLayout->setSpacing(twipsToPixels(100));
+    cmdStop = makeButton(infoRow, QStringLiteral("cmdStop"), QStringLiteral("Stop"));
+    QFont bold = tahomaFont();
+    bold.setWeight(QFont::Bold);
+    cmdStop->setFont(bold);
+    lblInfo = makeLabel(infoRow, QStringLiteral("lblInfo"), QStringLiteral("Now comparing new folder to old folder"));
+    lblInfo->setFont(courierFont());
+    paintAsWindow(lblInfo);
+    lblInfo->setContentsMargins(3, 1, 3, 1);
+    lblInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    infoLayout->addWidget(cmdStop);
+    infoLayout->addWidget(lblInfo, 1);
+    infoRow->setMinimumHeight(cmdStop->sizeHint().height());
+    mainLayout->addWidget(infoRow);
+
+    auto *commands = new QHBoxLayout;
+    cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save state"));
+    cmdReset = makeButton(this, QStringLiteral("cmdReset"), QStringLiteral("Reset"));
+    cmdHelp = makeButton(this, QStringLiteral("cmdHelp"), QStringLiteral("Help"));
+    cmdQuit = makeButton(this, QStringLiteral("cmdQuit"), QStringLiteral("Quit"));
+    commands->addWidget(cmdSave);
+    commands->addWidget(cmdReset);
+    commands->addWidget(cmdHelp);
+    commands->addStretch(1);
+    commands->addWidget(cmdQuit);
+    mainLayout->addLayout(commands);
+
+    // Maker's line.
+    auto *links = new QHBoxLayout;
+    links->setSpacing(twipsToPixels(200));
+    lblVantorel = makeLabel(this, QStringLiteral("lblVantorel"), QStringLiteral("Vantorel"));
+    lblVantorel->setFont(arialFont());
+    QPalette blue = lblVantorel->palette();
+    blue.setColor(QPalette::Active, QPalette::WindowText, QColor(0, 0, 255));
+    blue.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0, 0, 255));
+    lblVantorel->setPalette(blue);
+    lblVantorel->setCursor(Qt::PointingHandCursor);
+    lblURL = makeLabel(this, QStringLiteral("lblURL"), QStringLiteral("www.vantorel.example"));
+    lblURL->setFont(arialFont());
+    lblCopyrightNotice = makeLabel(this, QStringLiteral("lblCopyrightNotice"),
+                                   QStringLiteral("Copyright \u00A9 2026 Vantorel. All rights reserved."));
+    lblCopyrightNotice->setFont(arialFont());
+    lblOnlineDocumentation = makeLabel(this, QStringLiteral("lblOnlineDocumentation"), QStringLiteral("Online user manual"));
+    lblOnlineDocumentation->setPalette(blue);
+    lblOnlineDocumentation->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
+    links->addWidget(lblVantorel);
+    links->addWidget(lblURL);
+    links->addWidget(lblCopyrightNotice);
+    links->addStretch(1);
+    links->addWidget(lblOnlineDocumentation);
+    mainLayout->addLayout(links);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    // Tab order follows the window from top to bottom.
+    const QList<QWidget *> tabOrder = {
+        cmdGetFileLocation[0], txbFile[0], cmdCopy[0], cmdClear[0], cmdGetFileLocation[1], txbFile[1], cmdCopy[1],
+        cmdClear[1], cmdFolder[0], txbFolder[0], cmdFolder[1], txbFolder[1], cmdGetFileLocation[3], txbFile[3],
+        cmdClear[3], cmdView[1], cmdDelete[1], chkIncludeSubfolders[1], chkDoOnlyExtension[1], txbExtension[1],
+        chkSkipFiles[1], txbSkipSizeInMB[1], chkWarnOnOverwrite[1], chkSuspendIfNumLines, txbSuspendIfNumLines,
+        cmdCompareFolders[0], cmdCompareFolders[2], cmdStop, cmdSave, cmdReset, cmdHelp, cmdQuit};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
+
+    resize(qMax(sizeHint().width(), twipsToPixels(11205)), sizeHint().height());
+}
+
+void frmMain::connectHandlers()
+{
+    for (const auto &[index, button] : cmdGetFileLocation)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdGetFileLocation_Click(i); });
+    for (const auto &[index, button] : cmdFolder)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdFolder_Click(i); });
+    for (const auto &[index, button] : cmdCopy)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdCopy_Click(i); });
+    for (const auto &[index, button] : cmdClear)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdClear_Click(i); });
+    for (const auto &[index, button] : cmdCompareFolders)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdCompareFolders_Click(i); });
+    for (const auto &[index, button] : cmdView)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdView_Click(i); });
+    for (const auto &[index, button] : cmdDelete)
+        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdDelete_Click(i); });
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    connect(cmdReset, &QPushButton::clicked, this, &frmMain::cmdReset_Click);
+    connect(cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+
+    // A check box's Click runs whenever its value changes, from code as well as from the user.
+    connect(chkSkipFiles[1], &QCheckBox::toggled, this, [this] { chkSkipFiles_Click(1); });
+    connect(chkWarnOnOverwrite[1], &QCheckBox::toggled, this, [this] { chkWarnOnOverwrite_Click(1); });
+    connect(chkSuspendIfNumLines, &QCheckBox::toggled, this, &frmMain::chkSuspendIfNumLines_Click);
+
+    for (const auto &[index, box] : txbFile) {
+        connect(box, &QLineEdit::textChanged, this, [this, i = index] { txbFile_Change(i); });
+        box->installEventFilter(this);
+    }
+    for (const auto &entry : txbFolder)
+        entry.second->installEventFilter(this);
+    txbSkipSizeInMB[1]->installEventFilter(this);
+    txbSuspendIfNumLines->installEventFilter(this);
+    lblVantorel->installEventFilter(this);
+    lblOnlineDocumentation->installEventFilter(this);
+
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyRelease) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat()) {
+            const int code = vbKeyCode(key->key());
+            const int shift = vbShift(key->modifiers());
+            for (const auto &[index, box] : txbFile) {
+                if (watched == box)
+                    txbFile_KeyUp(index, code, shift);
+            }
+            if (watched == txbSkipSizeInMB[1])
+                txbSkipSizeInMB_KeyUp(1, code, shift);
+            if (watched == txbSuspendIfNumLines)
+                txbSuspendIfNumLines_KeyUp(code, shift);
+        }
+    } else if (type == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        for (const auto &[index, box] : txbFile) {
+            if (watched == box)
+                txbFile_MouseUp(index);
+        }
+        for (const auto &[index, box] : txbFolder) {
+            if (watched == box)
+                txbFolder_MouseUp(index);
+        }
+        const auto inside = [mouse](QObject *object) {
+            auto *widget = static_cast<QWidget *>(object);
+            return mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint());
+        };
+        if (watched == lblVantorel && inside(watched))
+            lblVantorel_Click();
+        if (watched == lblOnlineDocumentation && inside(watched))
+            lblOnlineDocumentation_Click();
+    } else if (type == QEvent::FocusOut && watched == txbSuspendIfNumLines) {
+        // Switching to another application or opening a menu is no loss of focus to the window.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txbSuspendIfNumLines_LostFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lifecycle
+
+bool frmMain::Form_Load()
+{
+    blnStartupCompleted = false;
+    strProgramTextFile = QStringLiteral("chqr.dat");
+    if (!platform::LoadProgramText(strProgramTextFile, strProgramFolder))
+        return false;
+    SetProgramIdentity();
+    cmdStop->setVisible(false);
+    lblInfo->setVisible(false);
+
+    // The state file's place; a folder that cannot be created is reported when the state is saved.
+    platform::FileError err;
+    strStateFile = AppDataFilePath(QStringLiteral("chqr.usr"), QStringLiteral("Vantorel"), err);
+    lblVantorel->setToolTip(QStringLiteral("Click here to bring up the Vantorel website in your web browser."));
+    lblOnlineDocumentation->setToolTip(QStringLiteral("Click here to go to the online user manual at ") + strManualURL);
+    if (hooks.PrepareWindow)
+        hooks.PrepareWindow();
+    ResetOptions();
+    lblInfo->setText(QString());
+
+    ShowWindowCaption();
+    if (hooks.LoadState)
+        hooks.LoadState();
+    for (int i = 0; i <= 1; ++i) {
+        if (FileExists(txbFile[i]->text()))
+            ShowFileDS(i);
+        else
+            cmdClear_Click(i);
+    }
+    CompareFileDS();
+    show();
+    ShowWindowCaption();
+    Timer1->setInterval(1000);
+    Timer1->start();
+    FocusFirstFile();
+    SetBusy(false);
+    lblInfo->setVisible(false);
+    blnStartupCompleted = true;
+    return true;
+}
+
+void frmMain::SetProgramIdentity()
+{
+    strProgramTitle = QStringLiteral("Cheqora");
+    strProgramShortName = QStringLiteral("CHQR");
+    strVersion = VersionText(CHEQORA_VERSION_MAJOR, CHEQORA_VERSION_MINOR);
+}
+
+void frmMain::ShowWindowCaption()
+{
+    setWindowTitle(strProgramTitle + u' ' + strVersion);
+}
+
+void frmMain::Timer1_Timer()
+{
+    if (m_blnQuitting)
+        return;
+    // A box being edited keeps its blanks until the user leaves it: trimming under the caret would
+    // swallow the blank just typed inside a path.
+    for (int i = 0; i <= 1; ++i) {
+        QLineEdit *box = txbFile[i];
+        const QString trimmed = TrimBlanks(box->text());
+        if (trimmed != box->text() && !box->hasFocus())
+            box->setText(trimmed);
+        if (trimmed.isEmpty()) {
+            lblDigitalSignature[i]->setText(QString());
+            lblSizeDateTime[i]->setText(QString());
+        }
+    }
+    cmdCopy[1]->setEnabled(!lblDigitalSignature[1]->text().isEmpty());
+    const bool haveReport = !txbFile[3]->text().isEmpty();
+    cmdView[1]->setEnabled(haveReport);
+    cmdDelete[1]->setEnabled(haveReport);
+    for (int i : {0, 1, 3})
+        cmdClear[i]->setEnabled(!txbFile[i]->text().isEmpty());
+
+    const QString extension = TrimBlanks(txbExtension[1]->text());
+    if (extension != txbExtension[1]->text() && !txbExtension[1]->hasFocus())
+        txbExtension[1]->setText(extension);
+    if (extension.isEmpty())
+        chkDoOnlyExtension[1]->setChecked(false);
+
+    QString strError;
+    int intErrNumber = 0;
+    const qint32 newCount = SubfolderCount(txbFolder[1]->text(), strError, intErrNumber);
+    const qint32 oldCount = SubfolderCount(txbFolder[0]->text(), strError, intErrNumber);
+    if (newCount == 0 && oldCount == 0) {
+        chkIncludeSubfolders[1]->setChecked(false);
+        chkIncludeSubfolders[1]->setEnabled(false);
+    } else {
+        chkIncludeSubfolders[1]->setEnabled(true);
+    }
+
+    checkSkipSize();
+
+    lblInfo->setVisible(!lblInfo->text().isEmpty());
+}
+
+void frmMain::checkSkipSize()
+{
+    if (chkSkipFiles[1]->isChecked() && !m_blnSkipSizeMessageOpen) {
+        const QString text = txbSkipSizeInMB[1]->text();
+        bool valid = false;
+        if (IsDigitString(text, false, false)) {
+            bool ok = false;
+            const int value = TrimBlanks(text).toInt(&ok);
+            // The size is held as a 16-bit number: larger values cannot be honoured.
+            if (ok && value > 0 && value <= std::numeric_limits<qint16>::max()) {
+                intSkipSizeMB[1] = qint16(value);
+                valid = true;
+            }
+        }
+        if (!valid) {
+            if (blnStartupCompleted) {
+                m_blnSkipSizeMessageOpen = true;
+                platform::ui().messageBox(this, QStringLiteral("Invalid value for skip size."), platform::MsgButtons::Ok,
+                                          platform::MsgIcon::Exclamation, QStringLiteral("Invalid input"));
+                m_blnSkipSizeMessageOpen = false;
+            }
+            txbSkipSizeInMB[1]->setText(QString());
+            chkSkipFiles[1]->setChecked(false);
+        }
+    }
+    if (txbSkipSizeInMB[1]->text().isEmpty()) {
+        chkSkipFiles[1]->setChecked(false);
+        intSkipSizeMB[1] = 0;
+    }
+}
+
+void frmMain::cmdStop_Click()
+{
+    blnStop = true;
+}
+
+void frmMain::cmdQuit_Click()
+{
+    if (m_blnQuitting)
+        return;
+    // A running comparison sees blnStop between two files and unwinds; the windows go at once.
+    m_blnQuitting = true;
+    blnStop = true;
+    Timer1->stop();
+    QApplication::closeAllWindows();
+    if (hooks.QuitApplication)
+        hooks.QuitApplication();
+    else
+        QCoreApplication::quit();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_blnQuitting)
+        cmdQuit_Click();
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Busy switch and focus
+
+void frmMain::SetBusy(bool blnBusy)
+{
+    if (blnBusy) {
+        SetControlsEnabled(*this, false, false, false, true, false);
+        // The Stop button takes the left end of the progress row and lblInfo follows it.
+        cmdStop->setVisible(true);
+        cmdStop->setEnabled(true);
+        cmdQuit->setEnabled(true);
+        Timer1->stop();
+    } else {
+        SetControlsEnabled(*this, true, false, false, true, false);
+        cmdStop->setVisible(false);
+        if (!m_blnQuitting)
+            Timer1->start();
+    }
+    lblInfo->setVisible(true);
+    lblInfo->repaint();
+}
+
+void frmMain::FocusFirstFile()
+{
+    if (isVisible())
+        cmdGetFileLocation[0]->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Options
+
+void frmMain::ResetOptions()
+{
+    lblNumLinesInReport->setVisible(false);
+    lblNumLinesInReport->setText(QString());
+    chkSuspendIfNumLines->setChecked(false);
+    txbSuspendIfNumLines->setText(QString());
+    for (int i = 0; i <= 1; ++i) {
+        lblDigitalSignature[i]->setText(QString());
+        lblSizeDateTime[i]->setText(QString());
+    }
+    for (QLineEdit *box : {txbFile[0], txbFile[1], txbFile[3], txbFolder[0], txbFolder[1], txbExtension[1],
+                           txbSkipSizeInMB[1], txbSuspendIfNumLines})
+        box->setText(QString());
+    lblFileComparisonResult->setText(QString());
+    chkIncludeSubfolders[1]->setChecked(false);
+    chkDoOnlyExtension[1]->setChecked(false);
+    txbExtension[1]->setText(QString());
+    chkSkipFiles[1]->setChecked(false);
+    txbSkipSizeInMB[1]->setText(QString());
+    intSkipSizeMB[1] = 0;
+    chkWarnOnOverwrite[1]->setChecked(true);
+    // The limit goes in before the tick: ticking the box with an empty field would untick it again.
+    txbSuspendIfNumLines->setText(QStringLiteral("100"));
+    chkSuspendIfNumLines->setChecked(true);
+    txbFile[3]->setText(QString());
+    if (blnStartupCompleted)
+        FocusFirstFile();
+}
+
+void frmMain::cmdReset_Click()
+{
+    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::UIText(49), platform::MsgButtons::YesNo,
+                                                                 platform::MsgIcon::None, cmdReset->text());
+    if (answer == platform::MsgAnswer::Yes)
+        ResetOptions();
+}
+
+void frmMain::chkSkipFiles_Click(int Index)
+{
+    if (!blnStartupCompleted)
+        return;
+    QLineEdit *box = txbSkipSizeInMB[Index];
+    const QString trimmed = TrimBlanks(box->text());
+    if (trimmed != box->text())
+        box->setText(trimmed);
+    if (trimmed.isEmpty()) {
+        chkSkipFiles[Index]->setChecked(false);
+        intSkipSizeMB[Index] = 0;
+    }
+}
+
+void frmMain::txbSkipSizeInMB_KeyUp(int Index, int KeyCode, int /*Shift*/)
+{
+    if (KeyCode == vbKeyBack && txbSkipSizeInMB[Index]->text().isEmpty()) {
+        chkSkipFiles[Index]->setChecked(false);
+        intSkipSizeMB[Index] = 0;
+    }
+}
+
+void frmMain::chkSuspendIfNumLines_Click()
+{
+    const QString trimmed = TrimBlanks(txbSuspendIfNumLines->text());
+    if (trimmed != txbSuspendIfNumLines->text())
+        txbSuspendIfNumLines->setText(trimmed);
+    if (trimmed.isEmpty())
+        chkSuspendIfNumLines->setChecked(false);
+}
+
+void frmMain::txbSuspendIfNumLines_KeyUp(int KeyCode, int /*Shift*/)
+{
+    if (KeyCode == vbKeyBack && txbSuspendIfNumLines->text().isEmpty())
+        chkSuspendIfNumLines->setChecked(false);
+}
+
+void frmMain::txbSuspendIfNumLines_LostFocus()
+{
+    if (!chkSuspendIfNumLines->isChecked())
+        return;
+    const QString text = txbSuspendIfNumLines->text();
+    if (IsDigitString(text, false, false)) {
+        bool ok = false;
+        const qlonglong value = TrimBlanks(text).toLongLong(&ok);
+        if (ok && value >= 1 && value <= std::numeric_limits<qint32>::max()) {
+            lngMaxLines = qint32(value);
+            return;
+        }
+    }
+    if (blnStartupCompleted)
+        platform::ui().messageBox(this, QStringLiteral("Invalid value for number of lines."), platform::MsgButtons::Ok,
+                                  platform::MsgIcon::Exclamation, QStringLiteral("Invalid input"));
+    txbSuspendIfNumLines->setText(QString());
+    chkSuspendIfNumLines->setChecked(false);
+}
+
+void frmMain::chkWarnOnOverwrite_Click(int /*Index*/)
+{
+    if (isVisible())
+        cmdCompareFolders[0]->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Digest panel
+
+void frmMain::ShowFileDS(int i)
+{
+    const QString path = txbFile[i]->text();
+    int lngStatus = 0;
+    QString strStatus;
+    const QString digest = GetDSOfFile(path, lngStatus, strStatus);
+    if (lngStatus < 0)
+        lblDigitalSignature[i]->setText(strStatus);
+    else if (lngStatus > 0)
+        lblDigitalSignature[i]->setText(platform::UIText(34) + u':' + QString::number(lngStatus));
+    else
+        lblDigitalSignature[i]->setText(digest);
+    lblSizeDateTime[i]->setText(SizeDateText(path));
+}
+
+void frmMain::CompareFileDS()
+{
+    const QString first = lblDigitalSignature[0]->text();
+    const QString second = lblDigitalSignature[1]->text();
+    if (first.isEmpty() || second.isEmpty())
+        return;
+    lblFileComparisonResult->setText(platform::UIText(first == second ? 55 : 56));
+}
+
+void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
+{
+    if ((Index != 0 && Index != 1) || KeyCode != vbKeyReturn)
+        return;
+    const QString path = txbFile[Index]->text();
+    int lngStatus = 0;
+    QString strStatus;
+    const QString digest = GetDSOfFile(path, lngStatus, strStatus);
+    if (lngStatus == 0)
+        lblDigitalSignature[Index]->setText(digest);
+    else if (lngStatus < 0)
+        lblDigitalSignature[Index]->setText(strStatus);
+    else if (lngStatus == platform::ErrFileNotFound)
+        lblDigitalSignature[Index]->setText(QStringLiteral("File not found"));
+    else
+        lblDigitalSignature[Index]->setText(platform::UIText(34) + u':' + QString::number(lngStatus));
+    // The size and date always belong to the file whose digest is shown.
+    lblSizeDateTime[Index]->setText(digest.isEmpty() ? QString() : SizeDateText(path));
+}
+
+void frmMain::txbFile_Change(int Index)
+{
+    QLineEdit *box = txbFile[Index];
+    if (Index == 0 || Index == 1) {
+        if (box->text().isEmpty())
+            lblDigitalSignature[Index]->setText(QString());
+        lblFileComparisonResult->setText(QString());
+    }
+    box->setToolTip(box->text().size() > kTooltipThreshold ? box->text() : QString());
+}
+
+void frmMain::txbFile_MouseUp(int Index)
+{
+    if (!txbFile[Index]->text().isEmpty())
+        return;
+    QString name;
+    QString title = QStringLiteral("Get digital signature");
+    switch (Index) {
+    case 0: name = QStringLiteral("1st file"); break;
+    case 1: name = QStringLiteral("2nd file"); break;
+    case 3:
+        name = QStringLiteral("Report file");
+        title = QStringLiteral("Compare files");
+        break;
+    default: return;
+    }
+    platform::ui().messageBox(this, QStringLiteral("To specify a file, click on the \"") + name + QStringLiteral("\" button."),
+                              platform::MsgButtons::Ok, platform::MsgIcon::None, title);
+}
+
+void frmMain::cmdCopy_Click(int Index)
+{
+    const QString caption = lblDigitalSignature[Index]->text();
+    QString line;
+    if (!BuildDigestLine(caption, txbFile[Index]->text(), line)) {
+        // The file has gone (or is no file): there is no size or date to give, only what is shown.
+        lblSizeDateTime[Index]->setText(QString());
+        line = caption;
+    }
+    platform::ui().setClipboardText(line);
+    if (isVisible())
+        cmdGetFileLocation[0]->setFocus();
+}
+
+void frmMain::cmdClear_Click(int Index)
+{
+    txbFile[Index]->setText(QString());
+    if (Index == 0 || Index == 1) {
+        lblDigitalSignature[Index]->setText(QString());
+        lblSizeDateTime[Index]->setText(QString());
+        lblFileComparisonResult->setText(QString());
+    }
+    if (isVisible())
+        cmdGetFileLocation[Index]->setFocus();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Choosing files and folders
+
+void frmMain::cmdGetFileLocation_Click(int Index)
+{
+    platform::FileDialogRequest request;
+    switch (Index) {
+    case 0: request.title = QStringLiteral("Specify first file"); break;
+    case 1: request.title = QStringLiteral("Specify second file"); break;
+    case 3:
+        request.title = QStringLiteral("Specify file to write report to");
+        request.filter = QStringLiteral(" files (*.txt) | *.txt");
+        lblInfo->setText(QString());
+        lblInfo->repaint();
+        break;
+    default: return;
+    }
+    request.flags = 2052;
+    request.fileName = QString();
+    bool ok = true;
+    const QString chosen = platform::ui().pickFile(this, request, ok);
+    if (ok && !chosen.isEmpty()) {
+        txbFile[Index]->setText(chosen);
+        if (Index == 0 || Index == 1) {
+            ShowFileDS(Index);
+            CompareFileDS();
+        }
+    }
+    if (isVisible())
+        cmdGetFileLocation[0]->setFocus();
+}
+
+void frmMain::cmdFolder_Click(int Index)
+{
+    lblInfo->setText(QString());
+    const QString chosen = BrowseForFolder(this, Index == 0 ? QStringLiteral("Select 1st folder")
+                                                            : QStringLiteral("Select 2nd folder"));
+    if (!chosen.isEmpty())
+        txbFolder[Index]->setText(chosen);
+}
+
+void frmMain::txbFolder_MouseUp(int Index)
+{
+    if (!txbFolder[Index]->text().isEmpty())
+        return;
+    const QString name = Index == 0 ? QStringLiteral("1st folder") : QStringLiteral("2nd folder");
+    const QString title = Index == 0 ? QStringLiteral("Record digital signatures") : QStringLiteral("Compare files");
+    platform::ui().messageBox(this, QStringLiteral("To specify a folder, click on the \"") + name + QStringLiteral("\" button."),
+                              platform::MsgButtons::Ok, platform::MsgIcon::None, title);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands provided by other modules through hooks
+
+void frmMain::cmdCompareFolders_Click(int Index)
+{
+    if (hooks.cmdCompareFolders_Click)
+        hooks.cmdCompareFolders_Click(Index);
+}
+
+void frmMain::cmdView_Click(int Index)
+{
+    if (hooks.cmdView_Click)
+        hooks.cmdView_Click(Index);
+}
+
+void frmMain::cmdDelete_Click(int Index)
+{
+    if (hooks.cmdDelete_Click)
+        hooks.cmdDelete_Click(Index);
+}
+
+void frmMain::cmdHelp_Click()
+{
+    if (hooks.cmdHelp_Click)
+        hooks.cmdHelp_Click();
+}
+
+void frmMain::cmdSave_Click()
+{
+    if (hooks.cmdSave_Click)
+        hooks.cmdSave_Click();
+}
+
+void frmMain::lblVantorel_Click()
+{
+    if (hooks.lblVantorel_Click)
+        hooks.lblVantorel_Click();
+}
+
+void frmMain::lblOnlineDocumentation_Click()
+{
+    if (hooks.lblOnlineDocumentation_Click)
+        hooks.lblOnlineDocumentation_Click();
+}
+
+} // namespace cheqora

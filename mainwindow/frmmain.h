@@ -1,0 +1,209 @@
+#pragma once
+
+#include "fileerror.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace cheqora {
+
+// The main window: the digest panel, the folder-comparison fields and options, and the general
+// commands. Controls carry their historical names as object names ("txbFile_3" for member 3 of the
+// txbFile array, "cmdQuit" for a single control); Control() finds them by that name.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // Commands whose work lives outside this window. Each button's handler runs its hook when one is
+    // installed and does nothing otherwise; start-up runs PrepareWindow and LoadState at their steps.
+    struct Hooks {
+        std::function<void(int Index)> cmdCompareFolders_Click;
+        std::function<void(int Index)> cmdView_Click;
+        std::function<void(int Index)> cmdDelete_Click;
+        std::function<void()> cmdHelp_Click;
+        std::function<void()> cmdSave_Click;
+        std::function<void()> lblVantorel_Click;
+        std::function<void()> lblOnlineDocumentation_Click;
+        // Start-up, before the option defaults are applied (link labels, state-file set-up).
+        std::function<void()> PrepareWindow;
+        // Start-up, after the defaults: restore the saved paths and options into the controls.
+        std::function<void()> LoadState;
+        // Ends the application's event loop; QCoreApplication::quit() when not set.
+        std::function<void()> QuitApplication;
+    };
+
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Fields shared with the commands of other modules.
+    bool blnStartupCompleted = false;
+    bool blnStop = false;
+    QString strProgramTextFile;
+    QString strProgramTitle;
+    QString strVersion;
+    QString strProgramShortName;
+    // Where the text catalogue is looked for: the executable's folder.
+    QString strProgramFolder;
+    // The saved state's path, worked out at start-up.
+    QString strStateFile;
+    // Address of the online user manual.
+    QString strManualURL;
+    // Skip size in MB for index 1 (0 = no limit); index 0 is unused.
+    qint16 intSkipSizeMB[2] = {0, 0};
+    // Line limit of the report, as last validated.
+    qint32 lngMaxLines = 100;
+
+    Hooks hooks;
+
+    // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
+    // program should end with a failure status).
+    bool Form_Load();
+    void SetProgramIdentity();
+    void ShowWindowCaption();
+
+    // Busy switch of a folder comparison: while busy only Stop and Quit are usable, labels are greyed,
+    // lblInfo sits beside Stop and Timer1 is stopped.
+    void SetBusy(bool blnBusy);
+    void FocusFirstFile();
+    void ResetOptions();
+
+    // The digest panel.
+    void ShowFileDS(int i);
+    void CompareFileDS();
+
+    // True once Quit (or the close box) has been used: a running command should unwind and show
+    // nothing more.
+    bool isQuitting() const { return m_blnQuitting; }
+
+    // A control by its name and, for members of a control array, its index.
+    template <class T>
+    T *Control(const char *name, int index = -1) const
+    {
+        QString objectName = QString::fromLatin1(name);
+        if (index >= 0)
+            objectName += u'_' + QString::number(index);
+        return findChild<T *>(objectName);
+    }
+
+public slots:
+    void Timer1_Timer();
+
+    void cmdStop_Click();
+    void cmdQuit_Click();
+    void cmdReset_Click();
+    void cmdGetFileLocation_Click(int Index);
+    void cmdFolder_Click(int Index);
+    void cmdCopy_Click(int Index);
+    void cmdClear_Click(int Index);
+    void cmdCompareFolders_Click(int Index);
+    void cmdView_Click(int Index);
+    void cmdDelete_Click(int Index);
+    void cmdHelp_Click();
+    void cmdSave_Click();
+    void lblVantorel_Click();
+    void lblOnlineDocumentation_Click();
+
+    void chkSkipFiles_Click(int Index);
+    void chkSuspendIfNumLines_Click();
+    void chkWarnOnOverwrite_Click(int Index);
+
+    void txbFile_Change(int Index);
+    void txbFile_KeyUp(int Index, int KeyCode, int Shift);
+    void txbFile_MouseUp(int Index);
+    void txbFolder_MouseUp(int Index);
+    void txbSkipSizeInMB_KeyUp(int Index, int KeyCode, int Shift);
+    void txbSuspendIfNumLines_KeyUp(int KeyCode, int Shift);
+    void txbSuspendIfNumLines_LostFocus();
+
+protected:
+    // Form_Unload: the close box quits the program.
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void checkSkipSize();
+
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    std::map<int, QFrame *> Frame4;
+
+    std::map<int, QPushButton *> cmdGetFileLocation;
+    std::map<int, QLineEdit *> txbFile;
+    std::map<int, QLabel *> lblDigitalSignature;
+    std::map<int, QLabel *> lblSizeDateTime;
+    std::map<int, QPushButton *> cmdCopy;
+    std::map<int, QPushButton *> cmdClear;
+    QLabel *lblFileComparisonResult = nullptr;
+
+    std::map<int, QPushButton *> cmdFolder;
+    std::map<int, QLineEdit *> txbFolder;
+    std::map<int, QPushButton *> cmdView;
+    std::map<int, QPushButton *> cmdDelete;
+    std::map<int, QPushButton *> cmdCompareFolders;
+
+    std::map<int, QCheckBox *> chkIncludeSubfolders;
+    std::map<int, QCheckBox *> chkDoOnlyExtension;
+    std::map<int, QLineEdit *> txbExtension;
+    std::map<int, QCheckBox *> chkSkipFiles;
+    std::map<int, QLineEdit *> txbSkipSizeInMB;
+    std::map<int, QLabel *> Label2;
+    std::map<int, QCheckBox *> chkWarnOnOverwrite;
+    QCheckBox *chkSuspendIfNumLines = nullptr;
+    QLineEdit *txbSuspendIfNumLines = nullptr;
+    QLabel *lblNumLinesInReport = nullptr;
+
+    QPushButton *cmdSave = nullptr;
+    QPushButton *cmdReset = nullptr;
+    QPushButton *cmdHelp = nullptr;
+    QPushButton *cmdQuit = nullptr;
+    QPushButton *cmdStop = nullptr;
+    QLabel *lblInfo = nullptr;
+
+    QLabel *lblVantorel = nullptr;
+    QLabel *lblURL = nullptr;
+    QLabel *lblCopyrightNotice = nullptr;
+    QLabel *lblOnlineDocumentation = nullptr;
+
+    QTimer *Timer1 = nullptr;
+
+    bool m_blnQuitting = false;
+    // A skip-size message is on screen: the ticks that run meanwhile leave the value to it.
+    bool m_blnSkipSizeMessageOpen = false;
+};
+
+// Sets the Enabled state of groups of the form's own controls: buttons and check boxes always, then
+// frames, text boxes, labels and check boxes (again) when asked. Other windows are not touched.
+void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool blnTextBoxes, bool blnLabels,
+                        bool blnCheckBoxes);
+
+// Number of subfolders of strPath; -1 with strError and intErrNumber set when it cannot be opened.
+qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber);
+
+// The chosen folder's path, or "" when the user cancels.
+QString BrowseForFolder(QWidget *owner, const QString &strTitle);
+
+// Full path of strFile in the folder strFolder of the user's configuration folder (the home folder
+// when there is none); the folder is created when missing. err tells when it could not be.
+QString AppDataFilePath(const QString &strFile, const QString &strFolder, platform::FileError &err);
+
+// "7.24" for version 7.2: major, ".", minor, and the fixed digit 4.
+QString VersionText(int major, int minor);
+
+// Text of the size/date label for a file: grouped length, " bytes  ", date and time; "" when the path
+// names no file.
+QString SizeDateText(const QString &strPath);
+
+} // namespace cheqora
