@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(SubfolderCount(tree.filePath(QStringLiteral("a")), error, number), 1);
         QCOMPARE(error, QString());
         QCOMPARE(SubfolderCount(tree.filePath(QStringLiteral("nothing")), error, number), -1);
-        QCOMPARE(number, int(platform::ErrFileNotFound));
+        QCOMPARE(number, int(platform::ErrPathNotFound));
         QVERIFY(!error.isEmpty());
     }
 
