@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Times `cheqora-cli compare --recursive` against md5sum over both trees and `hashdeep -r -c md5`, in
+# the same run, on two generated pairs of trees:
+#   (a) 8 files of 64 MiB per side, half of them changed;
+#   (b) 20,000 files of 1-8 KiB in 200 folders per side, 10% changed and 1% removed.
+# Each tool runs on a warm page cache; the best of RUNS runs counts. Then the scan-list driver sorts
+# and looks up a million records and prints its peak memory.
+#
+# usage: bench/bench_compare.sh BUILD_DIR   (RUNS=3 by default)
+set -euo pipefail
+
+BUILD=${1:?usage: bench_compare.sh BUILD_DIR}
+RUNS=${RUNS:-3}
+CLI=$BUILD/bin/cheqora-cli
+SCANLIST=$BUILD/bin/bench_scanlist
+[ -x "$CLI" ] || { echo "no $CLI: build first" >&2; exit 2; }
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/cheqora-bench.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+
+now_ns() { date +%s%N; }
+
+# best_of NAME COMMAND...: runs the command RUNS times, prints and stores the best wall time (s).
+best_of() {
+    local name=$1; shift
+    local best=""
+    for ((r = 0; r < RUNS; r++)); do
+        local t0 t1
+        t0=$(now_ns)
+        "$@" >/dev/null 2>&1 || [ $? -le 1 ]
+        t1=$(now_ns)
+        local ms=$(( (t1 - t0) / 1000000 ))
+        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+    done
+    printf '  %-34s %8.3f s\n' "$name" "$(echo "$best / 1000" | bc -l)"
+    eval "BEST_$(echo "$name" | tr -c 'A-Za-z0-9\n' '_')=$best"
+}
+
+ratio() { printf "%.2f" "$(echo "$1 / $2" | bc -l)"; }
+
+md5sum_both() { (cd "$1" && find old new -type f -print0 | xargs -0 md5sum); }
+hashdeep_both() { (cd "$1" && hashdeep -r -c md5 old new); }
+cheqora_both() { "$CLI" compare "$1/old" "$1/new" "$1/report.txt" --recursive --force --no-line-limit; }
+
+# Tree (a): large files.
+make_tree_a() {
+    local d=$WORK/a
+    mkdir -p "$d/old" "$d/new"
+    for i in 1 2 3 4 5 6 7 8; do
+        head -c $((64 << 20)) /dev/urandom >"$d/old/big$i.bin"
+        cp "$d/old/big$i.bin" "$d/new/big$i.bin"
+        if [ "$i" -le 4 ]; then
+            printf 'changed' | dd of="$d/new/big$i.bin" bs=1 seek=$((i * 1000003)) conv=notrunc status=none
+        fi
+    done
+}
+
+# Tree (b): many small files; perl writes them without a process per file.
+make_tree_b() {
+    local d=$WORK/b
+    perl -e '
+        use strict; use File::Path qw(make_path);
+        my ($root) = @ARGV; srand(42);
+        for my $side ("old", "new") { make_path("$root/$side/d$_") for 0 .. 199; }
+        for my $i (0 .. 19999) {
+            my $rel = sprintf("d%d/file%05d.dat", $i % 200, $i);
+            my $size = 1024 + int(rand(7 * 1024 + 1));
+            my $data = join("", map { chr(int(rand(256))) } 1 .. 64) x int($size / 64 + 1);
+            $data = substr($data, 0, $size);
+            open(my $o, ">", "$root/old/$rel") or die; binmode $o; print $o $data; close $o;
+            my $roll = $i % 100;
+            next if $roll == 99;                     # 1% removed
+            substr($data, int($size / 2), 1) = chr((ord(substr($data, int($size / 2), 1)) + 1) % 256) if $roll < 10;
+            open(my $n, ">", "$root/new/$rel") or die; binmode $n; print $n $data; close $n;
+        }' "$d"
+}
+
+command -v bc >/dev/null || { echo "bc is needed for the ratios" >&2; exit 2; }
+HAVE_HASHDEEP=1
+command -v hashdeep >/dev/null || HAVE_HASHDEEP=0
+
+echo "Building the trees in $WORK ..."
+make_tree_a
+make_tree_b
+
+for tree in a b; do
+    dir=$WORK/$tree
+    if [ "$tree" = a ]; then
+        echo "Tree (a): 8 files of 64 MiB per side, 4 changed"; target=1.10
+    else
+        echo "Tree (b): 20,000 files of 1-8 KiB in 200 folders per side, 10% changed, 1% removed"; target=1.3
+    fi
+    md5sum_both "$dir" >/dev/null # warm the page cache
+    best_of "cheqora-cli compare --recursive" cheqora_both "$dir"
+    cheq=$BEST_cheqora_cli_compare___recursive
+    tail -n 3 "$dir/report.txt" | tr -d '\r' | sed 's/^/    report: /'
+    best_of "md5sum (both trees)" md5sum_both "$dir"
+    md5=$BEST_md5sum__both_trees_
+    echo "  ratio cheqora / md5sum:             $(ratio "$cheq" "$md5")   (target: at most $target)"
+    if [ "$HAVE_HASHDEEP" = 1 ]; then
+        best_of "hashdeep -r -c md5" hashdeep_both "$dir"
+        hd=$BEST_hashdeep__r__c_md5
+        echo "  ratio cheqora / hashdeep:           $(ratio "$cheq" "$hd")"
+    else
+        echo "  hashdeep is not installed (apt-get install -y hashdeep): skipped"
+    fi
+done
+
+if [ -x "$SCANLIST" ]; then
+    echo "Scan list: 1,000,000 records"
+    "$SCANLIST" 1000000 | sed 's/^/  /'
+fi

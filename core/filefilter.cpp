@@ -1,0 +1,104 @@
+#include "filefilter.h"
+
+#include "filesystem.h"
+#include "strproc.h"
+
+namespace cheqora {
+
+QString TrimBlanks(const QString &strText)
+{
+    qsizetype begin = 0;
+    qsizetype end = strText.size();
+    while (begin < end && strText.at(begin) == u' ')
+        ++begin;
+    while (end > begin && strText.at(end - 1) == u' ')
+        --end;
+    if (begin == 0 && end == strText.size())
+        return strText;
+    return strText.mid(begin, end - begin);
+}
+
+QString BuildFilespec(bool blnDoOnlyExtension, QString &strExtension)
+{
+    strExtension = TrimBlanks(strExtension);
+    if (!blnDoOnlyExtension || strExtension.isEmpty())
+        return QString();
+    QString extension = strExtension;
+    if (extension.startsWith(u'.'))
+        extension.remove(0, 1);
+    return QStringLiteral("*.") + extension;
+}
+
+bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCaseSensitive)
+{
+    const QString text = blnCaseSensitive ? strText : LowerCaseAccented(strText);
+    const QString pattern = blnCaseSensitive ? strPattern : LowerCaseAccented(strPattern);
+    if (text == pattern || pattern.isEmpty())
+        return true;
+
+    qsizetype t = 0;
+    qsizetype p = 0;
+    const qsizetype textLen = text.size();
+    const qsizetype patternLen = pattern.size();
+    while (p < patternLen) {
+        const QChar pc = pattern.at(p);
+        if (pc == u'*') {
+            // The first literal after the run of wildcards decides where the text goes on.
+            qsizetype next = p;
+            while (next < patternLen && (pattern.at(next) == u'*' || pattern.at(next) == u'?'))
+                ++next;
+            if (next == patternLen)
+                return true;
+            const qsizetype found = text.indexOf(pattern.at(next), t);
+            if (found < 0)
+                return false;
+            t = found;
+            p = next;
+            continue;
+        }
+        if (t >= textLen)
+            return false;
+        if (pc != u'?' && pc != text.at(t))
+            return false;
+        ++t;
+        ++p;
+    }
+    return t == textLen;
+}
+
+bool FileNameMatches(const QString &strName, const QString &strFilespec, bool blnCaseSensitive)
+{
+    // Only the separator (and NUL) cannot stand in a name here; "?", "*", ":" and "\" are ordinary
+    // characters of Linux file names and must not drop a file from the comparison.
+    if (strName.contains(QChar(platform::kSeparator)) || strName.contains(QChar(u'\0')))
+        return false;
+    const QString spec = TrimBlanks(strFilespec);
+    if (spec.isEmpty())
+        return true;
+
+    const qsizetype specDot = spec.lastIndexOf(u'.');
+    const qsizetype nameDot = strName.lastIndexOf(u'.');
+    QString specBase = spec;
+    QString specExt;
+    QString nameBase = strName;
+    QString nameExt;
+    if (specDot >= 0) {
+        specBase = spec.left(specDot);
+        specExt = spec.mid(specDot + 1);
+        if (nameDot < 0) {
+            QString rest = specExt;
+            rest.remove(u'*');
+            if (!rest.isEmpty())
+                return false;
+        } else {
+            nameBase = strName.left(nameDot);
+            nameExt = strName.mid(nameDot + 1);
+        }
+    } else if (nameDot >= 0) {
+        return false;
+    }
+    return WildcardMatch(nameBase, specBase, blnCaseSensitive)
+        && WildcardMatch(nameExt, specExt, blnCaseSensitive);
+}
+
+} // namespace cheqora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace cheqora {
+
+// The filter of a folder comparison: "" (every file) unless blnDoOnlyExtension is set and the
+// extension, trimmed of blanks, is not empty; then "*." and the extension without a leading ".".
+// strExtension is trimmed in place so that the caller can show the trimmed text.
+QString BuildFilespec(bool blnDoOnlyExtension, QString &strExtension);
+
+// Whether a file name passes a filter from BuildFilespec (or any "base.ext" wildcard pattern).
+// The pattern is split at its last "." and so is the name; both halves must match.
+bool FileNameMatches(const QString &strName, const QString &strFilespec, bool blnCaseSensitive);
+
+// Pattern of literal characters, "?" (one character) and "*" (any run). At a "*" the text is
+// advanced to the first occurrence of the next literal character, without backtracking.
+bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCaseSensitive);
+
+// The text without blanks at either end; other white space is part of a path and stays.
+QString TrimBlanks(const QString &strText);
+
+} // namespace cheqora

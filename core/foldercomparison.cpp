@@ -1,0 +1,548 @@
+#include "foldercomparison.h"
+
+#include "digest.h"
+#include "filefilter.h"
+#include "sortsearch.h"
+#include "strproc.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <exception>
+#include <new>
+
+namespace cheqora {
+
+namespace {
+
+const QString &title()
+{
+    static const QString t = QStringLiteral("Compare folders");
+    return t;
+}
+
+} // namespace
+
+CompareHost::~CompareHost() = default;
+
+void CompareHost::showLineCount(qint64) {}
+
+void CompareHost::yield() {}
+
+void CompareHost::setBusy(bool) {}
+
+QString CompareHost::digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                                QString &strStatus)
+{
+    return GetDSOfExaminedFile(strPath, st, lngStatus, strStatus);
+}
+
+int FolderRelation(const QString &strFolder1, const QString &strFolder2)
+{
+    QString a = LowerCaseAccented(strFolder1);
+    QString b = LowerCaseAccented(strFolder2);
+    EnsureTrailingBackslash(a);
+    EnsureTrailingBackslash(b);
+    if (a == b)
+        return 3;
+    // Whole paths with their trailing separator: /database/ does not begin with /data/.
+    if (a.startsWith(b))
+        return 1;
+    if (b.startsWith(a))
+        return 2;
+    return 0;
+}
+
+qint64 LineLimitFromText(const QString &strText)
+{
+    // The number at the start of the text, blanks ignored, as the field's numeric value.
+    QString digits;
+    for (const QChar c : strText) {
+        if (c != u' ')
+            digits.append(c);
+    }
+    qsizetype n = 0;
+    if (n < digits.size() && (digits.at(n) == u'+' || digits.at(n) == u'-'))
+        ++n;
+    bool seenPoint = false;
+    while (n < digits.size() && (digits.at(n).isDigit() || (!seenPoint && digits.at(n) == u'.'))) {
+        seenPoint = seenPoint || digits.at(n) == u'.';
+        ++n;
+    }
+    bool ok = false;
+    const double value = digits.left(n).toDouble(&ok);
+    if (!ok)
+        return 0;
+    const double rounded = std::nearbyint(value); // the default rounding mode takes halves to even
+    if (rounded >= 2147483647.0)
+        return 2147483647;
+    if (rounded <= -2147483648.0)
+        return -2147483648LL;
+    return qint64(rounded);
+}
+
+FolderComparison::FolderComparison(CompareHost &host)
+    : m_host(host)
+{
+}
+
+void FolderComparison::setInfo(const QString &strCaption)
+{
+    strInfoCaption = strCaption;
+    m_host.setInfoCaption(strInfoCaption);
+}
+
+void FolderComparison::fail(const QString &strDescription)
+{
+    if (!m_blnFailed) {
+        m_blnFailed = true;
+        m_strError = strDescription;
+    }
+}
+
+QString FolderComparison::shortened(const QString &strPath) const
+{
+    bool blnShortened = false;
+    return ShortenPath(strPath, kMaxInfoLen, blnShortened);
+}
+
+QString FolderComparison::BuildFilespec()
+{
+    if (!m_options)
+        return QString();
+    return cheqora::BuildFilespec(m_options->blnDoOnlyExtension, m_options->strExtension);
+}
+
+int FolderComparison::IsLargeFile(const platform::FileStat &st) const
+{
+    if (!m_options || !m_options->blnSkipFiles)
+        return 0;
+    const qint64 limitMB = m_options->intSkipSizeMB;
+    return limitMB > 0 && st.length > limitMB * 1048576 ? 1 : 0;
+}
+
+void FolderComparison::ShowProgressDot()
+{
+    if (strInfoCaption.count(u'.') < 50) {
+        strInfoCaption.append(u'.');
+    } else {
+        StripTrailing(strInfoCaption, QStringLiteral("."));
+        strInfoCaption.append(QStringLiteral("..."));
+    }
+    m_host.setInfoCaption(strInfoCaption);
+}
+
+CompareResult FolderComparison::CompareFolders(CompareOptions &options)
+{
+    CompareResult result;
+    if (m_blnRunning)
+        return result;
+    m_options = &options;
+    struct Reset {
+        FolderComparison *self;
+        ~Reset()
+        {
+            self->m_options = nullptr;
+            self->m_blnRunning = false;
+        }
+    } reset{this};
+
+    // The checks, in order; each ends the command before anything but the field texts changes.
+    lngMaxLines = LineLimitFromText(options.strSuspendIfNumLines);
+    options.strFolder1 = TrimBlanks(options.strFolder1);
+    if (options.strFolder1.isEmpty()) {
+        m_host.checkFailed(QStringLiteral("1st folder not specified."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    options.strFolder2 = TrimBlanks(options.strFolder2);
+    if (options.strFolder2.isEmpty()) {
+        m_host.checkFailed(QStringLiteral("2nd folder not specified."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    const QString same = QStringLiteral("The 1st and 2nd folders are the same.");
+    if (options.strFolder1 == options.strFolder2) {
+        m_host.checkFailed(same, platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    const int relation = FolderRelation(options.strFolder1, options.strFolder2);
+    if (relation == 3) {
+        m_host.checkFailed(same, platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    if ((relation == 1 || relation == 2) && options.blnIncludeSubfolders) {
+        const QString &inner = relation == 1 ? options.strFolder1 : options.strFolder2;
+        const QString &outer = relation == 1 ? options.strFolder2 : options.strFolder1;
+        m_host.checkFailed(inner + QStringLiteral(" is contained in ") + outer + QStringLiteral(".\n\n")
+                               + QStringLiteral("When files are included in subfolders recursively\n")
+                               + QStringLiteral("one folder cannot be a subfolder the other folder."),
+                           platform::MsgIcon::Information, title());
+        return result;
+    }
+    options.strReportFile = TrimBlanks(options.strReportFile);
+    if (options.strReportFile.isEmpty()) {
+        m_host.checkFailed(QStringLiteral("Report file not specified."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    if (options.blnWarnOnOverwrite && FileExists(options.strReportFile)) {
+        if (!m_host.askOverwrite(QStringLiteral("Overwrite file ") + options.strReportFile + u'?', title())) {
+            result.outcome = CompareResult::Outcome::Declined;
+            return result;
+        }
+    }
+
+    m_blnRunning = true;
+    intOperation = options.intButtonIndex == 0 ? 1 : 2;
+    strFolder1 = options.strFolder1;
+    strFolder2 = options.strFolder2;
+    EnsureTrailingBackslash(strFolder1);
+    EnsureTrailingBackslash(strFolder2);
+    strFolderListed = intOperation == 1 ? strFolder1 : strFolder2;
+    strFolderWalked = intOperation == 1 ? strFolder2 : strFolder1;
+    strReportFile = options.strReportFile;
+    setInfo(intOperation == 1 ? QStringLiteral("Now comparing 2nd folder to 1st folder ...")
+                              : QStringLiteral("Now searching for duplicate files ..."));
+    m_host.setBusy(true);
+
+    m_blnFailed = false;
+    m_strError.clear();
+    result.outcome = CompareResult::Outcome::Completed;
+    try {
+        runComparison();
+    } catch (const std::bad_alloc &) {
+        fail(platform::fileErrorDescription(platform::ErrOutOfMemory));
+    } catch (const std::exception &e) {
+        fail(QString::fromLocal8Bit(e.what()));
+    }
+
+    // The end, reached in every case once busy.
+    platform::FileError closeErr;
+    if (!intFileNum.close(closeErr))
+        fail(closeErr.description);
+    if (blnStop)
+        result.outcome = CompareResult::Outcome::Stopped;
+    else if (m_blnFailed)
+        result.outcome = CompareResult::Outcome::Error;
+    else if (blnLinesExceeded)
+        result.outcome = CompareResult::Outcome::LinesExceeded;
+    if (m_blnFailed && !blnStop)
+        strInfoCaption = QStringLiteral("Error: ") + m_strError;
+    m_host.setInfoCaption(strInfoCaption);
+
+    result.intOperation = intOperation;
+    result.strInfoCaption = strInfoCaption;
+    result.strError = m_strError;
+    result.lngScanCount = lngScanCount;
+    result.lngNumModified = lngNumModified;
+    result.lngNumAdded = lngNumAdded;
+    result.lngNumRemoved = lngNumRemoved;
+    result.lngNumDuplicates = lngNumDuplicates;
+    result.lngNumLines = lngNumLines;
+    result.blnFoundSomething = intOperation == 1 ? (lngNumModified + lngNumAdded + lngNumRemoved) > 0
+                                                 : lngNumDuplicates > 0;
+    result.blnShowReport = result.outcome == CompareResult::Outcome::Completed && result.blnFoundSomething;
+
+    strScanList.release();
+    lngScanCount = 0;
+    intMatched = QVector<quint8>();
+    m_walkedNames.clear();
+    m_walkPath.clear();
+    m_host.setBusy(false);
+    blnStop = false;
+    blnLinesExceeded = false;
+    return result;
+}
+
+void FolderComparison::runComparison()
+{
+    strScanList.release();
+    lngScanCount = 0;
+    intMatched = QVector<quint8>();
+    m_walkedNames.clear();
+    lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
+    lngNumLines = 0;
+    blnStop = false;
+    blnLinesExceeded = false;
+    blnHeaderDone = false;
+
+    // An existing report is about to be replaced: its content takes no part in the comparison.
+    platform::FileStat reportStat;
+    platform::FileError statErr;
+    m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
+    m_reportId = FolderId{reportStat.device, reportStat.inode};
+
+    GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
+    if (blnStop) {
+        setInfo(QStringLiteral("Comparison was stopped."));
+        return;
+    }
+    if (m_blnFailed)
+        return;
+
+    strScanList.sort();
+    intMatched = QVector<quint8>(strScanList.count() + 1, 0);
+
+    platform::FileError err;
+    if (!intFileNum.open(strReportFile, err)) {
+        fail(err.description);
+        return;
+    }
+    m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
+    m_reportId = FolderId{reportStat.device, reportStat.inode};
+    lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
+    lngNumLines = 0;
+    blnStop = false;
+    blnLinesExceeded = false;
+    blnHeaderDone = false;
+
+    GetDSRecursive2(strFolderWalked, true, BuildFilespec(), true, intOperation);
+    if (blnStop) {
+        setInfo(QStringLiteral("Comparison was stopped."));
+        return;
+    }
+    if (m_blnFailed)
+        return;
+    if (blnLinesExceeded) {
+        setInfo(finalCaption());
+        return;
+    }
+    if (intOperation == 1)
+        writeRemovedEntries();
+    if (m_blnFailed)
+        return;
+    if (!blnLinesExceeded)
+        writeSummary();
+    setInfo(finalCaption());
+}
+
+QString FolderComparison::finalCaption() const
+{
+    if (blnLinesExceeded)
+        return QStringLiteral("Number of lines in the report file exceeded ") + QString::number(lngMaxLines)
+            + u'.';
+    if (intOperation == 1) {
+        if (lngNumModified + lngNumAdded + lngNumRemoved == 0)
+            return QStringLiteral("No files were changed, added or removed.");
+        return QStringLiteral("In 2nd folder, compared to 1st folder:   Files modified: ")
+            + QString::number(lngNumModified) + QStringLiteral("   Files added: ") + QString::number(lngNumAdded)
+            + QStringLiteral("   Files removed: ") + QString::number(lngNumRemoved);
+    }
+    if (lngNumDuplicates == 0)
+        return QStringLiteral("There are no duplicate (identical) files.");
+    return QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates);
+}
+
+DigestField FolderComparison::digestFieldOf(const QString &strPath, const platform::FileStat &st)
+{
+    if (IsLargeFile(st) == 1)
+        return strScanList.fieldForText(QStringLiteral("Large file skipped"));
+    int lngStatus = 0;
+    QString strStatus;
+    const QString digest = m_host.digestFile(strPath, st, lngStatus, strStatus);
+    if (lngStatus == 0)
+        return strScanList.fieldForDigest(digest);
+    return strScanList.fieldForText(strStatus);
+}
+
+bool FolderComparison::isReportFile(const QString &strPath, const platform::FileStat &st) const
+{
+    // The same file under another spelling (a relative report path, a doubled separator, a link)
+    // is the report too.
+    return strPath == strReportFile
+        || (m_blnReportIdKnown && st.device == m_reportId.device && st.inode == m_reportId.inode);
+}
+
+void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, const QString &strFilespec,
+                                       bool blnComparingFolders, int intOperation)
+{
+    ShowProgressDot();
+    m_host.yield();
+    if (mustEndWalk() || blnLinesExceeded)
+        return;
+    EnsureTrailingBackslash(strDirPath);
+    if (blnTopFolder) {
+        m_walkPath.clear();
+        platform::FileStat rootStat;
+        platform::FileError rootErr;
+        if (platform::statPath(strDirPath, rootStat, rootErr))
+            m_walkPath.append(FolderId{rootStat.device, rootStat.inode});
+    }
+    platform::FolderListing listing;
+    platform::FileError err;
+    if (strDirPath.isEmpty() || !platform::listFolder(strDirPath, listing, err))
+        return; // a folder that cannot be read is skipped with everything below it
+
+    const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
+    const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
+    for (const platform::DirEntry &file : std::as_const(listing.files)) {
+        m_host.yield();
+        if (mustEndWalk())
+            return;
+        if (!FileNameMatches(file.name, strFilespec, false))
+            continue;
+        const QString strPath = strDirPath + file.name;
+        // The report is listed in mode 1 as the current report file; otherwise it is left out.
+        if ((!blnComparingFolders || intOperation == 2) && isReportFile(strPath, file.stat))
+            continue;
+        const DigestField field = digestFieldOf(strPath, file.stat);
+        if (mustEndWalk())
+            return; // a digest cut short by a stop is no result
+        const QStringView relativePath = QStringView(strPath).mid(rootLength);
+        if (!blnComparingFolders) {
+            strScanList.append(relativePath, field, file.stat);
+            lngScanCount = strScanList.count();
+            m_host.yield();
+            if (mustEndWalk())
+                return;
+            continue;
+        }
+        compareWalkedFile(strPath, relativePath, file.stat, field, intOperation);
+        if (mustEndWalk())
+            return;
+        if (blnLinesExceeded)
+            break;
+    }
+
+    if (!m_options || !m_options->blnIncludeSubfolders || listing.subfolders.isEmpty() || blnLinesExceeded)
+        return;
+    for (const platform::DirEntry &sub : std::as_const(listing.subfolders)) {
+        const FolderId id{sub.stat.device, sub.stat.inode};
+        if (m_walkPath.contains(id))
+            continue; // a link back to a folder on the walk's path: descending would never end
+        m_walkPath.append(id);
+        GetDSRecursive2(strDirPath + sub.name, false, strFilespec, blnComparingFolders, intOperation);
+        m_walkPath.removeLast();
+        if (mustEndWalk() || blnLinesExceeded)
+            return;
+    }
+}
+
+void FolderComparison::compareWalkedFile(const QString &strPath, QStringView relativePath,
+                                         const platform::FileStat &st, const DigestField &field,
+                                         int intOperation)
+{
+    const QString folded = LowerCaseAccented(relativePath.toString());
+    const qsizetype index = findPair(relativePath, folded);
+    if (index > 0)
+        intMatched[index] = 1;
+    if (intOperation == 2) {
+        if (index > 0 && strScanList.field(index) == field) {
+            if (!blnHeaderDone)
+                WriteReportHeader(2);
+            ++lngNumDuplicates;
+            setInfo(VisibleText(shortened(strPath)));
+            const QString path1 = VisibleText(shortened(strPath));
+            const QString bytes1 = bytesForm(st);
+            WriteReportText(path1 + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
+            const QString path2 = VisibleText(shortened(strFolderListed + strScanList.key(index).toString()));
+            const QString bytes2 = bytesForm(strScanList.stat(index));
+            WriteReportText(path2
+                            + (bytes2 == bytes1 ? QStringLiteral(", same date, time and size")
+                                                : QStringLiteral(", ") + bytes2)
+                            + QStringLiteral("\r\n\r\n"));
+        }
+        return;
+    }
+    if (index > 0) {
+        if (strScanList.field(index) == field)
+            return;
+        if (!blnHeaderDone)
+            WriteReportHeader(1);
+        ++lngNumModified;
+        setInfo(VisibleText(shortened(strPath)));
+        if (intTrailingBreaks < 2)
+            WriteReportText(QStringLiteral("\r\n"));
+        WriteReportText(QStringLiteral("File modified:\r\n"));
+        const QString bytes2 = bytesForm(st);
+        WriteReportText(VisibleText(shortened(strPath)) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
+        const QString bytes1 = bytesForm(strScanList.stat(index));
+        WriteReportText(VisibleText(shortened(strFolderListed + strScanList.key(index).toString()))
+                        + (bytes1 == bytes2 ? QStringLiteral(", same size, date and time")
+                                            : QStringLiteral(", ") + bytes1)
+                        + QStringLiteral("\r\n\r\n"));
+        return;
+    }
+    if (!blnHeaderDone)
+        WriteReportHeader(1);
+    setInfo(QStringLiteral("File added: ") + VisibleText(shortened(strPath)));
+    WriteReportText(QStringLiteral("File added: ") + VisibleText(strPath));
+    if (isReportFile(strPath, st))
+        WriteReportText(QStringLiteral(", current report file, not yet closed.\r\n"));
+    else
+        WriteReportText(QStringLiteral(", ") + bytesForm(st) + QStringLiteral("\r\n"));
+    ++lngNumAdded;
+}
+
+qsizetype FolderComparison::findPair(QStringView relativePath, const QString &folded)
+{
+    qsizetype position = 0;
+    if (!strScanList.search(folded, position))
+        return 0;
+    qsizetype first = 0;
+    qsizetype last = 0;
+    strScanList.equalRange(position, first, last);
+    // Names that differ only in letter case can live side by side here: the exact path pairs first.
+    for (qsizetype i = first; i <= last; ++i) {
+        if (strScanList.key(i) == relativePath)
+            return i;
+    }
+    // A case-only match pairs with a record that nothing else has taken and that has no exact twin
+    // in the walked tree (that twin will pair with it); among several, the smallest path.
+    qsizetype best = 0;
+    for (qsizetype i = first; i <= last; ++i) {
+        if (intMatched[i] != 0 || walkedTreeHasExactFile(strScanList.key(i)))
+            continue;
+        if (best == 0 || CompareCodeUnits(strScanList.key(i), strScanList.key(best)) < 0)
+            best = i;
+    }
+    return best;
+}
+
+bool FolderComparison::walkedTreeHasExactFile(QStringView relativePath)
+{
+    // Asked only for case-only matches, so listing the folders concerned costs nothing otherwise.
+    const QString path = relativePath.toString();
+    const QStringList parts = path.split(QChar(platform::kSeparator));
+    QString folder = strFolderWalked;
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        auto it = m_walkedNames.find(folder);
+        if (it == m_walkedNames.end()) {
+            FolderNames names;
+            platform::FolderListing listing;
+            platform::FileError err;
+            if (platform::listFolder(folder, listing, err)) {
+                for (const platform::DirEntry &e : std::as_const(listing.files))
+                    names.files.insert(e.name);
+                for (const platform::DirEntry &e : std::as_const(listing.subfolders))
+                    names.folders.insert(e.name);
+            }
+            it = m_walkedNames.insert(folder, names);
+        }
+        const QString &part = parts.at(k);
+        if (k + 1 == parts.size())
+            return it->files.contains(part);
+        if (!it->folders.contains(part))
+            return false;
+        folder += part + QChar(platform::kSeparator);
+    }
+    return false;
+}
+
+void FolderComparison::writeRemovedEntries()
+{
+    bool first = true;
+    for (qsizetype i = 1; i <= strScanList.count(); ++i) {
+        if (intMatched[i] != 0)
+            continue;
+        ++lngNumRemoved;
+        if (first && lngNumAdded > 0 && intTrailingBreaks < 2)
+            WriteReportText(QStringLiteral("\r\n"));
+        first = false;
+        const QString path = strFolderListed + strScanList.key(i).toString();
+        WriteReportText(QStringLiteral("File removed: ") + VisibleText(path) + QStringLiteral("\r\n"));
+        setInfo(QStringLiteral("File removed: ") + VisibleText(shortened(path)));
+        if (blnLinesExceeded || m_blnFailed)
+            return;
+    }
+}
+
+} // namespace cheqora

@@ -1,0 +1,216 @@
+#pragma once
+
+// The folder comparison: walks a reference folder into sorted scan records, walks the other folder
+// against them and writes the report file. It knows nothing of windows; whoever runs it (the main
+// window, the command-line tool, a test) passes the options as values and answers through
+// CompareHost.
+//
+// Usage from a window:
+//
+//     class WindowHost : public cheqora::CompareHost { ... };   // forwards to lblInfo, SetBusy, boxes
+//     WindowHost host(this);
+//     cheqora::FolderComparison comparison(host);               // keep it for the window's lifetime
+//
+//     void cmdCompareFolders_Click(int Index)
+//     {
+//         cheqora::CompareOptions o;
+//         o.strFolder1 = txbFolder_0->text();  o.strFolder2 = txbFolder_1->text();
+//         o.strReportFile = txbFile_3->text();  o.intButtonIndex = Index;
+//         ... the five options ...
+//         const cheqora::CompareResult r = comparison.CompareFolders(o);
+//         txbFolder_0->setText(o.strFolder1);  ... // the trimmed texts go back into the fields
+//         if (r.blnShowReport)
+//             ShowInViewer(o.strReportFile, o.strReportFile);
+//     }
+//     void cmdStop_Click() { comparison.requestStop(); }
+//
+// CompareFolders runs on the calling thread and returns when the comparison is over; the host's
+// yield() is where the window processes its events (Stop, Quit). It must not be called again while it
+// runs; a window that quits during a comparison calls requestStop() and lets it return first.
+
+#include "filesystem.h"
+#include "scanlist.h"
+#include "uiservices.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QVector>
+
+namespace cheqora {
+
+// The values of the main window's fields and options for one comparison.
+struct CompareOptions {
+    QString strFolder1;    // txbFolder(0), the 1st ("old") folder, as entered
+    QString strFolder2;    // txbFolder(1), the 2nd ("new") folder
+    QString strReportFile; // txbFile(3)
+    int intButtonIndex = 0; // cmdCompareFolders index: 0 = compare (mode 1), 2 = duplicates (mode 2)
+
+    bool blnIncludeSubfolders = false; // chkIncludeSubfolders(1)
+    bool blnDoOnlyExtension = false;   // chkDoOnlyExtension(1)
+    QString strExtension;              // txbExtension(1)
+    bool blnSkipFiles = false;         // chkSkipFiles(1)
+    int intSkipSizeMB = 0;             // intSkipSizeMB(1), already validated; 0 = no limit
+    bool blnWarnOnOverwrite = true;    // chkWarnOnOverwrite(1)
+    bool blnSuspendIfNumLines = true;  // chkSuspendIfNumLines
+    QString strSuspendIfNumLines = QStringLiteral("100"); // txbSuspendIfNumLines
+};
+
+// What the comparison asks of whoever runs it. All calls come from the thread running CompareFolders.
+class CompareHost {
+public:
+    virtual ~CompareHost();
+
+    // lblInfo: the new caption, made visible and repainted. Progress dots arrive through here too.
+    virtual void setInfoCaption(const QString &strCaption) = 0;
+    // lblNumLinesInReport: made visible with the count of report lines.
+    virtual void showLineCount(qint64 lngNumLines);
+    // Process pending events; the place where a Stop click can arrive. Called often: keep it cheap.
+    virtual void yield();
+    // Yes/No question before an existing report is replaced; true means Yes.
+    virtual bool askOverwrite(const QString &strPrompt, const QString &strTitle) = 0;
+    // A check failed: a message box with this text, icon (Information or Exclamation) and title.
+    // Texts may hold "\n" line breaks.
+    virtual void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) = 0;
+    // SetBusy(true) before the first walk, SetBusy(false) at the end.
+    virtual void setBusy(bool blnBusy);
+    // The digest of one file of a walk, as GetDSOfExaminedFile gives it (st is the walk's stat of it).
+    // A window may digest on a worker thread and process events meanwhile; a digest abandoned for a
+    // stop request may return any status, since a stopped walk does not use it.
+    virtual QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                               QString &strStatus);
+};
+
+struct CompareResult {
+    enum class Outcome {
+        CheckFailed,   // a check ended the command (message shown); nothing was written
+        Declined,      // the overwrite question was answered No
+        Stopped,       // requestStop() during a walk
+        LinesExceeded, // the line limit cut the report
+        Error,         // a run-time error, e.g. the report could not be written; see strError
+        Completed,
+    };
+    Outcome outcome = Outcome::CheckFailed;
+    // The comparison found something: mode 1 a modified, added or removed file, mode 2 a pair.
+    bool blnFoundSomething = false;
+    // Completed and found something: the window shows the report in the viewer.
+    bool blnShowReport = false;
+    QString strInfoCaption; // the last lblInfo caption
+    QString strError;       // description of the error for Outcome::Error
+    int intOperation = 0;
+    qint64 lngScanCount = 0;
+    qint64 lngNumModified = 0;
+    qint64 lngNumAdded = 0;
+    qint64 lngNumRemoved = 0;
+    qint64 lngNumDuplicates = 0;
+    qint64 lngNumLines = 0;
+};
+
+// Relation of two folder paths: 3 the same folder, 1 the 1st lies inside the 2nd, 2 the 2nd lies
+// inside the 1st, 0 neither. Whole paths are compared, folded to lower case, each with one trailing
+// separator.
+int FolderRelation(const QString &strFolder1, const QString &strFolder2);
+
+// Report texts write line breaks inside names visibly ("\n", "\r"...), so each entry stays one line.
+QString VisibleText(const QString &strText);
+
+// The line limit from the text of its field: the number in it rounded to a whole number, halves to
+// the even neighbour, kept within 32 bits.
+qint64 LineLimitFromText(const QString &strText);
+
+class FolderComparison {
+public:
+    explicit FolderComparison(CompareHost &host);
+    FolderComparison(const FolderComparison &) = delete;
+    FolderComparison &operator=(const FolderComparison &) = delete;
+
+    // The compare-folders command. The folder, report and extension texts of options are trimmed in
+    // place, as the command writes them back into the window's fields.
+    CompareResult CompareFolders(CompareOptions &options);
+    // The Stop button: the walk ends at the next folder, file or stored record.
+    void requestStop() { blnStop = true; }
+    bool isRunning() const { return m_blnRunning; }
+
+    // Building blocks of the command, used by it and by tests.
+    void GetDSRecursive2(QString strDirPath, bool blnTopFolder, const QString &strFilespec,
+                         bool blnComparingFolders, int intOperation);
+    QString BuildFilespec();
+    int IsLargeFile(const platform::FileStat &st) const;
+    void ShowProgressDot();
+    void WriteReportText(const QString &strText);
+    void WriteReportHeader(int intOperation);
+
+    const ScanList &scanList() const { return strScanList; }
+    qint64 scanCount() const { return lngScanCount; }
+    const QString &infoCaption() const { return strInfoCaption; }
+    int trailingBreaks() const { return intTrailingBreaks; }
+
+    static constexpr int kMaxInfoLen = 90;
+
+private:
+    struct FolderId {
+        quint64 device;
+        quint64 inode;
+        bool operator==(const FolderId &o) const { return device == o.device && inode == o.inode; }
+    };
+    struct FolderNames {
+        QSet<QString> files;
+        QSet<QString> folders;
+    };
+
+    void setInfo(const QString &strCaption);
+    bool mustEndWalk() const { return blnStop || m_blnFailed; }
+    void fail(const QString &strDescription);
+    DigestField digestFieldOf(const QString &strPath, const platform::FileStat &st);
+    qsizetype findPair(QStringView relativePath, const QString &folded);
+    bool walkedTreeHasExactFile(QStringView relativePath);
+    bool isReportFile(const QString &strPath, const platform::FileStat &st) const;
+    void compareWalkedFile(const QString &strPath, QStringView relativePath, const platform::FileStat &st,
+                           const DigestField &field, int intOperation);
+    void writeRemovedEntries();
+    void writeSummary();
+    QString bytesForm(const platform::FileStat &st) const;
+    QString shortened(const QString &strPath) const;
+    QString finalCaption() const;
+    void runComparison();
+
+    CompareHost &m_host;
+    CompareOptions *m_options = nullptr;
+    bool m_blnRunning = false;
+
+    // Comparison state.
+    ScanList strScanList;
+    qint64 lngScanCount = 0;
+    QVector<quint8> intMatched; // 1-based like the list; 1 = paired with a file of the walked folder
+    int intOperation = 1;
+    QString strFolderWalked;
+    QString strFolderListed;
+    QString strReportFile;
+    QString strFolder1; // the 1st and 2nd folders as entered, with one trailing separator (header)
+    QString strFolder2;
+    bool blnStop = false;
+    bool blnLinesExceeded = false;
+    bool blnHeaderDone = false;
+    qint64 lngNumModified = 0;
+    qint64 lngNumAdded = 0;
+    qint64 lngNumRemoved = 0;
+    qint64 lngNumDuplicates = 0;
+    QString strInfoCaption;
+
+    // Report state.
+    platform::TextFileWriter intFileNum;
+    qint64 lngNumLines = 0;
+    qint64 lngMaxLines = 0;
+    int intTrailingBreaks = 0; // kept from one comparison to the next
+    bool m_blnReportIdKnown = false;
+    FolderId m_reportId{0, 0};
+
+    // Walk state: the folders on the path from the root (a link back to one of them is not
+    // descended), names of walked folders looked at for case-only matches, and the first error.
+    QVector<FolderId> m_walkPath;
+    QHash<QString, FolderNames> m_walkedNames;
+    bool m_blnFailed = false;
+    QString m_strError;
+};
+
+} // namespace cheqora

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "filesystem.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVector>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace cheqora {
+
+// The 32-character digest field of a scan record, held compactly: either the 16 digest bytes (the 32
+// hexadecimal digits) or the number of a text in the list's table of status texts ("Zero-length
+// file", "Large file skipped", an error description, each padded or cut to 32 characters). Two
+// fields are equal exactly when their 32-character texts are.
+struct DigestField {
+    std::array<quint8, 16> bytes{};
+    quint32 textIndex = 0; // 0: bytes hold a digest
+
+    bool operator==(const DigestField &other) const
+    {
+        return textIndex == other.textIndex && (textIndex != 0 || bytes == other.bytes);
+    }
+    bool operator!=(const DigestField &other) const { return !(*this == other); }
+};
+
+// The scan records of the reference folder, 1-based (1..count). A record is the digest field, the
+// file's size and modification time, and its path relative to the walk's root; its key is that
+// path, folded to lower case once when the record is stored. Paths live in large fixed blocks that
+// never move, so a million records take little more than their characters, and the list grows
+// geometrically.
+class ScanList {
+public:
+    ScanList();
+
+    qsizetype count() const { return qsizetype(m_records.size()); }
+    void append(QStringView relativePath, const DigestField &field, const platform::FileStat &st);
+    // Empties the list and gives its memory back.
+    void release();
+
+    // The field for a digest text (32 hexadecimal digits) or for any other text, padded or cut to 32.
+    DigestField fieldForDigest(const QString &digest);
+    DigestField fieldForText(const QString &text);
+    QString fieldText(const DigestField &field) const;
+
+    QStringView key(qsizetype i) const;
+    QStringView foldedKey(qsizetype i) const;
+    const DigestField &field(qsizetype i) const { return m_records[size_t(i - 1)].field; }
+    platform::FileStat stat(qsizetype i) const;
+    // The record as one text: digest field, a blank, size/date text, "> ", relative path.
+    QString recordText(qsizetype i) const;
+
+    // Ascending folded-key order by the quicksort of SortRecords.
+    void sort();
+    // Binary search by folded key (SearchSorted); position as there.
+    bool search(QStringView folded, qsizetype &position) const;
+    // The first and last index whose folded key equals that of record i.
+    void equalRange(qsizetype i, qsizetype &first, qsizetype &last) const;
+
+private:
+    struct Record {
+        const char16_t *key;
+        const char16_t *folded;
+        qint32 keyLength;
+        qint32 foldedLength;
+        qint64 length;
+        qint64 modifiedSecs;
+        DigestField field;
+    };
+
+    const char16_t *store(QStringView text);
+
+    std::vector<Record> m_records;
+    std::vector<std::unique_ptr<char16_t[]>> m_blocks;
+    char16_t *m_free = nullptr;
+    qsizetype m_freeLeft = 0;
+    QStringList m_texts; // index 0 unused
+    QHash<QString, quint32> m_textIndex;
+};
+
+} // namespace cheqora

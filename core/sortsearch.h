@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVector>
+
+#include <string>
+#include <utility>
+
+namespace cheqora {
+
+// Plain character-code order over UTF-16 code units (no locale collation): <0, 0 or >0.
+inline int CompareCodeUnits(QStringView a, QStringView b) noexcept
+{
+    const qsizetype n = a.size() < b.size() ? a.size() : b.size();
+    const int c = std::char_traits<char16_t>::compare(a.utf16(), b.utf16(), size_t(n));
+    if (c != 0)
+        return c;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+// The lists are 1-based: index 0 is never used, records run from 1 to count.
+//
+// SortRecords sorts list(first..last) into ascending key order, the key of a record being its text
+// from the 1-based column intKeyColumn on, folded to lower case when blnFoldCase is set. It is a
+// quicksort into descending order followed by a reversal, so records with equal keys end up in the
+// order that procedure gives; every key is folded once, not at each comparison.
+void SortRecords(QStringList &list, qsizetype first, qsizetype last, bool blnFoldCase, int intKeyColumn);
+
+// Binary search over list(1..count) sorted as above. True with position = the index of a record whose
+// key equals key; false with position = -p where p is the index the key would take.
+bool SearchSorted(const QString &key, const QStringList &list, qsizetype count, qsizetype &position,
+                  int intKeyColumn, bool blnCaseSensitive);
+
+namespace sortsearch {
+
+// The sort procedure over any 1-based sequence. keyAt(i) returns a key that stays valid while records
+// are swapped (a QString or a view of storage that does not move); swapAt(i, j) exchanges two records.
+// The two partitions are independent, so working through them with an explicit stack, the smaller
+// one first, gives the same result as the recursive form without its worst-case depth.
+template <typename KeyAt, typename SwapAt>
+void SortDescendingThenReverse(qsizetype first, qsizetype last, KeyAt keyAt, SwapAt swapAt)
+{
+    if (first >= last)
+        return;
+    QVector<std::pair<qsizetype, qsizetype>> pending;
+    pending.append({first, last});
+    while (!pending.isEmpty()) {
+        const auto [lo, hi] = pending.takeLast();
+        const auto pivot = keyAt(lo + (hi - lo) / 2);
+        qsizetype i = lo;
+        qsizetype j = hi;
+        while (i <= j) {
+            while (i < hi && CompareCodeUnits(keyAt(i), pivot) > 0)
+                ++i;
+            while (j > lo && CompareCodeUnits(keyAt(j), pivot) < 0)
+                --j;
+            if (i <= j) {
+                if (i < j)
+                    swapAt(i, j);
+                ++i;
+                --j;
+            }
+        }
+        const bool left = lo < j;
+        const bool right = i < hi;
+        if (left && right) {
+            if (j - lo < hi - i) {
+                pending.append({i, hi});
+                pending.append({lo, j});
+            } else {
+                pending.append({lo, j});
+                pending.append({i, hi});
+            }
+        } else if (left) {
+            pending.append({lo, j});
+        } else if (right) {
+            pending.append({i, hi});
+        }
+    }
+    for (qsizetype k = 0; first + k < last - k; ++k)
+        swapAt(first + k, last - k);
+}
+
+// The search procedure over keys 1..count; compareAt(i) returns the sign of (key - key(i)).
+template <typename CompareAt>
+bool SearchSortedKeys(qsizetype count, CompareAt compareAt, qsizetype &position)
+{
+    if (count <= 0) {
+        position = -1;
+        return false;
+    }
+    if (compareAt(1) < 0) {
+        position = -1;
+        return false;
+    }
+    if (compareAt(count) > 0) {
+        position = -(count + 1);
+        return false;
+    }
+    if (count == 1) {
+        position = 1;
+        return true;
+    }
+    qsizetype lo = 1;
+    qsizetype hi = count;
+    qsizetype mid = count / 2;
+    for (;;) {
+        const int c = compareAt(mid);
+        if (c == 0) {
+            position = mid;
+            return true;
+        }
+        if (c > 0) {
+            if (mid == hi) {
+                position = -(hi + 1);
+                return false;
+            }
+            lo = mid + 1;
+            mid = mid + (hi - mid + 1) / 2;
+        } else {
+            if (mid == lo) {
+                position = -lo;
+                return false;
+            }
+            hi = mid - 1;
+            mid = mid - (mid - lo + 1) / 2;
+        }
+    }
+}
+
+} // namespace sortsearch
+
+} // namespace cheqora
