@@ -90,6 +90,10 @@ DateTimeFormats computeFormats()
     f.date = locale.dateFormat(QLocale::ShortFormat);
     static const QRegularExpression years(QStringLiteral("y+"));
     f.date.replace(years, QStringLiteral("yyyy"));
+    // Report columns expect a numeric date without blanks; locales whose short date spells the month
+    // (the C locale's "d MMM yyyy") get the ISO form instead.
+    if (f.date.contains(u' ') || f.date.contains(QStringLiteral("MMM")))
+        f.date = QStringLiteral("yyyy-MM-dd");
 
     QString time = locale.timeFormat(QLocale::ShortFormat);
     static const QRegularExpression zone(QStringLiteral("\\s*t+"));

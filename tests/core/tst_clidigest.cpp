@@ -19,9 +19,11 @@ QString cli()
     return QStringLiteral(CHEQORA_BIN_DIR) + QStringLiteral("/cheqora-cli");
 }
 
-Run runProgram(const QString &program, const QStringList &args, const QString &workDir = QString())
+Run runProgram(const QString &program, const QStringList &args, const QString &workDir = QString(),
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
     p.start(program, args);
@@ -69,6 +71,21 @@ private slots:
                                  + QStringLiteral("  ") + big
                                  + QStringLiteral(",1234567 bytes (1,205.63 KB), 2026-05-12 00:00:00\n");
         QCOMPARE(QString::fromUtf8(r.out), expected);
+    }
+
+    // The C locale spells the month in its short date; the date is then written numerically so that
+    // the size/date columns of reports still line up.
+    void dateWithoutMonthNames()
+    {
+        const QString a = path(QStringLiteral("c-locale.txt"));
+        QVERIFY(writeBytes(a, "abc"));
+        QVERIFY(setModified(a, utc(2026, 5, 12, 9, 30, 5)));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"LANG", "LC_TIME", "LC_NUMERIC"})
+            env.insert(QString::fromLatin1(name), QStringLiteral("C"));
+        const Run r = runProgram(cli(), {QStringLiteral("digest"), a}, QString(), env);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.endsWith(" 2026-05-12 09:30:05\n"), r.out.constData());
     }
 
     // A status takes the digest's place; any status makes the exit status 1.
