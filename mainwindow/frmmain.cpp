@@ -1,9 +1,14 @@
 #include "frmmain.h"
 
+#include "comparewindowhost.h"
 #include "digest.h"
 #include "digestline.h"
 #include "filesystem.h"
+#include "frmpopup.h"
+#include "launchurl.h"
 #include "qtuiservices.h"
+#include "reportactions.h"
+#include "statefile.h"
 #include "strproc.h"
 #include "textcatalogue.h"
 #include "uiservices.h"
@@ -243,9 +248,8 @@ frmMain::frmMain(QWidget *parent)
     strManualURL = QStringLiteral("https://www.vantorel.example/cheqora/manual/");
     buildControls();
     connectHandlers();
+    prepareComparison();
 }
-
-frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
@@ -564,6 +568,8 @@ bool frmMain::Form_Load()
     ShowWindowCaption();
     if (hooks.LoadState)
         hooks.LoadState();
+    else
+        LoadState();
     for (int i = 0; i <= 1; ++i) {
         if (FileExists(txbFile[i]->text()))
             ShowFileDS(i);
@@ -670,18 +676,14 @@ void frmMain::checkSkipSize()
     }
 }
 
-void frmMain::cmdStop_Click()
-{
-    blnStop = true;
-}
-
 void frmMain::cmdQuit_Click()
 {
     if (m_blnQuitting)
         return;
-    // A running comparison sees blnStop between two files and unwinds; the windows go at once.
+    // A running comparison sees the stop between two files (or inside the file being digested) and
+    // unwinds once this handler has returned; the windows go at once.
     m_blnQuitting = true;
-    blnStop = true;
+    cmdStop_Click();
     Timer1->stop();
     QApplication::closeAllWindows();
     if (hooks.QuitApplication)
@@ -983,48 +985,108 @@ void frmMain::txbFolder_MouseUp(int Index)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Commands provided by other modules through hooks
-
-void frmMain::cmdCompareFolders_Click(int Index)
-{
-    if (hooks.cmdCompareFolders_Click)
-        hooks.cmdCompareFolders_Click(Index);
-}
+// Report file, help and links
 
 void frmMain::cmdView_Click(int Index)
 {
-    if (hooks.cmdView_Click)
-        hooks.cmdView_Click(Index);
+    ViewReportFile(reportActionHooks(), txbFile[Index + 2]->text());
 }
 
 void frmMain::cmdDelete_Click(int Index)
 {
-    if (hooks.cmdDelete_Click)
-        hooks.cmdDelete_Click(Index);
+    DeleteReportFile(reportActionHooks(), txbFile[Index + 2]);
 }
 
 void frmMain::cmdHelp_Click()
 {
-    if (hooks.cmdHelp_Click)
-        hooks.cmdHelp_Click();
-}
-
-void frmMain::cmdSave_Click()
-{
-    if (hooks.cmdSave_Click)
-        hooks.cmdSave_Click();
+    ShowHelp(this, strProgramFolder);
 }
 
 void frmMain::lblVantorel_Click()
 {
-    if (hooks.lblVantorel_Click)
-        hooks.lblVantorel_Click();
+    LaunchURL(platform::UIText(14));
 }
 
 void frmMain::lblOnlineDocumentation_Click()
 {
-    if (hooks.lblOnlineDocumentation_Click)
-        hooks.lblOnlineDocumentation_Click();
+    LaunchURL(strManualURL);
+}
+
+ReportActionHooks frmMain::reportActionHooks()
+{
+    ReportActionHooks actions;
+    actions.mainWindow = this;
+    actions.uiText = &platform::UIText;
+    actions.focusFirstFile = [this] { FocusFirstFile(); };
+    return actions;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saved state
+
+SavedState frmMain::CurrentState() const
+{
+    SavedState state;
+    state.file1 = txbFile.at(0)->text();
+    state.file2 = txbFile.at(1)->text();
+    state.reportFile = txbFile.at(3)->text();
+    state.oldFolder = txbFolder.at(0)->text();
+    state.newFolder = txbFolder.at(1)->text();
+    state.includeSubfolders = chkIncludeSubfolders.at(1)->isChecked();
+    state.doOnlyExtension = chkDoOnlyExtension.at(1)->isChecked();
+    state.extension = txbExtension.at(1)->text();
+    state.skipFiles = chkSkipFiles.at(1)->isChecked();
+    state.skipSizeMB = intSkipSizeMB[1];
+    state.warnOnOverwrite = chkWarnOnOverwrite.at(1)->isChecked();
+    state.suspendIfNumLines = chkSuspendIfNumLines->isChecked();
+    state.suspendLineLimit = txbSuspendIfNumLines->text();
+    return state;
+}
+
+QString frmMain::SaveState()
+{
+    return WriteStateFile(strStateFile, CurrentState());
+}
+
+void frmMain::cmdSave_Click()
+{
+    const QString strError = SaveState();
+    if (!strError.isEmpty()) {
+        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,
+                                  platform::MsgIcon::Exclamation, cmdSave->text());
+    } else {
+        // Just below the Save button: the window's corner plus the button's place in it, in twips.
+        const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));
+        const int top = platform::pixelsToTwips(pos().y()) + platform::pixelsToTwips(button.y()) + 330;
+        const int left = platform::pixelsToTwips(pos().x()) + platform::pixelsToTwips(button.x());
+        PopUp(platform::UIText(50), 2000, 380, 2000, top, left);
+    }
+    FocusFirstFile();
+}
+
+void frmMain::LoadState()
+{
+    SavedState state;
+    if (!ReadStateFile(strStateFile, state)) {
+        ResetOptions();
+        return;
+    }
+    CheckRestoredFiles(state);
+    txbFile[0]->setText(state.file1);
+    txbFile[1]->setText(state.file2);
+    txbFile[3]->setText(state.reportFile);
+    txbFolder[0]->setText(state.oldFolder);
+    txbFolder[1]->setText(state.newFolder);
+    chkIncludeSubfolders[1]->setChecked(state.includeSubfolders);
+    // Each text goes in before its check box: ticking a box whose field is empty unticks it again.
+    txbExtension[1]->setText(state.extension);
+    chkDoOnlyExtension[1]->setChecked(state.doOnlyExtension);
+    intSkipSizeMB[1] = qint16(state.skipSizeMB);
+    txbSkipSizeInMB[1]->setText(state.skipSizeMB > 0 ? QString::number(state.skipSizeMB) : QString());
+    chkSkipFiles[1]->setChecked(state.skipFiles);
+    chkWarnOnOverwrite[1]->setChecked(state.warnOnOverwrite);
+    txbSuspendIfNumLines->setText(state.suspendLineLimit);
+    chkSuspendIfNumLines->setChecked(state.suspendIfNumLines);
 }
 
 } // namespace cheqora

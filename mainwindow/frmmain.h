@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -18,6 +19,10 @@ class QTimer;
 
 namespace cheqora {
 
+class FolderComparison;
+struct ReportActionHooks;
+struct SavedState;
+
 // The main window: the digest panel, the folder-comparison fields and options, and the general
 // commands. Controls carry their historical names as object names ("txbFile_3" for member 3 of the
 // txbFile array, "cmdQuit" for a single control); Control() finds them by that name.
@@ -25,20 +30,14 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // Commands whose work lives outside this window. Each button's handler runs its hook when one is
-    // installed and does nothing otherwise; start-up runs PrepareWindow and LoadState at their steps.
+    // Test seams: a test may stand in for these steps; left unset, the window does its own work.
     struct Hooks {
-        std::function<void(int Index)> cmdCompareFolders_Click;
-        std::function<void(int Index)> cmdView_Click;
-        std::function<void(int Index)> cmdDelete_Click;
-        std::function<void()> cmdHelp_Click;
-        std::function<void()> cmdSave_Click;
-        std::function<void()> lblVantorel_Click;
-        std::function<void()> lblOnlineDocumentation_Click;
-        // Start-up, before the option defaults are applied (link labels, state-file set-up).
+        // Start-up, before the option defaults are applied.
         std::function<void()> PrepareWindow;
-        // Start-up, after the defaults: restore the saved paths and options into the controls.
+        // Start-up, in place of restoring the saved state.
         std::function<void()> LoadState;
+        // In place of running a folder comparison.
+        std::function<void(int Index)> cmdCompareFolders_Click;
         // Ends the application's event loop; QCoreApplication::quit() when not set.
         std::function<void()> QuitApplication;
     };
@@ -63,6 +62,9 @@ public:
     qint16 intSkipSizeMB[2] = {0, 0};
     // Line limit of the report, as last validated.
     qint32 lngMaxLines = 100;
+    // A running comparison lets the window's events through at most this often (milliseconds), which
+    // keeps Stop and Quit prompt without slowing a walk over many small files; 0: at every chance.
+    int intEventIntervalMs = 5;
 
     Hooks hooks;
 
@@ -78,6 +80,11 @@ public:
     void FocusFirstFile();
     void ResetOptions();
 
+    // The saved state file: SaveState returns "" or the description of what stopped it; LoadState
+    // restores the file's paths and options, or the defaults when it cannot be read.
+    QString SaveState();
+    void LoadState();
+
     // The digest panel.
     void ShowFileDS(int i);
     void CompareFileDS();
@@ -85,6 +92,8 @@ public:
     // True once Quit (or the close box) has been used: a running command should unwind and show
     // nothing more.
     bool isQuitting() const { return m_blnQuitting; }
+    // A folder comparison is running (the window is busy).
+    bool isComparing() const;
 
     // A control by its name and, for members of a control array, its index.
     template <class T>
@@ -132,8 +141,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    class CompareWindowHost;
+
     void buildControls();
     void connectHandlers();
+    void prepareComparison();
+    ReportActionHooks reportActionHooks();
+    SavedState CurrentState() const;
     void checkSkipSize();
 
     QGroupBox *Frame2 = nullptr;
@@ -180,6 +194,8 @@ private:
     QTimer *Timer1 = nullptr;
 
     bool m_blnQuitting = false;
+    std::unique_ptr<CompareWindowHost> m_compareHost;
+    std::unique_ptr<FolderComparison> m_comparison;
     // A skip-size message is on screen: the ticks that run meanwhile leave the value to it.
     bool m_blnSkipSizeMessageOpen = false;
 };

@@ -1,0 +1,133 @@
+#include "digestworker.h"
+
+#include "digest.h"
+#include "fileerror.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace cheqora {
+
+// Everything the thread touches lives here, owned jointly with the thread: a thread left behind on a
+// stuck read never refers to a worker that is gone.
+struct DigestWorker::Shared {
+    std::mutex mutex;
+    std::condition_variable wake; // a job or the end for the thread
+    std::condition_variable done; // the result for the caller
+    bool hasJob = false;
+    bool finished = false;
+    bool quit = false;
+    QString path;
+    platform::FileStat stat;
+    QString digest;
+    int status = 0;
+    QString statusText;
+    std::atomic_bool abort{false};
+};
+
+DigestWorker::DigestWorker()
+{
+    Start();
+}
+
+DigestWorker::~DigestWorker()
+{
+    Release();
+}
+
+void DigestWorker::Start()
+{
+    m_shared = std::make_shared<Shared>();
+    m_thread = std::thread(&DigestWorker::Run, m_shared);
+}
+
+void DigestWorker::Release()
+{
+    bool busy = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->quit = true;
+        m_shared->abort = true;
+        busy = m_shared->hasJob && !m_shared->finished;
+    }
+    m_shared->wake.notify_all();
+    // A read that does not come back (a dead network share) must not hold the program.
+    if (busy)
+        m_thread.detach();
+    else
+        m_thread.join();
+}
+
+void DigestWorker::Run(std::shared_ptr<Shared> shared)
+{
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    for (;;) {
+        shared->wake.wait(lock, [&] { return shared->quit || (shared->hasJob && !shared->finished); });
+        if (shared->quit)
+            return;
+        const QString path = shared->path;
+        const platform::FileStat st = shared->stat;
+        lock.unlock();
+        int status = 0;
+        QString statusText;
+        const QString digest = GetDSOfExaminedFile(path, st, status, statusText, &shared->abort);
+        lock.lock();
+        shared->digest = digest;
+        shared->status = status;
+        shared->statusText = statusText;
+        shared->finished = true;
+        shared->done.notify_all();
+    }
+}
+
+QString DigestWorker::Digest(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                             QString &strStatus, const std::function<bool()> &whileWaiting)
+{
+    bool stillBusy = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_shared->mutex);
+        stillBusy = m_shared->hasJob && !m_shared->finished;
+    }
+    if (stillBusy) {
+        // The thread is still on an abandoned file: leave that file to it and take a fresh thread.
+        const bool abort = m_shared->abort;
+        Release();
+        Start();
+        m_shared->abort = abort;
+    }
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    m_shared->path = strPath;
+    m_shared->stat = st;
+    m_shared->finished = false;
+    m_shared->hasJob = true;
+    m_shared->wake.notify_all();
+    const auto ready = [this] { return m_shared->finished; };
+    while (!m_shared->done.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), ready)) {
+        lock.unlock();
+        const bool keepWaiting = !whileWaiting || whileWaiting();
+        lock.lock();
+        if (!keepWaiting && !m_shared->finished) {
+            lngStatus = platform::ErrInterrupted;
+            strStatus = platform::fileErrorDescription(platform::ErrInterrupted);
+            return QString();
+        }
+    }
+    m_shared->hasJob = false;
+    lngStatus = m_shared->status;
+    strStatus = m_shared->statusText;
+    return m_shared->digest;
+}
+
+void DigestWorker::Abort()
+{
+    m_shared->abort = true;
+}
+
+void DigestWorker::ClearAbort()
+{
+    m_shared->abort = false;
+}
+
+} // namespace cheqora

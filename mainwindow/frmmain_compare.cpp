@@ -1,0 +1,168 @@
+// The folder comparison in the main window: the engine runs inside the click handler and talks to
+// the window through CompareWindowHost; digests are read on a worker thread meanwhile.
+#include "comparewindowhost.h"
+#include "frmview.h"
+#include "uiservices.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace cheqora {
+
+frmMain::CompareWindowHost::CompareWindowHost(frmMain &form)
+    : m_form(form)
+{
+}
+
+void frmMain::CompareWindowHost::Begin()
+{
+    m_lastEvents.invalidate();
+    m_lastPaint.invalidate();
+    m_worker.ClearAbort();
+}
+
+void frmMain::CompareWindowHost::AbortDigest()
+{
+    m_worker.Abort();
+}
+
+void frmMain::CompareWindowHost::setInfoCaption(const QString &strCaption)
+{
+    QLabel *label = m_form.lblInfo;
+    label->setText(strCaption);
+    label->setVisible(true);
+    // The next yield paints the new text; painting every caption at once would cost more than a walk
+    // over small files, so only a label left unpainted for a while is painted here.
+    if (!m_lastPaint.isValid() || m_lastPaint.elapsed() >= kPaintIntervalMs) {
+        label->repaint();
+        m_lastPaint.start();
+    }
+}
+
+void frmMain::CompareWindowHost::showLineCount(qint64 lngNumLines)
+{
+    m_form.lblNumLinesInReport->setText(QString::number(lngNumLines));
+    m_form.lblNumLinesInReport->setVisible(true);
+}
+
+void frmMain::CompareWindowHost::yield()
+{
+    const int interval = m_form.intEventIntervalMs;
+    if (interval > 0 && m_lastEvents.isValid() && m_lastEvents.elapsed() < interval)
+        return;
+    platform::ui().processEvents();
+    m_lastEvents.start();
+}
+
+bool frmMain::CompareWindowHost::askOverwrite(const QString &strPrompt, const QString &strTitle)
+{
+    return platform::ui().messageBox(&m_form, strPrompt, platform::MsgButtons::YesNo, platform::MsgIcon::None,
+                                     strTitle)
+        == platform::MsgAnswer::Yes;
+}
+
+void frmMain::CompareWindowHost::checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle)
+{
+    platform::ui().messageBox(&m_form, strText, platform::MsgButtons::Ok, icon, strTitle);
+}
+
+void frmMain::CompareWindowHost::setBusy(bool blnBusy)
+{
+    m_form.SetBusy(blnBusy);
+}
+
+QString frmMain::CompareWindowHost::digestFile(const QString &strPath, const platform::FileStat &st,
+                                               int &lngStatus, QString &strStatus)
+{
+    // The window answers while the file is read; a program that is quitting does not wait for a read
+    // that may never come back.
+    return m_worker.Digest(strPath, st, lngStatus, strStatus, [this] {
+        yield();
+        return !m_form.isQuitting();
+    });
+}
+
+void frmMain::prepareComparison()
+{
+    m_compareHost = std::make_unique<CompareWindowHost>(*this);
+    m_comparison = std::make_unique<FolderComparison>(*m_compareHost);
+}
+
+frmMain::~frmMain()
+{
+    // The comparison refers to its host: it goes first.
+    m_comparison.reset();
+    m_compareHost.reset();
+}
+
+bool frmMain::isComparing() const
+{
+    return m_comparison && m_comparison->isRunning();
+}
+
+void frmMain::cmdCompareFolders_Click(int Index)
+{
+    if (hooks.cmdCompareFolders_Click) {
+        hooks.cmdCompareFolders_Click(Index);
+        return;
+    }
+    // Only Stop and Quit are usable while busy; a click that reaches this all the same (a key, a
+    // second window event) must not start a comparison inside the running one.
+    if (m_blnQuitting || isComparing())
+        return;
+    // The size standing in the field counts, not the one the last tick validated: a size typed just
+    // before the click is used, and a bad one is refused with its message before anything runs.
+    if (chkSkipFiles[1]->isChecked()) {
+        checkSkipSize();
+        if (!chkSkipFiles[1]->isChecked())
+            return;
+    }
+
+    CompareOptions options;
+    options.strFolder1 = txbFolder[0]->text();
+    options.strFolder2 = txbFolder[1]->text();
+    options.strReportFile = txbFile[3]->text();
+    options.intButtonIndex = Index;
+    options.blnIncludeSubfolders = chkIncludeSubfolders[1]->isChecked();
+    options.blnDoOnlyExtension = chkDoOnlyExtension[1]->isChecked();
+    options.strExtension = txbExtension[1]->text();
+    options.blnSkipFiles = chkSkipFiles[1]->isChecked();
+    options.intSkipSizeMB = intSkipSizeMB[1];
+    options.blnWarnOnOverwrite = chkWarnOnOverwrite[1]->isChecked();
+    options.blnSuspendIfNumLines = chkSuspendIfNumLines->isChecked();
+    options.strSuspendIfNumLines = txbSuspendIfNumLines->text();
+    const CompareOptions entered = options;
+
+    blnStop = false;
+    m_compareHost->Begin();
+    const CompareResult result = m_comparison->CompareFolders(options);
+
+    // The trimmed texts go back into their fields, unless the user has typed into a field meanwhile
+    // (the text boxes stay editable while busy).
+    const auto writeBack = [](QLineEdit *box, const QString &strEntered, const QString &strTrimmed) {
+        if (strTrimmed != strEntered && box->text() == strEntered)
+            box->setText(strTrimmed);
+    };
+    writeBack(txbFolder[0], entered.strFolder1, options.strFolder1);
+    writeBack(txbFolder[1], entered.strFolder2, options.strFolder2);
+    writeBack(txbFile[3], entered.strReportFile, options.strReportFile);
+    writeBack(txbExtension[1], entered.strExtension, options.strExtension);
+
+    if (m_blnQuitting)
+        return;
+    blnStop = false;
+    if (result.blnShowReport)
+        ShowInViewer(this, options.strReportFile, options.strReportFile);
+}
+
+void frmMain::cmdStop_Click()
+{
+    blnStop = true;
+    if (isComparing()) {
+        m_comparison->requestStop();
+        m_compareHost->AbortDigest();
+    }
+}
+
+} // namespace cheqora

@@ -1,0 +1,311 @@
+#include "formfixture.h"
+#include "frmview.h"
+#include "testmain.h"
+#include "textcodec.h"
+
+#include <QDir>
+
+using namespace cheqora;
+using namespace cheqora::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Compare folders");
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Whether this process still holds the file open.
+bool isOpenHere(const QString &path)
+{
+    const QFileInfoList fds = QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files);
+    for (const QFileInfo &fd : fds) {
+        if (fd.symLinkTarget() == path)
+            return true;
+    }
+    return false;
+}
+
+bool viewerShown()
+{
+    return frmView::existingInstance() && frmView::existingInstance()->isVisible();
+}
+
+} // namespace
+
+// The compare buttons: the engine run with the window's fields, its messages as boxes, the busy
+// window answering Stop and Quit, and the report in the viewer.
+class TestCompareWindow : public QObject {
+    Q_OBJECT
+
+    FormFixture f;
+    QString m_old;
+    QString m_new;
+    QString m_report;
+
+    void start(const std::function<void(frmMain &)> &prepare = {})
+    {
+        QVERIFY(f.start(prepare));
+        // Every chance to let events through is taken, so a test can act at a chosen point of a walk.
+        f.form->intEventIntervalMs = 0;
+        m_old = f.path(QStringLiteral("old"));
+        m_new = f.path(QStringLiteral("new"));
+        m_report = f.path(QStringLiteral("report.txt"));
+        QVERIFY(QDir().mkpath(m_old) && QDir().mkpath(m_new));
+    }
+
+    // Two folders with one file modified and one added, named in the window's fields.
+    void fillWithDifferences()
+    {
+        QVERIFY(writeFile(m_old + QStringLiteral("/a.txt"), "one"));
+        QVERIFY(writeFile(m_new + QStringLiteral("/a.txt"), "two"));
+        QVERIFY(writeFile(m_new + QStringLiteral("/b.txt"), "new"));
+        fillFields();
+    }
+
+    void fillFields()
+    {
+        f.box("txbFolder", 0)->setText(m_old);
+        f.box("txbFolder", 1)->setText(m_new);
+        f.box("txbFile", 3)->setText(m_report);
+    }
+
+    void verifyIdle()
+    {
+        QVERIFY(!f.form->isComparing());
+        QVERIFY(!f.button("cmdStop")->isVisible());
+        QVERIFY(f.button("cmdCompareFolders", 0)->isEnabled());
+        QVERIFY(!f.form->blnStop);
+    }
+
+private slots:
+    void cleanup()
+    {
+        frmView::unloadInstance();
+        f.stop();
+    }
+
+    // Each check in its turn: a row leaves the later fields bad too, so only the first check speaks.
+    void checksReachTheirBoxInOrder_data()
+    {
+        QTest::addColumn<QString>("folder1");
+        QTest::addColumn<QString>("folder2");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        const int excl = int(platform::MsgIcon::Exclamation);
+        QTest::newRow("1st folder") << QStringLiteral("   ") << QString() << QString() << false
+                                    << QStringLiteral("1st folder not specified.") << excl;
+        QTest::newRow("2nd folder") << QStringLiteral("/d/a") << QStringLiteral(" ") << QString() << false
+                                    << QStringLiteral("2nd folder not specified.") << excl;
+        QTest::newRow("same text") << QStringLiteral("/d/a") << QStringLiteral(" /d/a ") << QString() << false
+                                   << QStringLiteral("The 1st and 2nd folders are the same.") << excl;
+        QTest::newRow("same folder") << QStringLiteral("/d/a") << QStringLiteral("/D/A/") << QString() << false
+                                     << QStringLiteral("The 1st and 2nd folders are the same.") << excl;
+        QTest::newRow("nested")
+            << QStringLiteral("/d/a/sub") << QStringLiteral("/d/a") << QString() << true
+            << QStringLiteral("/d/a/sub is contained in /d/a.\n\nWhen files are included in subfolders recursively\n"
+                              "one folder cannot be a subfolder the other folder.")
+            << int(platform::MsgIcon::Information);
+        QTest::newRow("report") << QStringLiteral("/d/a/sub") << QStringLiteral("/d/a") << QStringLiteral("  ") << false
+                                << QStringLiteral("Report file not specified.") << excl;
+    }
+
+    void checksReachTheirBoxInOrder()
+    {
+        QFETCH(QString, folder1);
+        QFETCH(QString, folder2);
+        QFETCH(QString, report);
+        QFETCH(bool, recursive);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        start();
+        f.box("txbFolder", 0)->setText(folder1);
+        f.box("txbFolder", 1)->setText(folder2);
+        f.box("txbFile", 3)->setText(report);
+        f.check("chkIncludeSubfolders", 1)->setChecked(recursive);
+        const int eventsBefore = f.fake->processEventsCalls;
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(f.fake->boxes.size(), 1);
+        QCOMPARE(f.fake->boxes.at(0).text, message);
+        QCOMPARE(int(f.fake->boxes.at(0).icon), icon);
+        QCOMPARE(f.fake->boxes.at(0).title, kTitle);
+        QCOMPARE(f.fake->boxes.at(0).buttons, platform::MsgButtons::Ok);
+        // The fields checked so far hold their trimmed texts; nothing ran.
+        QCOMPARE(f.box("txbFolder", 0)->text(), folder1.trimmed());
+        if (!folder1.trimmed().isEmpty())
+            QCOMPARE(f.box("txbFolder", 1)->text(), folder2.trimmed());
+        QCOMPARE(f.fake->processEventsCalls, eventsBefore);
+        verifyIdle();
+        QVERIFY(!viewerShown());
+    }
+
+    void overwriteQuestionAnsweredNoKeepsTheReport()
+    {
+        start();
+        fillWithDifferences();
+        QVERIFY(writeFile(m_report, "kept"));
+        f.fake->boxAnswers.enqueue(platform::MsgAnswer::No);
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(f.fake->boxes.size(), 1);
+        QCOMPARE(f.fake->boxes.at(0).text, QStringLiteral("Overwrite file ") + m_report + u'?');
+        QCOMPARE(f.fake->boxes.at(0).buttons, platform::MsgButtons::YesNo);
+        QCOMPARE(f.fake->boxes.at(0).title, kTitle);
+        QCOMPARE(readAll(m_report), QByteArray("kept"));
+        verifyIdle();
+        QVERIFY(!viewerShown());
+    }
+
+    void overwriteQuestionAnsweredYesReplacesTheReport()
+    {
+        start();
+        fillWithDifferences();
+        QVERIFY(writeFile(m_report, "kept"));
+        f.fake->boxAnswers.enqueue(platform::MsgAnswer::Yes);
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(f.fake->boxes.size(), 1);
+        QVERIFY(readAll(m_report).contains("File added: "));
+        QVERIFY(viewerShown());
+    }
+
+    // The viewer opens exactly when the comparison found something, with the report and its path.
+    void viewerShowsWhatWasFound_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("identical");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("changes") << 0 << false
+                                 << QStringLiteral("In 2nd folder, compared to 1st folder:   Files modified: 1   "
+                                                   "Files added: 0   Files removed: 0");
+        QTest::newRow("no changes") << 0 << true << QStringLiteral("No files were changed, added or removed.");
+        QTest::newRow("duplicates") << 2 << true << QStringLiteral("Number of duplicate (identical) files: 1");
+        QTest::newRow("no duplicates") << 2 << false << QStringLiteral("There are no duplicate (identical) files.");
+    }
+
+    void viewerShowsWhatWasFound()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, identical);
+        QFETCH(QString, caption);
+        start();
+        QVERIFY(writeFile(m_old + QStringLiteral("/a.txt"), "one"));
+        QVERIFY(writeFile(m_new + QStringLiteral("/a.txt"), identical ? "one" : "two"));
+        // Blanks around the texts are trimmed and written back.
+        f.box("txbFolder", 0)->setText(u' ' + m_old + u' ');
+        f.box("txbFolder", 1)->setText(m_new + QStringLiteral("  "));
+        f.box("txbFile", 3)->setText(QStringLiteral(" ") + m_report);
+        QTest::mouseClick(f.button("cmdCompareFolders", button), Qt::LeftButton);
+        QVERIFY(f.fake->boxes.isEmpty());
+        QCOMPARE(f.box("txbFolder", 0)->text(), m_old);
+        QCOMPARE(f.box("txbFolder", 1)->text(), m_new);
+        QCOMPARE(f.box("txbFile", 3)->text(), m_report);
+        QCOMPARE(f.label("lblInfo")->text(), caption);
+        QVERIFY(f.label("lblInfo")->isVisible());
+        verifyIdle();
+        QVERIFY(!isOpenHere(m_report));
+        const bool found = (button == 0) != identical;
+        QCOMPARE(viewerShown(), found);
+        if (found) {
+            frmView &view = frmView::instance();
+            QCOMPARE(view.windowTitle(), m_report);
+            QTRY_VERIFY(view.blnViewLoaded);
+            QCOMPARE(view.Text(), platform::decodeText(readAll(m_report)));
+        }
+    }
+
+    // Stop during the first walk: the report is not touched and nothing is shown.
+    void stopDuringTheFirstWalk()
+    {
+        start();
+        fillWithDifferences();
+        f.check("chkWarnOnOverwrite", 1)->setChecked(false);
+        QVERIFY(writeFile(m_report, "previous"));
+        bool stopUsable = false;
+        f.fake->onProcessEvents = [&] {
+            if (f.form->isComparing() && !f.form->blnStop) {
+                stopUsable = f.button("cmdStop")->isVisible() && f.button("cmdStop")->isEnabled()
+                    && !f.button("cmdCompareFolders", 0)->isEnabled();
+                QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
+            }
+        };
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QVERIFY(stopUsable);
+        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped."));
+        QCOMPARE(readAll(m_report), QByteArray("previous"));
+        verifyIdle();
+        QVERIFY(!viewerShown());
+    }
+
+    // Stop once the report is open: it keeps what was written, without a summary, and is not shown.
+    void stopDuringTheSecondWalk()
+    {
+        start();
+        fillWithDifferences();
+        f.fake->onProcessEvents = [&] {
+            if (f.form->isComparing() && QFile::exists(m_report))
+                QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
+        };
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped."));
+        QVERIFY(QFile::exists(m_report));
+        QVERIFY(!readAll(m_report).contains("Files removed: "));
+        QVERIFY(!isOpenHere(m_report));
+        verifyIdle();
+        QVERIFY(!viewerShown());
+    }
+
+    // Quit while busy: the comparison unwinds, its report is closed as far as written, every window
+    // goes (the viewer of an earlier comparison included) and the program is asked to end once.
+    void quitWhileBusy()
+    {
+        int quits = 0;
+        start([&](frmMain &form) { form.hooks.QuitApplication = [&] { ++quits; }; });
+        fillWithDifferences();
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QVERIFY(viewerShown());
+
+        f.check("chkWarnOnOverwrite", 1)->setChecked(false);
+        QVERIFY(writeFile(m_new + QStringLiteral("/c.txt"), "more"));
+        f.label("lblNumLinesInReport")->clear();
+        // Quit once the second walk has written its first entry.
+        f.fake->onProcessEvents = [&] {
+            if (f.form->isComparing() && !f.label("lblNumLinesInReport")->text().isEmpty() && !f.form->isQuitting())
+                QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
+        };
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(quits, 1);
+        QVERIFY(f.form->isQuitting());
+        QVERIFY(!f.form->isComparing());
+        QVERIFY(!f.form->isVisible());
+        QVERIFY(!viewerShown());
+        QVERIFY(!f.timer()->isActive());
+        QVERIFY(!isOpenHere(m_report));
+        const QByteArray written = readAll(m_report);
+        QVERIFY(written.startsWith("1st folder: "));
+        QVERIFY(!written.contains("Files removed: "));
+        // A click that arrives after Quit starts nothing.
+        f.form->cmdCompareFolders_Click(0);
+        QVERIFY(!viewerShown());
+    }
+
+    // The skip size standing in the field is the one used, even before a tick has validated it.
+    void typedSkipSizeIsCheckedAtTheClick()
+    {
+        start();
+        fillWithDifferences();
+        f.box("txbSkipSizeInMB", 1)->setText(QStringLiteral("0"));
+        f.check("chkSkipFiles", 1)->setChecked(true);
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCOMPARE(f.fake->boxes.size(), 1);
+        QCOMPARE(f.fake->boxes.at(0).text, QStringLiteral("Invalid value for skip size."));
+        QVERIFY(!QFile::exists(m_report));
+        QVERIFY(!f.check("chkSkipFiles", 1)->isChecked());
+    }
+};
+
+CHEQORA_TEST_GUI_MAIN(TestCompareWindow)
+#include "tst_comparewindow.moc"
