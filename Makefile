@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth x
             fonts-dejavu-core diffutils coreutils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test asan bench install clean
+.PHONY: all deps configure build run test e2e asan bench install clean
 
 all: build
 
@@ -32,6 +32,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300 -j2
+
+# The real program under Xvfb: a comparison clicked from the keyboard, its viewer photographed and its
+# report checked against cheqora-cli's.
+e2e: build
+	bash scripts/e2e.sh $(BUILD)
 
 # Tests under AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder of their own.
 asan:
