@@ -8,15 +8,12 @@ using namespace cheqora::test;
 
 namespace {
 
-const QString kText46 = QStringLiteral("No report there.");
 const QString kText48 = QStringLiteral("Report deleted.");
-const QString kText76 = QStringLiteral("Report empty.");
 
 void addActionTexts(frmMain &form)
 {
     writeFile(form.strProgramFolder + QStringLiteral("/chqr.dat"),
-              testCatalogue() + "14=HTTP://www.vantorel.test/\n46=" + kText46.toUtf8() + "\n48=" + kText48.toUtf8()
-                  + "\n76=" + kText76.toUtf8() + '\n');
+              testCatalogue() + "14=HTTP://www.vantorel.test/\n48=" + kText48.toUtf8() + '\n');
 }
 
 bool viewerShown()
@@ -55,34 +52,6 @@ private slots:
         QCOMPARE(view.windowTitle(), report);
         QTRY_VERIFY(view.blnViewLoaded);
         QCOMPARE(view.Text(), QStringLiteral("1st folder: /a/\r\nFile added: /b/x\r\n"));
-    }
-
-    void viewAndDeleteSpeakThroughTheCatalogue_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::addColumn<QString>("message");
-        QTest::newRow("view missing") << QStringLiteral("cmdView") << QByteArray() << kText46;
-        QTest::newRow("view short") << QStringLiteral("cmdView") << QByteArray("\r\n") << kText76;
-        QTest::newRow("delete missing") << QStringLiteral("cmdDelete") << QByteArray() << kText46;
-    }
-
-    void viewAndDeleteSpeakThroughTheCatalogue()
-    {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, message);
-        const QString report = f.path(QStringLiteral("report.txt"));
-        if (!content.isEmpty())
-            QVERIFY(writeFile(report, content));
-        f.box("txbFile", 3)->setText(report);
-        f.form->Timer1_Timer();
-        QTest::mouseClick(f.button(button.toLatin1().constData(), 1), Qt::LeftButton);
-        QCOMPARE(f.fake->boxes.size(), 1);
-        QCOMPARE(f.fake->boxes.at(0).text, message);
-        QCOMPARE(f.fake->boxes.at(0).title, button == QStringLiteral("cmdView") ? QStringLiteral("View")
-                                                                               : QStringLiteral("Delete"));
-        QVERIFY(!viewerShown());
     }
 
     void deleteRemovesTheReportAndConfirms()
@@ -124,12 +93,6 @@ private slots:
         QCOMPARE(f.fake->openedTargets,
                  QStringList({QStringLiteral("https://www.vantorel.test/"), f.form->strManualURL}));
         QVERIFY(f.fake->boxes.isEmpty());
-
-        // A launch that fails is explained.
-        f.fake->openResults.enqueue(platform::OpenNoAssociation);
-        QTest::mouseClick(f.label("lblOnlineDocumentation"), Qt::LeftButton);
-        QCOMPARE(f.fake->boxes.size(), 1);
-        QCOMPARE(f.fake->boxes.at(0).title, QStringLiteral("Cannot launch web browser"));
     }
 };
 
