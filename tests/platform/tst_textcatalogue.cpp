@@ -2,203 +2,126 @@
 #include "testmain.h"
 #include "textcatalogue.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtTest>
 
+using namespace Qt::Literals::StringLiterals;
 using namespace platform;
-using cheqora::test::FakeUiServices;
+
+namespace {
+
+// What a start-up from folder shows: "" when the catalogue loads, else the text of its one critical box.
+QString startUp(const QString &folder)
+{
+    cheqora::test::FakeUiServices fake;
+    const bool loaded = LoadProgramText(u"chqr.dat"_s, folder);
+    const auto box = fake.boxes.value(0);
+    if (loaded != fake.boxes.isEmpty() || fake.boxes.size() > 1
+        || (!loaded && (box.icon != MsgIcon::Critical || box.buttons != MsgButtons::Ok || !box.title.isEmpty())))
+        return u"not one critical OK box without title, or a box after loading"_s;
+    return box.text;
+}
+
+} // namespace
 
 class TestTextCatalogue : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
 
-    QString write(const QByteArray &content, const QString &name = QStringLiteral("chqr.dat"))
+    QString write(const QByteArray &content)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write %s", qPrintable(path));
-        file.write(content);
-        return path;
-    }
-
-    static QByteArray numberedTexts(int count)
-    {
-        QByteArray out;
-        for (int i = 1; i <= count; ++i)
-            out += QByteArray::number(i) + "=text " + QByteArray::number(i) + '\n';
-        return out;
+        QFile file(m_dir.filePath(u"chqr.dat"_s));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+            qFatal("cannot write the catalogue");
+        return file.fileName();
     }
 
 private slots:
     void loadsTextsAsWritten()
     {
-        const QString path = write("\xEF\xBB\xBF# comment\r\n"
-                                   "\r\n"
-                                   "14=https://www.vantorel.example/\r\n"
-                                   "   # indented comment\n"
-                                   "34 = leading blank kept  \n"
-                                   "55=\xC3\x84hnlich = gleich\n"
-                                   "7=~\n");
-        QCOMPARE(toolbelt::_lt(path, 0), 4);
-        QCOMPARE(UIText(14), QStringLiteral("https://www.vantorel.example/"));
-        QCOMPARE(UIText(34), QStringLiteral(" leading blank kept  "));
-        QCOMPARE(UIText(55), QStringLiteral("\u00C4hnlich = gleich"));
-        // "~" marks a number without text; an unknown number has none either.
-        QCOMPARE(UIText(7), QString());
-        QCOMPARE(UIText(8), QString());
-        QCOMPARE(UIText(-1), QString());
-    }
-
-    void lookupCutsToTheBufferAndKnowsOnlyLanguageZero()
-    {
-        QVERIFY(toolbelt::_lt(write("3=abcdef\n"), 0) >= 1);
+        const QString longest(toolbelt::kMaxTextLength, u'x');
+        QCOMPARE(toolbelt::_lt(write("\xEF\xBB\xBF# comment\r\n\r\n14=https://www.vantorel.example/\r\n   # indented\n"
+                                     "34 = leading blank kept  \n55=\xC3\x84hnlich = gleich\n7=~\n9=" + longest.toLatin1() + '\n'), 0), 5);
+        QCOMPARE(UIText(14), u"https://www.vantorel.example/"_s);
+        QCOMPARE(UIText(34), u" leading blank kept  "_s);
+        QCOMPARE(UIText(55), u"\u00C4hnlich = gleich"_s);
+        QCOMPARE(UIText(9), longest); // the full buffer length is served whole
+        QCOMPARE(UIText(7) + UIText(8), QString()); // "~" marks a number without text, as is an unknown one
+        // A smaller buffer cuts the text; only language 0 exists.
         QChar buffer[4];
-        QCOMPARE(toolbelt::_gt(3, 0, buffer, 4, 1), 4);
-        QCOMPARE(QString(buffer, 4), QStringLiteral("abcd"));
-        QCOMPARE(toolbelt::_gt(3, 1, buffer, 4, 1), 0);
-        QCOMPARE(toolbelt::_gt(3, 0, buffer, 0, 1), 0);
-    }
-
-    void longestTextIsServedWhole()
-    {
-        const QByteArray text(toolbelt::kMaxTextLength, 'x');
-        QCOMPARE(toolbelt::_lt(write("9=" + text + "\n"), 0), 1);
-        QCOMPARE(UIText(9), QString::fromLatin1(text));
-    }
-
-    void limitsAreInclusive()
-    {
-        QCOMPARE(toolbelt::_lt(write(numberedTexts(toolbelt::kMaxTexts)), 0), toolbelt::kMaxTexts);
-        QByteArray lines(toolbelt::kMaxLines - 1, '\n');
-        QCOMPARE(toolbelt::_lt(write(lines + "1=last line\n"), 0), 1);
-        QCOMPARE(UIText(1), QStringLiteral("last line"));
-    }
-
-    void failedLoadForgetsEarlierTexts()
-    {
-        QVERIFY(toolbelt::_lt(write("5=five\n"), 0) >= 1);
-        QCOMPARE(UIText(5), QStringLiteral("five"));
+        QCOMPARE(toolbelt::_gt(55, 0, buffer, 4, 1), 4);
+        QCOMPARE(QString(buffer, 4), u"\u00C4hnl"_s);
+        QCOMPARE(toolbelt::_gt(55, 1, buffer, 4, 1), 0);
+        // A failed load leaves no stale texts behind.
         QVERIFY(toolbelt::_lt(write("5=five\n5=again\n"), 0) < 1);
-        QCOMPARE(UIText(5), QString());
+        QCOMPARE(UIText(14), QString());
     }
 
-    // Every failure the loader can meet, with the result and the message the start-up shows.
-    void failuresAndTheirMessages_data()
+    // Each result the loader can give, at the edges of its limits, with what the start-up shows.
+    void loadResultsAndMessages_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("message");
-
-        QTest::newRow("empty file") << QByteArray() << -6 << QStringLiteral("File is empty.");
-        QTest::newRow("comments only") << QByteArray("# nothing\n\n") << 0 << QStringLiteral("No program text was read.");
-        QTest::newRow("number without text") << QByteArray("1=a\n# c\n2\n") << -503
-                                             << QStringLiteral("Missing string at line 3.");
-        QTest::newRow("number and = without text") << QByteArray("1=\n") << -501
-                                                   << QStringLiteral("Missing string at line 1.");
-        QTest::newRow("text too long") << QByteArray("1=a\n2=" + QByteArray(toolbelt::kMaxTextLength + 1, 'y') + "\n")
-                                       << -1002 << QStringLiteral("String too long at line 2.");
-        QTest::newRow("duplicate") << QByteArray("5=a\n\n# c\n5=b\n") << -1504
-                                   << QStringLiteral("Duplicate in program text at line 4.");
-        QTest::newRow("too many texts") << numberedTexts(toolbelt::kMaxTexts + 1) << -3
-                                        << QStringLiteral("Too much program text.");
-        QTest::newRow("too many lines") << QByteArray(toolbelt::kMaxLines, '\n') + "1=a\n" << -3
-                                        << QStringLiteral("Too much program text.");
-        QTest::newRow("line without number") << QByteArray("1=a\nhello\n") << -9 << QStringLiteral("Error -9");
-        QTest::newRow("number without =") << QByteArray("1 a\n") << -9 << QStringLiteral("Error -9");
-        QTest::newRow("number too large") << QByteArray("32768=a\n") << -10 << QStringLiteral("Error -10");
-        QTest::newRow("negative number") << QByteArray("-1=a\n") << -9 << QStringLiteral("Error -9");
+        const auto texts = [](int count) {
+            QByteArray out;
+            for (int i = 1; i <= count; ++i)
+                out += QByteArray::number(i) + "=text\n";
+            return out;
+        };
+        const QByteArray tooLong = "1=a\n2=" + QByteArray(toolbelt::kMaxTextLength + 1, 'y') + '\n';
+        QTest::newRow("most texts") << texts(toolbelt::kMaxTexts) << toolbelt::kMaxTexts << QString();
+        QTest::newRow("most lines") << QByteArray(toolbelt::kMaxLines - 1, '\n') + "1=a\n" << 1 << QString();
+        QTest::newRow("empty file") << QByteArray() << -6 << u"File is empty."_s;
+        QTest::newRow("comments only") << QByteArray("# nothing\n\n") << 0 << u"No program text was read."_s;
+        QTest::newRow("number without text") << QByteArray("1=a\n# c\n2\n") << -503 << u"Missing string at line 3."_s;
+        QTest::newRow("number and =") << QByteArray("1=\n") << -501 << u"Missing string at line 1."_s;
+        QTest::newRow("text too long") << tooLong << -1002 << u"String too long at line 2."_s;
+        QTest::newRow("duplicate") << QByteArray("5=a\n\n# c\n5=b\n") << -1504 << u"Duplicate in program text at line 4."_s;
+        QTest::newRow("too many texts") << texts(toolbelt::kMaxTexts + 1) << -3 << u"Too much program text."_s;
+        QTest::newRow("too many lines") << QByteArray(toolbelt::kMaxLines, '\n') + "1=a\n" << -3 << u"Too much program text."_s;
+        QTest::newRow("line without number") << QByteArray("1=a\nhello\n") << -9 << u"Error -9"_s;
+        QTest::newRow("number too large") << QByteArray("32768=a\n") << -10 << u"Error -10"_s;
     }
 
-    void failuresAndTheirMessages()
+    void loadResultsAndMessages()
     {
         QFETCH(QByteArray, content);
         QFETCH(int, result);
         QFETCH(QString, message);
-        const QString path = write(content);
-        QCOMPARE(toolbelt::_lt(path, 0), result);
-        QCOMPARE(ProgramTextLoadMessage(result, path), message);
-
-        FakeUiServices fake;
-        QVERIFY(!LoadProgramText(QStringLiteral("chqr.dat"), m_dir.path()));
-        QCOMPARE(fake.boxes.size(), 1);
-        QCOMPARE(fake.boxes.first().text, message);
-        QCOMPARE(fake.boxes.first().icon, MsgIcon::Critical);
-        QCOMPARE(fake.boxes.first().buttons, MsgButtons::Ok);
-        QCOMPARE(fake.boxes.first().title, QString());
+        QCOMPARE(toolbelt::_lt(write(content), 0), result);
+        QCOMPARE(startUp(m_dir.path()), message);
     }
 
-    void missingFileNamesItsPathOnTheNextLine()
-    {
-        QTemporaryDir empty;
-        FakeUiServices fake;
-        // A folder given with its trailing separator gets no second one.
-        QVERIFY(!LoadProgramText(QStringLiteral("chqr.dat"), empty.path() + u'/'));
-        QCOMPARE(fake.boxes.size(), 1);
-        QCOMPARE(fake.boxes.first().text,
-                 QStringLiteral("Cannot open file containing program text.\r\n") + empty.path() + QStringLiteral("/chqr.dat"));
-    }
-
-    void unreadableFileIsAReadError()
+    void missingAndUnreadableFiles()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("chqr.dat")));
-        const QString path = dir.filePath(QStringLiteral("chqr.dat"));
-        QCOMPARE(toolbelt::_lt(path, 0), int(toolbelt::LtReadError));
-        FakeUiServices fake;
-        QVERIFY(!LoadProgramText(QStringLiteral("chqr.dat"), dir.path()));
-        QCOMPARE(fake.boxes.first().text, QStringLiteral("Error reading file."));
+        // A folder given with its trailing separator gets no second one.
+        QCOMPARE(startUp(dir.path() + u'/'), u"Cannot open file containing program text.\r\n"_s + dir.path() + u"/chqr.dat"_s);
+        QVERIFY(QDir(dir.path()).mkdir(u"chqr.dat"_s));
+        QCOMPARE(toolbelt::_lt(dir.filePath(u"chqr.dat"_s), 0), int(toolbelt::LtReadError));
+        QCOMPARE(startUp(dir.path()), u"Error reading file."_s);
     }
 
-    void successShowsNothing()
-    {
-        write("1=a\n");
-        FakeUiServices fake;
-        QVERIFY(LoadProgramText(QStringLiteral("chqr.dat"), m_dir.path()));
-        QVERIFY(fake.boxes.isEmpty());
-    }
-
-    // Results the loader never produces still have their messages, with the line numbers counted
-    // from the edges of each range.
-    void messagesOfEveryResultRange_data()
-    {
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("-2") << -2 << QStringLiteral("Particular memory allocation error.");
-        QTest::newRow("-4") << -4 << QStringLiteral("Text not recovered.");
-        QTest::newRow("-5") << -5 << QStringLiteral("Error -5");
-        QTest::newRow("-8") << -8 << QStringLiteral("General memory allocation error.");
-        QTest::newRow("-20") << -20 << QStringLiteral("Error -20");
-        QTest::newRow("-500") << -500 << QStringLiteral("Error -500");
-        QTest::newRow("-501") << -501 << QStringLiteral("Missing string at line 1.");
-        QTest::newRow("-1000") << -1000 << QStringLiteral("Missing string at line 500.");
-        QTest::newRow("-1001") << -1001 << QStringLiteral("String too long at line 1.");
-        QTest::newRow("-1500") << -1500 << QStringLiteral("String too long at line 500.");
-        QTest::newRow("-1501") << -1501 << QStringLiteral("Duplicate in program text at line 1.");
-        QTest::newRow("-1503") << -1503 << QStringLiteral("Duplicate in program text at line 3.");
-    }
-
+    // Results the loader never gives still have their messages; line numbers count from each range's edge.
     void messagesOfEveryResultRange()
     {
-        QFETCH(int, result);
-        QFETCH(QString, message);
-        QCOMPARE(ProgramTextLoadMessage(result, QStringLiteral("/x/chqr.dat")), message);
+        const QList<std::pair<int, QString>> cases{
+            {-2, u"Particular memory allocation error."_s}, {-4, u"Text not recovered."_s}, {-5, u"Error -5"_s},
+            {-8, u"General memory allocation error."_s}, {-500, u"Error -500"_s}, {-1000, u"Missing string at line 500."_s},
+            {-1500, u"String too long at line 500."_s}, {-1501, u"Duplicate in program text at line 1."_s}};
+        for (const auto &[result, message] : cases)
+            QCOMPARE(ProgramTextLoadMessage(result, u"/x/chqr.dat"_s), message);
     }
 
     // The catalogue that ships beside the program holds every text the windows use.
     void shippedCatalogueHoldsTheWindowsTexts()
     {
-        FakeUiServices fake;
-        QVERIFY(LoadProgramText(QStringLiteral("chqr.dat"), QStringLiteral(CHEQORA_BIN_DIR)));
+        QCOMPARE(startUp(QStringLiteral(CHEQORA_BIN_DIR)), QString());
         for (int n : {14, 34, 46, 48, 49, 50, 51, 55, 56, 76})
             QVERIFY2(!UIText(n).isEmpty(), qPrintable(QString::number(n)));
-        QVERIFY(UIText(55) != UIText(56));
-        QVERIFY(UIText(14).startsWith(QStringLiteral("https://")));
-        QVERIFY(UIText(14).contains(QStringLiteral(".example/")));
+        QVERIFY(UIText(55) != UIText(56) && UIText(14).startsWith(u"https://"_s) && UIText(14).contains(u".example/"_s));
     }
 };
 
