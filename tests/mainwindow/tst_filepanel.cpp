@@ -39,7 +39,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("entered");
-        QTest::newRow("file") << "a" << m_abc + QStringLiteral("|3 bytes  ") + m_when << m_abc + QStringLiteral("|3 bytes  ") + m_when;
+        const QString shownFile = m_abc + QStringLiteral("|3 bytes  ") + m_when;
+        QTest::newRow("file") << "a" << shownFile << shownFile;
         QTest::newRow("missing") << "missing" << kText34 + QStringLiteral(":53|") << "File not found|";
         QTest::newRow("below a file") << "plain/x" << kText34 + QStringLiteral(":76|") << kText34 + QStringLiteral(":76|");
         QTest::newRow("folder") << "folder" << "Folder, not file|" << "Folder, not file|";
@@ -131,7 +132,8 @@ private slots:
         const QString full = path + u'|' + m_abc + QStringLiteral("|3 bytes  ") + m_when;
         f.button("cmdQuit")->setFocus();
         QTest::mouseClick(f.button("cmdClear", 3), Qt::LeftButton);
-        QCOMPARE(QStringList({row(0), row(1), file(3)->text(), result()->text()}), QStringList({full, full, QString(), kText55}));
+        QCOMPARE(QStringList({row(0), row(1), file(3)->text(), result()->text()}),
+                 QStringList({full, full, QString(), kText55}));
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 3));
         QTest::mouseClick(f.button("cmdClear", 1), Qt::LeftButton);
         QCOMPARE(QStringList({row(0), row(1), result()->text()}), QStringList({full, QStringLiteral("||"), QString()}));

@@ -4,8 +4,7 @@
 using namespace cheqora;
 using namespace cheqora::test;
 
-// The file dialog and the folder browser, answered by the scripted desktop, and the hints of the
-// empty boxes.
+// The file dialog and the folder browser, answered by the scripted desktop.
 class TestPickers : public QObject {
     Q_OBJECT
 
@@ -68,24 +67,6 @@ private slots:
         }
         QCOMPARE(f.fake->folderTitles, QStringList({QStringLiteral("Select 1st folder"), QStringLiteral("Select 2nd folder")}));
         QCOMPARE(f.box("txbFolder", 0)->text() + u'|' + f.box("txbFolder", 1)->text(), f.dir->path() + QStringLiteral("|/kept"));
-    }
-
-    // Clicking an empty path box says how to fill it; a filled one says nothing.
-    void clickingAnEmptyBoxExplainsHowToFillIt()
-    {
-        for (const char *name : {"txbFile_0", "txbFile_1", "txbFile_3", "txbFolder_0", "txbFolder_1"}) {
-            QTest::mouseClick(f.box(name), Qt::LeftButton);
-            f.box(name)->setText(QStringLiteral("/somewhere"));
-            QTest::mouseClick(f.box(name), Qt::LeftButton);
-        }
-        QStringList said;
-        for (const FakeUiServices::Box &box : f.fake->boxes)
-            said << box.title + QStringLiteral(": ") + box.text;
-        QCOMPARE(said.join(u'\n'), QStringLiteral("Get digital signature: To specify a file, click on the \"1st file\" button.\n"
-                                                  "Get digital signature: To specify a file, click on the \"2nd file\" button.\n"
-                                                  "Compare files: To specify a file, click on the \"Report file\" button.\n"
-                                                  "Record digital signatures: To specify a folder, click on the \"1st folder\" button.\n"
-                                                  "Compare files: To specify a folder, click on the \"2nd folder\" button."));
     }
 };
 
