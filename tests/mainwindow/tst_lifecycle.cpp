@@ -53,30 +53,9 @@ private slots:
     // ---- Timer1 ----
 
     // Paths and the extension are trimmed, a row without path is emptied, an empty extension
-    // unticks its box, and the status line shows only while it has something to say.
-    void tickTrims()
-    {
-        QVERIFY(f.start());
-        f.box("txbFile", 0)->setText(QStringLiteral("  /some/path  "));
-        f.box("txbFile", 1)->setText(QStringLiteral("   "));
-        for (const char *name : {"lblDigitalSignature_0", "lblSizeDateTime_0", "lblDigitalSignature_1", "lblSizeDateTime_1"})
-            f.label(name)->setText(QStringLiteral("x"));
-        f.box("txbExtension", 1)->setText(QStringLiteral(" txt "));
-        f.check("chkDoOnlyExtension", 1)->setChecked(true);
-        f.label("lblInfo")->setText(QStringLiteral("Comparison was stopped."));
-        f.form->Timer1_Timer();
-        QCOMPARE(row(0) + u' ' + row(1) + u' ' + f.box("txbExtension", 1)->text(), QStringLiteral("/some/path|x|x || txt"));
-        QVERIFY(f.check("chkDoOnlyExtension", 1)->isChecked() && f.label("lblInfo")->isVisible());
-        f.box("txbExtension", 1)->setText(QStringLiteral("    "));
-        f.label("lblInfo")->setText(QString());
-        f.form->Timer1_Timer();
-        QCOMPARE(f.box("txbExtension", 1)->text(), QString());
-        QVERIFY(!f.check("chkDoOnlyExtension", 1)->isChecked() && !f.label("lblInfo")->isVisible());
-    }
-
-    // Copy of the second row follows its digest (the first row's is left alone); View, Delete and
-    // Clear follow their boxes.
-    void tickEnablesButtonsByTheirFields()
+    // unticks its box, Copy of the second row follows its digest (the first row's is left alone),
+    // View, Delete and Clear follow their boxes, and the status line shows only with something to say.
+    void tickRules()
     {
         QVERIFY(f.start());
         const auto enabled = [this] {
@@ -85,15 +64,27 @@ private slots:
             names.removeIf([this](const QString &name) { return !f.button(qPrintable(name))->isEnabled(); });
             return names.join(u' ');
         };
-        f.box("txbFile", 0)->setText(QStringLiteral("/x"));
-        f.label("lblDigitalSignature", 0)->setText(QStringLiteral("D0"));
+        f.box("txbFile", 0)->setText(QStringLiteral("  /some/path  "));
+        f.box("txbFile", 1)->setText(QStringLiteral("   "));
+        for (const char *name : {"lblDigitalSignature_0", "lblSizeDateTime_0", "lblDigitalSignature_1", "lblSizeDateTime_1"})
+            f.label(name)->setText(QStringLiteral("x"));
         f.button("cmdCopy", 0)->setEnabled(false);
+        f.box("txbExtension", 1)->setText(QStringLiteral(" txt "));
+        f.check("chkDoOnlyExtension", 1)->setChecked(true);
+        f.label("lblInfo")->setText(QStringLiteral("Comparison was stopped."));
         f.form->Timer1_Timer();
+        QCOMPARE(row(0) + u' ' + row(1) + u' ' + f.box("txbExtension", 1)->text(), QStringLiteral("/some/path|x|x || txt"));
+        QVERIFY(f.check("chkDoOnlyExtension", 1)->isChecked() && f.label("lblInfo")->isVisible());
         QCOMPARE(enabled(), QStringLiteral("cmdClear_0"));
+
         f.box("txbFile", 1)->setText(QStringLiteral("/y"));
         f.label("lblDigitalSignature", 1)->setText(QStringLiteral("D1"));
         f.box("txbFile", 3)->setText(QStringLiteral("/r"));
+        f.box("txbExtension", 1)->setText(QStringLiteral("    "));
+        f.label("lblInfo")->setText(QString());
         f.form->Timer1_Timer();
+        QCOMPARE(f.box("txbExtension", 1)->text(), QString());
+        QVERIFY(!f.check("chkDoOnlyExtension", 1)->isChecked() && !f.label("lblInfo")->isVisible());
         QCOMPARE(enabled(), QStringLiteral("cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3"));
     }
 
