@@ -560,16 +560,11 @@ bool frmMain::Form_Load()
     strStateFile = AppDataFilePath(QStringLiteral("chqr.usr"), QStringLiteral("Vantorel"), err);
     lblVantorel->setToolTip(QStringLiteral("Click here to bring up the Vantorel website in your web browser."));
     lblOnlineDocumentation->setToolTip(QStringLiteral("Click here to go to the online user manual at ") + strManualURL);
-    if (hooks.PrepareWindow)
-        hooks.PrepareWindow();
     ResetOptions();
     lblInfo->setText(QString());
 
     ShowWindowCaption();
-    if (hooks.LoadState)
-        hooks.LoadState();
-    else
-        LoadState();
+    LoadState();
     for (int i = 0; i <= 1; ++i) {
         if (FileExists(txbFile[i]->text()))
             ShowFileDS(i);
@@ -686,8 +681,8 @@ void frmMain::cmdQuit_Click()
     cmdStop_Click();
     Timer1->stop();
     QApplication::closeAllWindows();
-    if (hooks.QuitApplication)
-        hooks.QuitApplication();
+    if (QuitApplication)
+        QuitApplication();
     else
         QCoreApplication::quit();
 }

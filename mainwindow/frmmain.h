@@ -30,17 +30,8 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    // Test seams: a test may stand in for these steps; left unset, the window does its own work.
-    struct Hooks {
-        // Start-up, before the option defaults are applied.
-        std::function<void()> PrepareWindow;
-        // Start-up, in place of restoring the saved state.
-        std::function<void()> LoadState;
-        // In place of running a folder comparison.
-        std::function<void(int Index)> cmdCompareFolders_Click;
-        // Ends the application's event loop; QCoreApplication::quit() when not set.
-        std::function<void()> QuitApplication;
-    };
+    // Test seam: ends the application's event loop; QCoreApplication::quit() when not set.
+    std::function<void()> QuitApplication;
 
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
@@ -65,8 +56,6 @@ public:
     // A running comparison lets the window's events through at most this often (milliseconds), which
     // keeps Stop and Quit prompt without slowing a walk over many small files; 0: at every chance.
     int intEventIntervalMs = 5;
-
-    Hooks hooks;
 
     // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
     // program should end with a failure status).

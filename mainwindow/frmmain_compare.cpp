@@ -103,10 +103,6 @@ bool frmMain::isComparing() const
 
 void frmMain::cmdCompareFolders_Click(int Index)
 {
-    if (hooks.cmdCompareFolders_Click) {
-        hooks.cmdCompareFolders_Click(Index);
-        return;
-    }
     // Only Stop and Quit are usable while busy; a click that reaches this all the same (a key, a
     // second window event) must not start a comparison inside the running one.
     if (m_blnQuitting || isComparing())

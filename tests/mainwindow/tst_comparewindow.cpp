@@ -242,10 +242,19 @@ private slots:
 
     // Quit while busy: the comparison unwinds, its report is closed as far as written, every window
     // goes (the viewer of an earlier comparison included) and the program is asked to end once.
+    // The close box is the same as Quit.
+    void quitWhileBusy_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Quit") << false;
+        QTest::newRow("close box") << true;
+    }
+
     void quitWhileBusy()
     {
+        QFETCH(bool, closeBox);
         int quits = 0;
-        start([&](frmMain &form) { form.hooks.QuitApplication = [&] { ++quits; }; });
+        start([&](frmMain &form) { form.QuitApplication = [&] { ++quits; }; });
         fillWithDifferences();
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
         QVERIFY(viewerShown());
@@ -256,7 +265,7 @@ private slots:
         // Quit once the second walk has written its first entry.
         f.fake->onProcessEvents = [&] {
             if (f.form->isComparing() && !f.label("lblNumLinesInReport")->text().isEmpty() && !f.form->isQuitting())
-                QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
+                closeBox ? void(f.form->close()) : QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
         };
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
         QCOMPARE(quits, 1);

@@ -109,57 +109,6 @@ private slots:
         // Ticked and enabled: 11; unticked and disabled: 00.
         QCOMPARE(seen.join(u' '), QStringLiteral("00 11 11 11 11 11"));
     }
-
-    // ---- Stop and Quit ----
-
-    // A comparison yields to the window's events inside its click handler: Stop, Quit and the close
-    // box must reach it there (a disabled button would not). Stop ends the run only; after Quit
-    // nothing runs any more: no tick rule, no restart of the timer, no second quit.
-    void stopOrQuitDuringAComparison_data()
-    {
-        QTest::addColumn<QByteArray>("button");
-        QTest::addColumn<QString>("after");
-        const QString quit = QStringLiteral("quits=1 stop=1 quitting=1 visible=0 timer=0 clear=");
-        QTest::newRow("Stop") << QByteArray("cmdStop")
-                              << QStringLiteral("quits=0 stop=1 quitting=0 visible=1 timer=1 clear=1 / ") + quit + u'0';
-        QTest::newRow("Quit") << QByteArray("cmdQuit") << quit + QStringLiteral("1 / ") + quit + u'1';
-        QTest::newRow("close box") << QByteArray() << quit + QStringLiteral("1 / ") + quit + u'1';
-    }
-
-    void stopOrQuitDuringAComparison()
-    {
-        QFETCH(QByteArray, button);
-        QFETCH(QString, after);
-        int quits = 0;
-        int passes = 0;
-        QVERIFY(f.start([&](frmMain &form) {
-            form.hooks.QuitApplication = [&] { ++quits; };
-            form.hooks.cmdCompareFolders_Click = [&](int) {
-                form.SetBusy(true);
-                while (!form.blnStop && passes < 50) {
-                    ++passes;
-                    platform::ui().processEvents();
-                }
-                form.SetBusy(false);
-            };
-        }));
-        f.fake->onProcessEvents = [&] {
-            if (f.fake->processEventsCalls == 3)
-                button.isEmpty() ? void(f.form->close()) : QTest::mouseClick(f.button(button.constData()), Qt::LeftButton);
-        };
-        // Clear of the empty report box is enabled by the end of the run and disabled by any tick.
-        const auto state = [&] {
-            return QStringLiteral("quits=%1 stop=%2 quitting=%3 visible=%4 timer=%5 clear=%6")
-                .arg(quits).arg(f.form->blnStop).arg(f.form->isQuitting()).arg(f.form->isVisible())
-                .arg(f.timer()->isActive()).arg(f.button("cmdClear", 3)->isEnabled());
-        };
-        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QCOMPARE(passes, 3);
-        const QString during = state();
-        f.form->Timer1_Timer();
-        f.form->cmdQuit_Click();
-        QCOMPARE(during + QStringLiteral(" / ") + state(), after);
-    }
 };
 
 CHEQORA_TEST_GUI_MAIN(TestLifecycle)
