@@ -18,9 +18,7 @@ program=$(readlink -f "$prefix/bin/cheqora")
 program_dir=$(dirname "$program")
 [ "$program_dir" != "$(readlink -f "$prefix/bin")" ] || fail "data files would land in bin/"
 [ -f "$program_dir/chqr_help.txt" ] || fail "chqr_help.txt is not beside the program"
-if [ -f "$(dirname "$0")/../../data/chqr.dat" ]; then
-  [ -f "$program_dir/chqr.dat" ] || fail "chqr.dat is not beside the program"
-fi
+[ -f "$program_dir/chqr.dat" ] || fail "chqr.dat is not beside the program"
 [ -x "$prefix/bin/cheqora-cli" ] || fail "bin/cheqora-cli missing"
 
 entry="$prefix/share/applications/cheqora.desktop"
