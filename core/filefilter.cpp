@@ -5,19 +5,6 @@
 
 namespace cheqora {
 
-QString TrimBlanks(const QString &strText)
-{
-    qsizetype begin = 0;
-    qsizetype end = strText.size();
-    while (begin < end && strText.at(begin) == u' ')
-        ++begin;
-    while (end > begin && strText.at(end - 1) == u' ')
-        --end;
-    if (begin == 0 && end == strText.size())
-        return strText;
-    return strText.mid(begin, end - begin);
-}
-
 QString BuildFilespec(bool blnDoOnlyExtension, QString &strExtension)
 {
     strExtension = TrimBlanks(strExtension);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "strproc.h"
+
 #include <QString>
 
 namespace cheqora {
@@ -16,8 +18,5 @@ bool FileNameMatches(const QString &strName, const QString &strFilespec, bool bl
 // Pattern of literal characters, "?" (one character) and "*" (any run). At a "*" the text is
 // advanced to the first occurrence of the next literal character, without backtracking.
 bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCaseSensitive);
-
-// The text without blanks at either end; other white space is part of a path and stays.
-QString TrimBlanks(const QString &strText);
 
 } // namespace cheqora

@@ -94,17 +94,23 @@ void RemoveAnyOf(QString &strText, const QString &strSet)
     strText.truncate(out);
 }
 
+QString TrimBlanks(const QString &strText)
+{
+    qsizetype begin = 0;
+    qsizetype end = strText.size();
+    while (begin < end && strText.at(begin) == u' ')
+        ++begin;
+    while (end > begin && strText.at(end - 1) == u' ')
+        --end;
+    if (begin == 0 && end == strText.size())
+        return strText;
+    return strText.mid(begin, end - begin);
+}
+
 bool IsDigitString(const QString &strText, bool blnAllowSign, bool blnAllowComma)
 {
-    QString text = strText;
     // Blanks only: tabs and other white space make the text invalid.
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    text = text.mid(begin, end - begin);
+    QString text = TrimBlanks(strText);
     if (text.isEmpty())
         return false;
     if (blnAllowSign && (text.at(0) == u'+' || text.at(0) == u'-'))

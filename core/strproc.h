@@ -33,6 +33,8 @@ int FindAnyOf(const QString &strText, int intStart, const QString &strSet, int &
 int SkipAnyOf(const QString &strText, int intStart, const QString &strSet);
 // Removes every character of the set from the text.
 void RemoveAnyOf(QString &strText, const QString &strSet);
+// The text without blanks at either end; tabs and other white space are part of a path and stay.
+QString TrimBlanks(const QString &strText);
 // Whether the text, trimmed of blanks, is a run of digits (and commas when allowed), optionally
 // after one leading sign.
 bool IsDigitString(const QString &strText, bool blnAllowSign, bool blnAllowComma);

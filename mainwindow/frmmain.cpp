@@ -76,18 +76,6 @@ QString arrayName(const char *name, int index)
     return QString::fromLatin1(name) + u'_' + QString::number(index);
 }
 
-// Leading and trailing blanks removed; other white space is part of the text.
-QString TrimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 int vbKeyCode(int key)
 {
     switch (key) {
