@@ -1,19 +1,14 @@
 #pragma once
 
-// Fixture helpers of the folder-comparison tests: files with chosen content and times, and a host
-// that records what the comparison shows and lets a test act at its yields.
+// Fixtures of the folder-comparison tests: trees written from short descriptions, whatever bytes their names
+// hold, and a host that records what the comparison shows and lets a test act at yields and digests.
 
 #include "foldercomparison.h"
 #include "textcodec.h"
 
-#include <QByteArray>
 #include <QDateTime>
-#include <QDir>
-#include <QList>
-#include <QQueue>
-#include <QString>
+#include <QFile>
 #include <QStringList>
-#include <QTest>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,131 +19,96 @@
 
 namespace cheqora::test {
 
-inline qint64 utcSecs(const char *text)
+// Makes the folders above a path from its native bytes (QDir would not keep names that are not UTF-8).
+inline bool makeParents(const QByteArray &path)
 {
-    const QDateTime local = QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch();
-}
-
-// Sets a file's modification time (seconds since the epoch) without following links.
-inline bool setFileTime(const QString &path, qint64 secs)
-{
-    struct timespec times[2];
-    times[0].tv_sec = time_t(secs);
-    times[0].tv_nsec = 0;
-    times[1] = times[0];
-    return ::utimensat(AT_FDCWD, platform::encodeName(path).constData(), times, 0) == 0;
-}
-
-// Makes a folder and its parents from the native bytes of the path (QDir would not keep names that
-// are not UTF-8).
-inline bool makeFolders(const QString &path)
-{
-    const QByteArray native = platform::encodeName(path);
-    for (qsizetype i = 1; i <= native.size(); ++i) {
-        if (i < native.size() && native.at(i) != '/')
-            continue;
-        if (::mkdir(native.left(i).constData(), 0755) != 0 && errno != EEXIST)
+    for (qsizetype i = 1; i < path.size(); ++i) {
+        if (path.at(i) == '/' && ::mkdir(path.left(i).constData(), 0755) != 0 && errno != EEXIST)
             return false;
     }
     return true;
 }
 
+inline bool writeFile(const QString &path, const QByteArray &content)
+{
+    const QByteArray p = platform::encodeName(path);
+    const int fd = makeParents(p) ? ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
+    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
+    return fd >= 0 && ::close(fd) == 0 && ok;
+}
+
+// Writes "|"-separated entries below root: "path=content@yyyy-MM-dd HH:mm:ss" (UTC, by default
+// 2026-01-02 03:04:05; content "c*N" is N times c, "<fifo>" makes a FIFO) or "path->target" (a link).
+inline bool writeTree(const QString &root, const QString &entries)
+{
+    for (const QString &entry : entries.split(u'|', Qt::SkipEmptyParts)) {
+        const qsizetype arrow = entry.indexOf(QStringLiteral("->"));
+        const QByteArray path = platform::encodeName(root + u'/' + entry.left(arrow > 0 ? arrow : entry.indexOf(u'=')));
+        if (arrow > 0) {
+            if (!makeParents(path) || ::symlink(platform::encodeName(entry.mid(arrow + 2)).constData(), path.constData()) != 0)
+                return false;
+            continue;
+        }
+        const QString content = entry.section(u'=', 1).section(u'@', 0, 0);
+        const bool ok = content == QStringLiteral("<fifo>")
+            ? makeParents(path) && ::mkfifo(path.constData(), 0644) == 0
+            : writeFile(platform::decodeName(path), content.size() > 2 && content.at(1) == u'*'
+                            ? QByteArray(content.mid(2).toInt(), char(content.at(0).unicode()))
+                            : platform::encodeName(content));
+        const QString time = entry.section(u'@', 1);
+        const QDateTime t = QDateTime::fromString(time.isEmpty() ? QStringLiteral("2026-01-02 03:04:05") : time,
+                                                  QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const time_t secs = time_t(QDateTime(t.date(), t.time(), Qt::UTC).toSecsSinceEpoch());
+        const struct timespec times[2] = {{secs, 0}, {secs, 0}};
+        if (!ok || ::utimensat(AT_FDCWD, path.constData(), times, 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Report paths in the tests are UTF-8, so QFile reads them.
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
 // Removes a tree without following links, whatever bytes its names hold.
 inline void removeTree(const QString &path)
 {
-    ::nftw(
-        platform::encodeName(path).constData(),
-        [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
-        FTW_DEPTH | FTW_PHYS);
+    ::nftw(platform::encodeName(path).constData(),
+           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-// Writes a file (making its folders) and sets its time; secs 0 keeps the current time.
-inline void writeFile(const QString &path, const QByteArray &content, qint64 secs = 0)
+// The final caption of a comparison in mode 1 that found something.
+inline QString compareCaption(int modified, int added, int removed)
 {
-    const QByteArray native = platform::encodeName(path);
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash > 0)
-        QVERIFY(makeFolders(path.left(slash)));
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QVERIFY2(fd >= 0, native.constData());
-    QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
-    ::close(fd);
-    if (secs != 0)
-        QVERIFY(setFileTime(path, secs));
+    return QStringLiteral("In 2nd folder, compared to 1st folder:   Files modified: %1   Files added: %2   Files removed: %3")
+        .arg(QString::number(modified), QString::number(added), QString::number(removed));
 }
 
-inline QByteArray readFile(const QString &path)
-{
-    QByteArray out;
-    const int fd = ::open(platform::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return QByteArray("<missing>");
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        out.append(buffer, qsizetype(n));
-    ::close(fd);
-    return out;
-}
-
-inline bool exists(const QString &path)
-{
-    struct stat st;
-    return ::lstat(platform::encodeName(path).constData(), &st) == 0;
-}
-
-// Turns a text written with "\n" line ends into the report's CR LF lines.
-inline QByteArray crlf(const QString &text)
-{
-    QString t = text;
-    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return platform::encodeText(t);
-}
-
+// Records check messages (title, icon number, text), busy states and digested paths, answers No to
+// questions; a test acts at yields and digests through the hooks.
 class RecordingHost : public CompareHost {
 public:
-    struct Message {
-        QString text;
-        platform::MsgIcon icon;
-        QString title;
-    };
-
-    QStringList captions;
-    QList<qint64> lineCounts;
-    QList<Message> messages;
-    QStringList prompts;
-    QQueue<bool> answers; // unscripted questions are answered No
+    QStringList messages;
     QList<bool> busy;
     QStringList digested;
-    int yields = 0;
-    std::function<void()> onYield;
-    std::function<void(const QString &)> onDigest;
+    std::function<void()> onYield = [] {};
+    std::function<void(const QString &)> onDigest = [](const QString &) {};
 
-    void setInfoCaption(const QString &strCaption) override { captions.append(strCaption); }
-    void showLineCount(qint64 n) override { lineCounts.append(n); }
-    void yield() override
-    {
-        ++yields;
-        if (onYield)
-            onYield();
-    }
-    bool askOverwrite(const QString &strPrompt, const QString &strTitle) override
-    {
-        prompts.append(strPrompt + QStringLiteral(" | ") + strTitle);
-        return answers.isEmpty() ? false : answers.dequeue();
-    }
+    void setInfoCaption(const QString &) override {}
+    void yield() override { onYield(); }
+    void setBusy(bool b) override { busy.append(b); }
+    bool askOverwrite(const QString &, const QString &) override { return false; }
     void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override
     {
-        messages.append({strText, icon, strTitle});
+        messages.append(QStringLiteral("%1|%2|%3").arg(strTitle, QString::number(int(icon)), strText));
     }
-    void setBusy(bool b) override { busy.append(b); }
-    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                       QString &strStatus) override
+    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus, QString &strStatus) override
     {
         digested.append(strPath);
-        if (onDigest)
-            onDigest(strPath);
+        onDigest(strPath);
         return CompareHost::digestFile(strPath, st, lngStatus, strStatus);
     }
 };

@@ -1,1031 +1,344 @@
 #include "comparetestutil.h"
-#include "foldercomparison.h"
 #include "testmain.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <memory>
 
 using namespace cheqora;
 using namespace cheqora::test;
 using namespace Qt::StringLiterals;
+using Outcome = CompareResult::Outcome;
 
 namespace {
 
-using Outcome = CompareResult::Outcome;
+// Reports write the folders as O/ and N/; the test puts in the folders as given.
+const QString kHeader = u"1st folder: O/\n2nd folder: N/\n\nAssuming the 2nd folder was derived from the 1st folder "
+                        "then the files added to the 2nd folder, modified, or removed from the 1st folder are as "
+                        "follows:\n\n"_s;
+const QString kSubHeader = u"1st folder: O/\n2nd folder: N/\n\nAssuming the 2nd folder and its subfolders were derived "
+                           "from the 1st folder and its subfolders then the files added to the 2nd folder, modified, "
+                           "or removed from the 1st folder are as follows:\n\n"_s;
+const QString kPairsHeader = u"1st folder: O/\n2nd folder: N/\n\nThe pair(s) of files below are identical in content.\n"
+                             "The 1st file in each pair is in the 1st folder, the 2nd file is in the 2nd folder.\n\n"_s;
 
-struct Run {
-    CompareResult result;
-    QByteArray report;
-};
+QString summary(int modified, int added, int removed)
+{
+    return u"Files modified: %1\nFiles added: %2\nFiles removed: %3\n"_s.arg(modified).arg(added).arg(removed);
+}
 
 } // namespace
 
 class FolderComparisonTest : public QObject {
     Q_OBJECT
 
-private:
-    QTemporaryDir *m_tmp = nullptr;
+    std::unique_ptr<QTemporaryDir> m_tmp;
     QString m_old;
     QString m_new;
     QString m_report;
-    RecordingHost *m_host = nullptr;
-    FolderComparison *m_comparison = nullptr;
+    std::unique_ptr<RecordingHost> m_host;
+    std::unique_ptr<FolderComparison> m_comparison;
+    CompareResult m_result;
 
-    CompareOptions options(int buttonIndex = 0) const
+    // Options from flags: dup, rec, ext=E, skip=MB, lines=N, report=PATH (below the temporary folder),
+    // gone1 / gone2 for a 1st / 2nd folder that does not exist.
+    CompareOptions options(const QString &flags = QString()) const
     {
+        const auto value = [&](const QString &key) { return flags.section(key + u'=', 1).section(u' ', 0, 0); };
         CompareOptions o;
-        o.strFolder1 = m_old;
-        o.strFolder2 = m_new;
-        o.strReportFile = m_report;
-        o.intButtonIndex = buttonIndex;
+        o.strFolder1 = flags.contains(u"gone1"_s) ? m_tmp->path() + u"/gone"_s : m_old;
+        o.strFolder2 = flags.contains(u"gone2"_s) ? m_tmp->path() + u"/gone"_s : m_new;
+        o.strReportFile = flags.contains(u"report="_s) ? m_tmp->path() + u'/' + value(u"report"_s) : m_report;
+        o.intButtonIndex = flags.contains(u"dup"_s) ? 2 : 0;
+        o.blnIncludeSubfolders = flags.contains(u"rec"_s);
+        o.blnDoOnlyExtension = flags.contains(u"ext="_s);
+        o.strExtension = value(u"ext"_s);
+        o.blnSkipFiles = flags.contains(u"skip="_s);
+        o.intSkipSizeMB = value(u"skip"_s).toInt();
+        if (flags.contains(u"lines="_s))
+            o.strSuspendIfNumLines = value(u"lines"_s);
         o.blnWarnOnOverwrite = false;
         return o;
     }
-    Run run(CompareOptions o)
+    // The report as written: CR LF line ends, the folders as given for O/ and N/.
+    static QByteArray expected(QString text, const CompareOptions &o)
     {
-        Run r;
-        r.result = m_comparison->CompareFolders(o);
-        r.report = readFile(m_report);
-        return r;
+        text.replace(QRegularExpression(u"(?<!\\w)N/"_s), o.strFolder2 + u'/');
+        text.replace(QRegularExpression(u"(?<!\\w)O/"_s), o.strFolder1 + u'/');
+        return platform::encodeText(text.replace(u"\n"_s, u"\r\n"_s));
     }
-    // The report text with the folders written as O/ and N/.
-    QByteArray expected(const QString &text) const
+    // Writes the tree below the temporary folder (which holds O and N), compares, and checks the whole
+    // report and the final caption.
+    void checkReport(const QString &files, const QString &flags, const QString &info, const QString &report)
     {
-        QString t;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const bool start = i == 0 || !text.at(i - 1).isLetterOrNumber();
-            if (start && text.mid(i, 2) == u"O/"_s) {
-                t += m_old + u'/';
-                ++i;
-            } else if (start && text.mid(i, 2) == u"N/"_s) {
-                t += m_new + u'/';
-                ++i;
-            } else {
-                t += text.at(i);
-            }
-        }
-        return crlf(t);
+        QVERIFY(writeTree(m_tmp->path(), files));
+        CompareOptions o = options(flags);
+        m_result = m_comparison->CompareFolders(o);
+        QCOMPARE(readFile(o.strReportFile), expected(report, o));
+        QCOMPARE(m_result.strInfoCaption, info);
+        QCOMPARE(m_result.blnShowReport, info.startsWith(u"In 2nd"_s) || info.startsWith(u"Number of duplicate"_s));
+        QCOMPARE(m_host->busy, (QList<bool>{true, false}));
+        QCOMPARE(m_host->messages, QStringList());
     }
-    void makeWorkedExample();
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_comparison.reset(); // the previous test's, before its host and folders go
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        m_old = m_tmp->path() + u"/O"_s;
+        m_new = m_tmp->path() + u"/N"_s;
+        m_report = m_tmp->path() + u"/report.txt"_s;
+        QVERIFY(QDir().mkpath(m_old) && QDir().mkpath(m_new));
+        m_host = std::make_unique<RecordingHost>();
+        m_comparison = std::make_unique<FolderComparison>(*m_host);
+    }
+    void goldenReports_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<QString>("report");
+        const QString worked = u"O/a.txt=a*1180@2026-11-30 16:12:45|O/b.txt=b*310@2026-11-02 11:00:00|"
+                               "O/c.txt=c@2026-10-01 12:00:00|O/e.txt=eeeee@2026-12-01 08:00:00|"
+                               "N/a.txt=A*1204@2026-12-05 09:30:00|N/b.txt=b*310@2026-11-02 11:00:00|"
+                               "N/d.txt=d*87@2026-12-05 10:02:13|N/e.txt=EEEEE@2026-12-01 08:00:00"_s;
+        const QString nested = u"O/a.txt=same|N/a.txt=same|O/empty=|N/empty=|O/sub/x.txt=x|N/sub/x.txt=X|O/sub/deeper/y.txt=y"_s;
+        const QString reportInNew = u"O/a.txt=a|N/a.txt=a|N/report.txt=an earlier report"_s;
+        const QString reportAdded =
+            kHeader + u"File added: N/report.txt, current report file, not yet closed.\n\n"_s + summary(0, 1, 0);
+        const QString noChange = u"No files were changed, added or removed."_s;
+        const QString onePair = u"Number of duplicate (identical) files: 1"_s;
 
-    void workedExampleCompare();
-    void workedExampleDuplicates();
-    void lineLimitFive();
-    void lineLimitEndsRemovedEntries();
-    void noLineLimit();
-    void blankLinesBetweenEntries();
-    void blankLineBeforeRemovedAfterAdded();
-    void removedOnlyHasNoHeader();
-    void identicalFolders();
-    void duplicatesWithoutPairs();
-    void missingFolders();
-    void reportInsideSecondFolder();
-    void reportInsideFolderDuplicates();
-    void extensionFilter();
-    void skipLargeFiles();
-    void recursionOffAndOn();
-    void stopDuringFirstWalk();
-    void stopDuringSecondWalk();
-    void stopDuringDigestWritesNothing();
-    void earlierStopRequestIsCleared();
-    void checkMessagesInOrder();
-    void nestedFolders();
-    void folderRelation_data();
-    void folderRelation();
-    void overwriteQuestion();
-    void letterCasePairing();
-    void letterCaseInFolderNames();
-    void folderLinkCycle();
-    void fifoIsListedNeverOpened();
-    void lineBreakInNames();
-    void nonUtf8Names();
-    void largeSparseFiles();
-    void progressDots();
-    void reportErrors();
-    void lineLimitFromText();
+        QTest::newRow("worked example") << worked << QString() << compareCaption(2, 1, 1)
+            << kHeader + u"File modified:\nN/a.txt, 2026-12-05 09:30:00, 1,204 bytes\n"
+                         "O/a.txt, 2026-11-30 16:12:45, 1,180 bytes\n\n"
+                         "File added: N/d.txt, 2026-12-05 10:02:13, 87 bytes\n\n"
+                         "File modified:\nN/e.txt, 2026-12-01 08:00:00, 5 bytes\nO/e.txt, same size, date and time\n\n"
+                         "File removed: O/c.txt\n\n"_s + summary(2, 1, 1);
+        QTest::newRow("worked example, pairs in subfolders") << worked << u"dup rec"_s << onePair
+            << u"1st folder: O/\n2nd folder: N/\n\nThe pair(s) of files below are identical in content.\n"
+               "The 1st file in each pair is in the 1st folder or a subfolder, the 2nd file is in the 2nd folder or a "
+               "corresponding subfolder.\n\nO/b.txt, 2026-11-02 11:00:00, 310 bytes\nN/b.txt, same date, time and size\n\n"_s
+               + onePair + u'\n';
+        QTest::newRow("line limit 5") << worked << u"lines=5"_s << u"Number of lines in the report file exceeded 5."_s
+            << kHeader + u"File modified:\n\nNumber of lines exceeds 5, so stopping.\n"_s;
+        QTest::newRow("line limit among removed files") << u"O/f0=x|O/f1=x|O/f2=x|O/f3=x|O/f4=x|O/f5=x"_s << u"lines=3"_s
+            << u"Number of lines in the report file exceeded 3."_s
+            << u"File removed: O/f0\nFile removed: O/f1\nFile removed: O/f2\nFile removed: O/f3\n\n"
+               "Number of lines exceeds 3, so stopping.\n"_s;
+        QTest::newRow("blank lines")
+            << u"O/m1=one|O/m2=two|O/x1=gone|O/x2=gone too|N/a0=1|N/a1=|N/m1=ONE|N/m2=TWO2|N/n1=new"_s << QString()
+            << compareCaption(2, 3, 2)
+            << kHeader + u"File added: N/a0, 2026-01-02 03:04:05, 1 byte\nFile added: N/a1, 2026-01-02 03:04:05, 0 bytes\n\n"
+                         "File modified:\nN/m1, 2026-01-02 03:04:05, 3 bytes\nO/m1, same size, date and time\n\n"
+                         "File modified:\nN/m2, 2026-01-02 03:04:05, 4 bytes\nO/m2, 2026-01-02 03:04:05, 3 bytes\n\n"
+                         "File added: N/n1, 2026-01-02 03:04:05, 3 bytes\n\nFile removed: O/x1\nFile removed: O/x2\n\n"_s
+                   + summary(2, 3, 2);
+        // A later date alone is no change.
+        QTest::newRow("removed only, no header") << u"O/a=same|O/b=gone|N/a=same@2026-05-05 05:05:05"_s << QString()
+                                                 << compareCaption(0, 0, 1) << u"File removed: O/b\n\n"_s + summary(0, 0, 1);
+        QTest::newRow("identical, subfolders left out") << nested << QString() << noChange << u"\n"_s + noChange + u'\n';
+        QTest::newRow("subfolders") << nested << u"rec"_s << compareCaption(1, 0, 1)
+            << kSubHeader + u"File modified:\nN/sub/x.txt, 2026-01-02 03:04:05, 1 byte\nO/sub/x.txt, same size, date and time\n\n"
+                            "File removed: O/sub/deeper/y.txt\n\n"_s + summary(1, 0, 1);
+        // Equal content under another name is no pair.
+        QTest::newRow("no pairs") << u"O/a=one|N/a=two|N/b=one"_s << u"dup"_s << u"There are no duplicate (identical) files."_s
+                                  << u"\n"_s;
+        QTest::newRow("1st folder missing") << u"N/x=x|N/y=yy"_s << u"gone1"_s << compareCaption(0, 2, 0)
+            << kHeader + u"File added: N/x, 2026-01-02 03:04:05, 1 byte\nFile added: N/y, 2026-01-02 03:04:05, 2 bytes\n\n"_s
+                   + summary(0, 2, 0);
+        QTest::newRow("2nd folder missing") << u"O/x=x|O/y=yy"_s << u"gone2"_s << compareCaption(0, 0, 2)
+                                            << u"File removed: O/x\nFile removed: O/y\n\n"_s + summary(0, 0, 2);
+        QTest::newRow("report in 2nd folder") << reportInNew << u"report=N/report.txt"_s << compareCaption(0, 1, 0)
+                                              << reportAdded;
+        QTest::newRow("report in 2nd folder, spelt //") << reportInNew << u"report=N//report.txt"_s << compareCaption(0, 1, 0)
+                                                        << reportAdded;
+        // The earlier report is being replaced, so it is no member of the comparison, in either walk.
+        QTest::newRow("pairs, report in 2nd folder")
+            << u"O/x=x|N/x=x@2026-01-03 04:05:06|O/report.txt=same|N/report.txt=same"_s << u"dup report=N/report.txt"_s << onePair
+            << kPairsHeader + u"O/x, 2026-01-02 03:04:05, 1 byte\nN/x, 2026-01-03 04:05:06, 1 byte\n\n"_s + onePair + u'\n';
+        QTest::newRow("pairs, report in 1st folder") << u"O/x=x|N/x=x|O/report.txt=same|N/report.txt=same"_s
+            << u"dup report=O/report.txt"_s << onePair
+            << kPairsHeader + u"O/x, 2026-01-02 03:04:05, 1 byte\nN/x, same date, time and size\n\n"_s + onePair + u'\n';
+        // A modified file last: the summary's own break follows the entry's blank line.
+        QTest::newRow("extension filter")
+            << u"O/a.txt=old|N/a.txt=new|O/b.doc=old|N/b.doc=new|O/README=old|N/README=new|O/c.TXT=old|N/c.TXT=new|"
+               "O/sub/d.txt=old"_s
+            << u"ext=.txt"_s << compareCaption(2, 0, 0)
+            << kHeader + u"File modified:\nN/a.txt, 2026-01-02 03:04:05, 3 bytes\nO/a.txt, same size, date and time\n\n"
+                         "File modified:\nN/c.TXT, 2026-01-02 03:04:05, 3 bytes\nO/c.TXT, same size, date and time\n\n\n"_s
+                   + summary(2, 0, 0);
+        // A changed large file carries the placeholder on both sides; one of exactly the limit is digested.
+        QTest::newRow("large files skipped")
+            << u"O/big=0*1572864|N/big=1*1572864|N/big2=2*1572864|O/edge=e*1048576|N/edge=E*1048576"_s << u"skip=1"_s
+            << compareCaption(1, 1, 0)
+            << kHeader + u"File added: N/big2, 2026-01-02 03:04:05, 1,572,864 bytes\n\n"
+                         "File modified:\nN/edge, 2026-01-02 03:04:05, 1,048,576 bytes\nO/edge, same size, date and time\n\n\n"_s
+                   + summary(1, 1, 0);
+        // Names differing only in case coexist: the exact twin pairs first, the folded match only when
+        // the walked folder has no exact twin of the record; of two folded matches the smallest path
+        // pairs, and a record pairs once. Folder names alike.
+        QTest::newRow("letter case")
+            << u"O/a.txt=lower|O/A.txt=upper|N/a.txt=lower|N/A.txt=UPPER|O/Readme=r|N/README=r|O/Guide=g|N/Guide=g|N/GUIDE=g|"
+               "O/Notes=first|O/NOTES=second|N/notes=second|O/Todo=t|N/TODO=t|N/todo=t|"
+               "O/Dir/x=x|N/dir/x=x|O/Sub/y=y|O/sub/y=y|N/sub/y=y"_s
+            << u"rec"_s << compareCaption(1, 2, 2)
+            << kSubHeader + u"File modified:\nN/A.txt, 2026-01-02 03:04:05, 5 bytes\nO/A.txt, same size, date and time\n\n"
+                            "File added: N/GUIDE, 2026-01-02 03:04:05, 1 byte\n"
+                            "File added: N/todo, 2026-01-02 03:04:05, 1 byte\n\n"
+                            "File removed: O/Notes\nFile removed: O/Sub/y\n\n"_s + summary(1, 2, 2);
+        // Links back to a folder on the walk's path are not descended; a link elsewhere is.
+        QTest::newRow("folder links")
+            << u"O/sub/x=x|O/other/y=O|O/sub/loop->..|O/self->.|O/sub/sibling->../other|"
+               "N/sub/x=x|N/other/y=N|N/sub/loop->..|N/self->.|N/sub/sibling->../other"_s
+            << u"rec"_s << compareCaption(2, 0, 0)
+            << kSubHeader + u"File modified:\nN/other/y, 2026-01-02 03:04:05, 1 byte\nO/other/y, same size, date and time\n\n"
+                            "File modified:\nN/sub/sibling/y, 2026-01-02 03:04:05, 1 byte\n"
+                            "O/sub/sibling/y, same size, date and time\n\n\n"_s
+                   + summary(2, 0, 0);
+    }
+    void goldenReports()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, flags);
+        QFETCH(QString, info);
+        QFETCH(QString, report);
+        checkReport(files, flags, info, report);
+    }
+
+    void fifosAndLineBreaksInNames()
+    {
+        // FIFOs are listed, never opened; breaks inside names are written visibly and are no lines.
+        checkReport(u"O/pipe=<fifo>|N/pipe=<fifo>|N/pipe2=<fifo>|O/a\nb=old|N/a\nb=new|N/c\rd=added|O/x\ny=removed"_s, QString(),
+                    compareCaption(1, 2, 1),
+                    kHeader + u"File modified:\nN/a\\nb, 2026-01-02 03:04:05, 3 bytes\nO/a\\nb, same size, date and time\n\n"
+                              "File added: N/c\\rd, 2026-01-02 03:04:05, 5 bytes\n"
+                              "File added: N/pipe2, 2026-01-02 03:04:05, 0 bytes\n\n"
+                              "File removed: O/x\\ny\n\n"_s + summary(1, 2, 1));
+        QCOMPARE(m_result.lngNumLines, 16);
+    }
+
+    void stopDuringWalk_data()
+    {
+        QTest::addColumn<QString>("walk"); // the folder whose first digest brings the Stop click
+        QTest::addColumn<bool>("inDigest"); // the click arrives while the digest runs, not at the next yield
+        QTest::addColumn<QString>("report");
+        QTest::newRow("1st walk") << u"O"_s << false << u"previous report"_s;
+        QTest::newRow("2nd walk") << u"N"_s << false
+                                  << kSubHeader + u"File modified:\nN/f1, 2026-01-02 03:04:05, 3 bytes\n"
+                                                  "O/f1, same size, date and time\n\n"_s;
+        QTest::newRow("2nd walk, during a digest") << u"N"_s << true << QString();
+    }
+    void stopDuringWalk()
+    {
+        QFETCH(QString, walk);
+        QFETCH(bool, inDigest);
+        QFETCH(QString, report);
+        QVERIFY(writeTree(m_tmp->path(),
+                          u"O/f1=old|O/f2=old|O/sub/f3=old|N/f1=new|N/f2=new|N/sub/f3=new|report.txt=previous report"_s));
+        bool stopNow = false;
+        m_host->onDigest = [&](const QString &path) {
+            stopNow = path.startsWith(m_tmp->path() + u'/' + walk + u'/');
+            if (stopNow && inDigest)
+                m_comparison->requestStop();
+        };
+        m_host->onYield = [&] {
+            if (stopNow)
+                m_comparison->requestStop();
+        };
+        CompareOptions o = options(u"rec"_s);
+        const CompareResult r = m_comparison->CompareFolders(o);
+        QCOMPARE(r.outcome, Outcome::Stopped);
+        QCOMPARE(r.strInfoCaption, u"Comparison was stopped."_s);
+        QVERIFY(!r.blnShowReport);
+        QCOMPARE(readFile(m_report), expected(report, o));
+        QCOMPARE(m_host->digested.size(), walk == u"O"_s ? 1 : 4);
+        QCOMPARE(m_host->busy, (QList<bool>{true, false}));
+        // The next run starts afresh.
+        m_host->onDigest = [](const QString &) {};
+        m_host->onYield = [] {};
+        QCOMPARE(m_comparison->CompareFolders(o).lngNumModified, 3);
+    }
+
+    void checkMessages()
+    {
+        // Title, icon (3 Exclamation, 4 Information) and text of the message box.
+        const QString excl = u"Compare folders|3|"_s;
+        const QString nested = u"Compare folders|4|"_s + m_old + u"/sub is contained in "_s + m_old
+            + u".\n\nWhen files are included in subfolders recursively\none folder cannot be a subfolder the other folder."_s;
+        const QString same = excl + u"The 1st and 2nd folders are the same."_s;
+        const QList<QStringList> cases = { // 1st folder, 2nd folder, report, flags, message
+            {QString(), QString(), QString(), QString(), excl + u"1st folder not specified."_s},
+            {u"   "_s, m_new, m_report, QString(), excl + u"1st folder not specified."_s},
+            {m_old, u"  "_s, QString(), QString(), excl + u"2nd folder not specified."_s},
+            {m_old, m_old, QString(), QString(), same},
+            {m_old, m_old.toUpper() + u"//"_s, m_report, QString(), same},
+            {m_old, m_new, u"   "_s, QString(), excl + u"Report file not specified."_s},
+            // Either way round, the inner folder is named first.
+            {m_old + u"/sub"_s, m_old, m_report, u"rec"_s, nested},
+            {m_old, m_old + u"/sub"_s, m_report, u"rec"_s, nested},
+        };
+        for (const QStringList &c : cases) {
+            m_host->messages.clear();
+            CompareOptions o = options(c.at(3));
+            o.strFolder1 = c.at(0);
+            o.strFolder2 = c.at(1);
+            o.strReportFile = c.at(2);
+            o.blnWarnOnOverwrite = true;
+            QCOMPARE(m_comparison->CompareFolders(o).outcome, Outcome::CheckFailed);
+            QCOMPARE(m_host->messages, QStringList{c.at(4)});
+        }
+        QVERIFY(m_host->busy.isEmpty());
+        QVERIFY(!QFile::exists(m_report));
+
+        // Without subfolders nested folders are compared; the trimmed texts go back into the fields.
+        CompareOptions o = options();
+        o.strFolder1 = u"  "_s + m_old + u"/sub  "_s;
+        o.strFolder2 = u" "_s + m_old;
+        QCOMPARE(m_comparison->CompareFolders(o).outcome, Outcome::Completed);
+        QCOMPARE(o.strFolder1, m_old + u"/sub"_s);
+        QCOMPARE(o.strFolder2, m_old);
+    }
+
+    void folderRelation()
+    {
+        // 3 the same folder, 1 the 1st inside the 2nd, 2 the 2nd inside the 1st, 0 neither.
+        const QList<std::tuple<QString, QString, int>> cases = {
+            {u"/data"_s, u"/data/"_s, 3},           {u"/data//"_s, u"/data"_s, 3},   {u"/Data"_s, u"/dATA/"_s, 3},
+            {u"/data/sub"_s, u"/data"_s, 1},        {u"/data/"_s, u"/data/sub/deeper"_s, 2}, {u"/"_s, u"/data"_s, 2},
+            {u"/database"_s, u"/data"_s, 0},        {u"/data/a"_s, u"/data/b"_s, 0},
+        };
+        for (const auto &[first, second, relation] : cases)
+            QVERIFY2(FolderRelation(first, second) == relation, qPrintable(first + u" | "_s + second));
+    }
+
+    void unwritableReportIsAnError()
+    {
+        if (!QFile::exists(u"/dev/full"_s))
+            QSKIP("no /dev/full");
+        QVERIFY(writeTree(m_tmp->path(), u"O/a=a|N/a=b"_s));
+        CompareOptions o = options();
+        o.strReportFile = u"/dev/full"_s;
+        const CompareResult r = m_comparison->CompareFolders(o);
+        QCOMPARE(r.outcome, Outcome::Error);
+        QCOMPARE(r.strInfoCaption, u"Error: Disk full"_s);
+        QVERIFY(!r.blnShowReport);
+        QCOMPARE(m_host->busy, (QList<bool>{true, false}));
+    }
+
+    void lineLimitFromText()
+    {
+        // Rounded half to even, read like a number up to its first other character, kept within 32 bits.
+        const QList<std::pair<QString, qint64>> cases = {{u" 7 "_s, 7},  {u"2.5"_s, 2}, {u"3.5"_s, 4},
+                                                         {u"12abc"_s, 12}, {u"abc"_s, 0}, {u"99999999999"_s, 2147483647}};
+        for (const auto &[text, limit] : cases)
+            QCOMPARE(LineLimitFromText(text), limit);
+    }
 };
-
-void FolderComparisonTest::init()
-{
-    m_tmp = new QTemporaryDir();
-    QVERIFY(m_tmp->isValid());
-    m_old = m_tmp->path() + u"/old"_s;
-    m_new = m_tmp->path() + u"/new"_s;
-    m_report = m_tmp->path() + u"/report.txt"_s;
-    QVERIFY(QDir().mkpath(m_old));
-    QVERIFY(QDir().mkpath(m_new));
-    m_host = new RecordingHost();
-    m_comparison = new FolderComparison(*m_host);
-}
-
-void FolderComparisonTest::cleanup()
-{
-    delete m_comparison;
-    delete m_host;
-    removeTree(m_tmp->path());
-    delete m_tmp;
-}
-
-void FolderComparisonTest::makeWorkedExample()
-{
-    writeFile(m_old + u"/a.txt"_s, QByteArray(1180, 'a'), utcSecs("2026-11-30 16:12:45"));
-    writeFile(m_old + u"/b.txt"_s, QByteArray(310, 'b'), utcSecs("2026-11-02 11:00:00"));
-    writeFile(m_old + u"/c.txt"_s, "c", utcSecs("2026-10-01 12:00:00"));
-    writeFile(m_old + u"/e.txt"_s, "eeeee", utcSecs("2026-12-01 08:00:00"));
-    writeFile(m_new + u"/a.txt"_s, QByteArray(1204, 'A'), utcSecs("2026-12-05 09:30:00"));
-    writeFile(m_new + u"/b.txt"_s, QByteArray(310, 'b'), utcSecs("2026-11-02 11:00:00"));
-    writeFile(m_new + u"/d.txt"_s, QByteArray(87, 'd'), utcSecs("2026-12-05 10:02:13"));
-    writeFile(m_new + u"/e.txt"_s, "EEEEE", utcSecs("2026-12-01 08:00:00"));
-}
-
-void FolderComparisonTest::workedExampleCompare()
-{
-    makeWorkedExample();
-    const Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/a.txt, 2026-12-05 09:30:00, 1,204 bytes\n"
-                                "O/a.txt, 2026-11-30 16:12:45, 1,180 bytes\n"
-                                "\n"
-                                "File added: N/d.txt, 2026-12-05 10:02:13, 87 bytes\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/e.txt, 2026-12-01 08:00:00, 5 bytes\n"
-                                "O/e.txt, same size, date and time\n"
-                                "\n"
-                                "File removed: O/c.txt\n"
-                                "\n"
-                                "Files modified: 2\n"
-                                "Files added: 1\n"
-                                "Files removed: 1\n"_s));
-    QCOMPARE(r.result.outcome, Outcome::Completed);
-    QVERIFY(r.result.blnShowReport);
-    QCOMPARE(r.result.strInfoCaption,
-             u"In 2nd folder, compared to 1st folder:   Files modified: 2   Files added: 1   Files removed: 1"_s);
-    QCOMPARE(m_host->captions.last(), r.result.strInfoCaption);
-    QCOMPARE(r.result.lngNumModified, 2);
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumRemoved, 1);
-    QCOMPARE(m_host->busy, (QList<bool>{true, false}));
-    QVERIFY(m_host->captions.contains(u"Now comparing 2nd folder to 1st folder ...."_s));
-    // Each file is digested once per walk.
-    QCOMPARE(m_host->digested.size(), 8);
-}
-
-void FolderComparisonTest::workedExampleDuplicates()
-{
-    makeWorkedExample();
-    CompareOptions o = options(2);
-    o.blnIncludeSubfolders = true;
-    const Run r = run(o);
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "The pair(s) of files below are identical in content.\n"
-                                "The 1st file in each pair is in the 1st folder or a subfolder, the 2nd file is in "
-                                "the 2nd folder or a corresponding subfolder.\n"
-                                "\n"
-                                "O/b.txt, 2026-11-02 11:00:00, 310 bytes\n"
-                                "N/b.txt, same date, time and size\n"
-                                "\n"
-                                "Number of duplicate (identical) files: 1\n"_s));
-    QCOMPARE(r.result.strInfoCaption, u"Number of duplicate (identical) files: 1"_s);
-    QVERIFY(r.result.blnShowReport);
-    QVERIFY(m_host->captions.contains(u"Now searching for duplicate files ...."_s));
-
-    // Without recursion the sentence names only the folders; differing dates are both written.
-    QVERIFY(setFileTime(m_new + u"/b.txt"_s, utcSecs("2026-11-03 12:00:00")));
-    const Run plain = run(options(2));
-    QCOMPARE(plain.report, expected(u"1st folder: O/\n"
-                                    "2nd folder: N/\n"
-                                    "\n"
-                                    "The pair(s) of files below are identical in content.\n"
-                                    "The 1st file in each pair is in the 1st folder, the 2nd file is in the 2nd folder.\n"
-                                    "\n"
-                                    "O/b.txt, 2026-11-02 11:00:00, 310 bytes\n"
-                                    "N/b.txt, 2026-11-03 12:00:00, 310 bytes\n"
-                                    "\n"
-                                    "Number of duplicate (identical) files: 1\n"_s));
-}
-
-void FolderComparisonTest::lineLimitFive()
-{
-    makeWorkedExample();
-    CompareOptions o = options(0);
-    o.strSuspendIfNumLines = u"5"_s;
-    const Run r = run(o);
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File modified:\n"
-                                "\n"
-                                "Number of lines exceeds 5, so stopping.\n"_s));
-    QCOMPARE(r.result.outcome, Outcome::LinesExceeded);
-    QVERIFY(!r.result.blnShowReport);
-    QCOMPARE(r.result.strInfoCaption, u"Number of lines in the report file exceeded 5."_s);
-    QCOMPARE(m_host->lineCounts, (QList<qint64>{3, 5, 6}));
-    // The walk stopped at the entry: nothing after a.txt was digested in the 2nd folder.
-    QVERIFY(!m_host->digested.contains(m_new + u"/b.txt"_s));
-
-    // A limit given as 4.5 rounds to the even 4: the header's sentence passes it.
-    o = options(0);
-    o.strSuspendIfNumLines = u"4.5"_s;
-    QCOMPARE(run(o).result.strInfoCaption, u"Number of lines in the report file exceeded 4."_s);
-}
-
-void FolderComparisonTest::lineLimitEndsRemovedEntries()
-{
-    for (int i = 0; i < 8; ++i)
-        writeFile(m_old + u"/f%1.txt"_s.arg(i), "x", utcSecs("2026-01-01 00:00:00"));
-    CompareOptions o = options(0);
-    o.strSuspendIfNumLines = u"3"_s;
-    const Run r = run(o);
-    QCOMPARE(r.report, expected(u"File removed: O/f0.txt\n"
-                                "File removed: O/f1.txt\n"
-                                "File removed: O/f2.txt\n"
-                                "File removed: O/f3.txt\n"
-                                "\n"
-                                "Number of lines exceeds 3, so stopping.\n"_s));
-    QCOMPARE(r.result.outcome, Outcome::LinesExceeded);
-    QCOMPARE(r.result.lngNumRemoved, 4);
-    QCOMPARE(r.result.strInfoCaption, u"Number of lines in the report file exceeded 3."_s);
-}
-
-void FolderComparisonTest::noLineLimit()
-{
-    for (int i = 0; i < 8; ++i)
-        writeFile(m_old + u"/f%1.txt"_s.arg(i), "x", utcSecs("2026-01-01 00:00:00"));
-    CompareOptions o = options(0);
-    o.blnSuspendIfNumLines = false;
-    o.strSuspendIfNumLines = u"1"_s;
-    const Run r = run(o);
-    QCOMPARE(r.result.outcome, Outcome::Completed);
-    QCOMPARE(r.result.lngNumRemoved, 8);
-    QVERIFY(r.report.endsWith("Files removed: 8\r\n"));
-    QVERIFY(m_host->lineCounts.isEmpty());
-}
-
-void FolderComparisonTest::blankLinesBetweenEntries()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/m1.txt"_s, "one", t);
-    writeFile(m_old + u"/m2.txt"_s, "two", t);
-    writeFile(m_old + u"/x1.txt"_s, "gone", t);
-    writeFile(m_new + u"/a0.txt"_s, "1", t);
-    writeFile(m_new + u"/a1.txt"_s, "", t);
-    writeFile(m_new + u"/m1.txt"_s, "ONE", t);
-    writeFile(m_new + u"/m2.txt"_s, "TWO2", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File added: N/a0.txt, 2026-01-02 03:04:05, 1 byte\n"
-                                "File added: N/a1.txt, 2026-01-02 03:04:05, 0 bytes\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/m1.txt, 2026-01-02 03:04:05, 3 bytes\n"
-                                "O/m1.txt, same size, date and time\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/m2.txt, 2026-01-02 03:04:05, 4 bytes\n"
-                                "O/m2.txt, 2026-01-02 03:04:05, 3 bytes\n"
-                                "\n"
-                                "File removed: O/x1.txt\n"
-                                "\n"
-                                "Files modified: 2\n"
-                                "Files added: 2\n"
-                                "Files removed: 1\n"_s));
-}
-
-void FolderComparisonTest::blankLineBeforeRemovedAfterAdded()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/m1.txt"_s, "one", t);
-    writeFile(m_old + u"/z1.txt"_s, "gone", t);
-    writeFile(m_old + u"/z2.txt"_s, "gone too", t);
-    writeFile(m_new + u"/m1.txt"_s, "ONE", t);
-    writeFile(m_new + u"/n1.txt"_s, "new", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/m1.txt, 2026-01-02 03:04:05, 3 bytes\n"
-                                "O/m1.txt, same size, date and time\n"
-                                "\n"
-                                "File added: N/n1.txt, 2026-01-02 03:04:05, 3 bytes\n"
-                                "\n"
-                                "File removed: O/z1.txt\n"
-                                "File removed: O/z2.txt\n"
-                                "\n"
-                                "Files modified: 1\n"
-                                "Files added: 1\n"
-                                "Files removed: 2\n"_s));
-}
-
-void FolderComparisonTest::removedOnlyHasNoHeader()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a.txt"_s, "same", t);
-    writeFile(m_old + u"/b.txt"_s, "gone", t);
-    writeFile(m_new + u"/a.txt"_s, "same", utcSecs("2026-05-05 05:05:05")); // a later date is no change
-    const Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"File removed: O/b.txt\n"
-                                "\n"
-                                "Files modified: 0\n"
-                                "Files added: 0\n"
-                                "Files removed: 1\n"_s));
-    QVERIFY(r.result.blnShowReport);
-}
-
-void FolderComparisonTest::identicalFolders()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a.txt"_s, "same", t);
-    writeFile(m_new + u"/a.txt"_s, "same", t);
-    writeFile(m_old + u"/empty"_s, "", t);
-    writeFile(m_new + u"/empty"_s, "", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.report, QByteArray("\r\nNo files were changed, added or removed.\r\n"));
-    QCOMPARE(r.result.strInfoCaption, u"No files were changed, added or removed."_s);
-    QCOMPARE(r.result.outcome, Outcome::Completed);
-    QVERIFY(!r.result.blnFoundSomething);
-    QVERIFY(!r.result.blnShowReport);
-}
-
-void FolderComparisonTest::duplicatesWithoutPairs()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a.txt"_s, "one", t);
-    writeFile(m_new + u"/a.txt"_s, "two", t);
-    writeFile(m_new + u"/b.txt"_s, "one", t); // same content, other name: not a pair
-    const Run r = run(options(2));
-    QCOMPARE(r.report, QByteArray("\r\n"));
-    QCOMPARE(r.result.strInfoCaption, u"There are no duplicate (identical) files."_s);
-    QVERIFY(!r.result.blnShowReport);
-}
-
-void FolderComparisonTest::missingFolders()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_new + u"/x.txt"_s, "x", t);
-    writeFile(m_new + u"/y.txt"_s, "yy", t);
-    QVERIFY(QDir(m_old).removeRecursively());
-    Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File added: N/x.txt, 2026-01-02 03:04:05, 1 byte\n"
-                                "File added: N/y.txt, 2026-01-02 03:04:05, 2 bytes\n"
-                                "\n"
-                                "Files modified: 0\n"
-                                "Files added: 2\n"
-                                "Files removed: 0\n"_s));
-    QVERIFY(m_host->messages.isEmpty());
-
-    // The other way round: every file of the 1st folder is removed, and there is no header.
-    const QString missing = m_old;
-    m_old = m_new;
-    m_new = missing;
-    r = run(options(0));
-    QCOMPARE(r.report, expected(u"File removed: O/x.txt\n"
-                                "File removed: O/y.txt\n"
-                                "\n"
-                                "Files modified: 0\n"
-                                "Files added: 0\n"
-                                "Files removed: 2\n"_s));
-}
-
-void FolderComparisonTest::reportInsideSecondFolder()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a.txt"_s, "a", t);
-    writeFile(m_new + u"/a.txt"_s, "a", t);
-    m_report = m_new + u"/report.txt"_s;
-    writeFile(m_report, "an earlier report", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder was derived from the 1st folder then the files added to the 2nd "
-                                "folder, modified, or removed from the 1st folder are as follows:\n"
-                                "\n"
-                                "File added: N/report.txt, current report file, not yet closed.\n"
-                                "\n"
-                                "Files modified: 0\n"
-                                "Files added: 1\n"
-                                "Files removed: 0\n"_s));
-
-    // Another spelling of the same path is the same report file.
-    CompareOptions o = options(0);
-    o.strReportFile = m_new + u"//report.txt"_s;
-    const Run again = run(o);
-    QVERIFY(again.report.contains("report.txt, current report file, not yet closed.\r\n"));
-}
-
-void FolderComparisonTest::reportInsideFolderDuplicates()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/x.txt"_s, "x", t);
-    writeFile(m_new + u"/x.txt"_s, "x", t);
-    // An earlier report in the 2nd folder, equal to a file of the 1st folder: the report is being
-    // replaced, so it is no member of the comparison.
-    m_report = m_new + u"/report.txt"_s;
-    writeFile(m_report, "same", t);
-    writeFile(m_old + u"/report.txt"_s, "same", t);
-    Run r = run(options(2));
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "The pair(s) of files below are identical in content.\n"
-                                "The 1st file in each pair is in the 1st folder, the 2nd file is in the 2nd folder.\n"
-                                "\n"
-                                "O/x.txt, 2026-01-02 03:04:05, 1 byte\n"
-                                "N/x.txt, same date, time and size\n"
-                                "\n"
-                                "Number of duplicate (identical) files: 1\n"_s));
-    QVERIFY(!m_host->digested.contains(m_report));
-
-    // The report inside the 1st folder, which mode 2 walks second: skipped by the walk.
-    QVERIFY(QFile::remove(m_report));
-    writeFile(m_new + u"/report.txt"_s, "same", t);
-    m_report = m_old + u"/report.txt"_s;
-    r = run(options(2));
-    QCOMPARE(r.result.lngNumDuplicates, 1);
-    QVERIFY(!r.report.contains("report.txt"));
-}
-
-void FolderComparisonTest::extensionFilter()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    for (const QString &name : {u"a.txt"_s, u"b.doc"_s, u"README"_s, u"c.TXT"_s}) {
-        writeFile(m_old + u'/' + name, "old", t);
-        writeFile(m_new + u'/' + name, "new", t);
-    }
-    writeFile(m_old + u"/sub/d.txt"_s, "old", t); // no recursion: not considered
-    for (const QString &ext : {u"txt"_s, u" .txt "_s, u"TXT"_s}) {
-        CompareOptions o = options(0);
-        o.blnDoOnlyExtension = true;
-        o.strExtension = ext;
-        const CompareResult r = m_comparison->CompareFolders(o);
-        QCOMPARE(r.lngNumModified, 2);
-        QCOMPARE(r.lngNumAdded + r.lngNumRemoved, 0);
-        QCOMPARE(o.strExtension, ext.trimmed());
-        const QByteArray report = readFile(m_report);
-        QVERIFY(report.contains("/a.txt, "));
-        QVERIFY(report.contains("/c.TXT, "));
-        QVERIFY(!report.contains("README"));
-        QVERIFY(!report.contains("b.doc"));
-    }
-    // An empty extension means no filter.
-    CompareOptions o = options(0);
-    o.blnDoOnlyExtension = true;
-    o.strExtension = u"   "_s;
-    QCOMPARE(m_comparison->CompareFolders(o).lngNumModified, 4);
-    QCOMPARE(o.strExtension, QString());
-}
-
-void FolderComparisonTest::skipLargeFiles()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    const qsizetype size = 1572864; // 1.5 MB
-    writeFile(m_old + u"/big.bin"_s, QByteArray(size, '0'), t);
-    writeFile(m_new + u"/big.bin"_s, QByteArray(size, '1'), t);
-    writeFile(m_new + u"/big2.bin"_s, QByteArray(size, '2'), t);
-    writeFile(m_old + u"/small.txt"_s, "s", t);
-    writeFile(m_new + u"/small.txt"_s, "S", t);
-    CompareOptions o = options(0);
-    o.blnSkipFiles = true;
-    o.intSkipSizeMB = 1;
-    Run r = run(o);
-    // The changed large file carries the placeholder on both sides and so is not modified.
-    QCOMPARE(r.result.lngNumModified, 1);
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QVERIFY(r.report.contains("/big2.bin, 2026-01-02 03:04:05, 1,572,864 bytes\r\n"));
-    for (const QString &path : std::as_const(m_host->digested))
-        QVERIFY2(!path.contains(u"big"_s), qPrintable(path));
-
-    // Duplicates: two different large files count as identical through their placeholder.
-    r = run([&] { CompareOptions d = o; d.intButtonIndex = 2; return d; }());
-    QCOMPARE(r.result.lngNumDuplicates, 1);
-    QVERIFY(r.report.contains("/big.bin, 2026-01-02 03:04:05, 1,572,864 bytes\r\n"));
-
-    // A limit of 0, or the box unchecked, skips nothing.
-    o.intSkipSizeMB = 0;
-    QCOMPARE(run(o).result.lngNumModified, 2);
-    o.intSkipSizeMB = 1;
-    o.blnSkipFiles = false;
-    QCOMPARE(run(o).result.lngNumModified, 2);
-    // A file of exactly the limit is not above it.
-    writeFile(m_old + u"/edge.bin"_s, QByteArray(1048576, 'e'), t);
-    writeFile(m_new + u"/edge.bin"_s, QByteArray(1048576, 'E'), t);
-    o.blnSkipFiles = true;
-    QCOMPARE(run(o).result.lngNumModified, 2);
-}
-
-void FolderComparisonTest::recursionOffAndOn()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/top.txt"_s, "t", t);
-    writeFile(m_new + u"/top.txt"_s, "t", t);
-    writeFile(m_old + u"/sub/x.txt"_s, "x", t);
-    writeFile(m_new + u"/sub/x.txt"_s, "X", t);
-    writeFile(m_old + u"/sub/deeper/y.txt"_s, "y", t);
-    Run r = run(options(0));
-    QCOMPARE(r.result.strInfoCaption, u"No files were changed, added or removed."_s);
-
-    CompareOptions o = options(0);
-    o.blnIncludeSubfolders = true;
-    r = run(o);
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder and its subfolders were derived from the 1st folder and its "
-                                "subfolders then the files added to the 2nd folder, modified, or removed from the 1st "
-                                "folder are as follows:\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/sub/x.txt, 2026-01-02 03:04:05, 1 byte\n"
-                                "O/sub/x.txt, same size, date and time\n"
-                                "\n"
-                                "File removed: O/sub/deeper/y.txt\n"
-                                "\n"
-                                "Files modified: 1\n"
-                                "Files added: 0\n"
-                                "Files removed: 1\n"_s));
-}
-
-void FolderComparisonTest::stopDuringFirstWalk()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    for (int i = 0; i < 5; ++i) {
-        writeFile(m_old + u"/f%1"_s.arg(i), "old", t);
-        writeFile(m_new + u"/f%1"_s.arg(i), "new", t);
-    }
-    writeFile(m_report, "previous report", t);
-    bool stopNow = false;
-    m_host->onDigest = [&](const QString &path) {
-        if (path.startsWith(m_old))
-            stopNow = true;
-    };
-    m_host->onYield = [&] {
-        if (stopNow)
-            m_comparison->requestStop();
-    };
-    const Run r = run(options(0));
-    QCOMPARE(r.result.outcome, Outcome::Stopped);
-    QCOMPARE(r.result.strInfoCaption, u"Comparison was stopped."_s);
-    QCOMPARE(r.report, QByteArray("previous report"));
-    QVERIFY(!r.result.blnShowReport);
-    QCOMPARE(m_host->digested.size(), 1);
-    QCOMPARE(m_host->busy, (QList<bool>{true, false}));
-    QVERIFY(!m_comparison->isRunning());
-
-    // The next run starts afresh.
-    m_host->onYield = nullptr;
-    QCOMPARE(run(options(0)).result.lngNumModified, 5);
-}
-
-void FolderComparisonTest::stopDuringSecondWalk()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/f1"_s, "old", t);
-    writeFile(m_old + u"/f2"_s, "old", t);
-    writeFile(m_old + u"/sub/f3"_s, "old", t);
-    writeFile(m_new + u"/f1"_s, "new", t);
-    writeFile(m_new + u"/f2"_s, "new", t);
-    writeFile(m_new + u"/sub/f3"_s, "new", t);
-    bool stopNow = false;
-    m_host->onDigest = [&](const QString &path) {
-        if (path.startsWith(m_new))
-            stopNow = true;
-    };
-    m_host->onYield = [&] {
-        if (stopNow)
-            m_comparison->requestStop();
-    };
-    CompareOptions o = options(0);
-    o.blnIncludeSubfolders = true;
-    const Run r = run(o);
-    QCOMPARE(r.result.outcome, Outcome::Stopped);
-    QCOMPARE(r.result.strInfoCaption, u"Comparison was stopped."_s);
-    QVERIFY(!r.result.blnShowReport);
-    // The report as far as written: header and the first entry, no summary.
-    QCOMPARE(r.report, expected(u"1st folder: O/\n"
-                                "2nd folder: N/\n"
-                                "\n"
-                                "Assuming the 2nd folder and its subfolders were derived from the 1st folder and its "
-                                "subfolders then the files added to the 2nd folder, modified, or removed from the 1st "
-                                "folder are as follows:\n"
-                                "\n"
-                                "File modified:\n"
-                                "N/f1, 2026-01-02 03:04:05, 3 bytes\n"
-                                "O/f1, same size, date and time\n"
-                                "\n"_s));
-}
-
-void FolderComparisonTest::stopDuringDigestWritesNothing()
-{
-    // A window digesting on a worker thread may take the Stop click while a digest runs.
-    writeFile(m_old + u"/a"_s, "old");
-    writeFile(m_new + u"/a"_s, "new");
-    m_host->onDigest = [&](const QString &path) {
-        if (path.startsWith(m_new))
-            m_comparison->requestStop();
-    };
-    const Run r = run(options(0));
-    QCOMPARE(r.result.outcome, Outcome::Stopped);
-    QCOMPARE(r.report, QByteArray());
-}
-
-void FolderComparisonTest::earlierStopRequestIsCleared()
-{
-    writeFile(m_old + u"/a"_s, "old");
-    writeFile(m_new + u"/a"_s, "new");
-    m_comparison->requestStop();
-    QCOMPARE(run(options(0)).result.outcome, Outcome::Completed);
-}
-
-void FolderComparisonTest::checkMessagesInOrder()
-{
-    struct Case {
-        const char *name;
-        QString folder1, folder2, report;
-        QString message;
-    };
-    const QString same = u"The 1st and 2nd folders are the same."_s;
-    const QList<Case> cases = {
-        {"both empty", QString(), QString(), QString(), u"1st folder not specified."_s},
-        {"1st blanks", u"   "_s, m_new, m_report, u"1st folder not specified."_s},
-        {"2nd empty", m_old, u"  "_s, QString(), u"2nd folder not specified."_s},
-        {"equal texts", m_old, m_old, QString(), same},
-        {"same folder folded", m_old, m_old.toUpper() + u"//"_s, m_report, same},
-        {"report empty", m_old, m_new, u"   "_s, u"Report file not specified."_s},
-    };
-    for (const Case &c : cases) {
-        m_host->messages.clear();
-        m_host->busy.clear();
-        CompareOptions o = options(0);
-        o.strFolder1 = c.folder1;
-        o.strFolder2 = c.folder2;
-        o.strReportFile = c.report;
-        o.blnWarnOnOverwrite = true;
-        const CompareResult r = m_comparison->CompareFolders(o);
-        QVERIFY2(r.outcome == Outcome::CheckFailed, c.name);
-        QCOMPARE(m_host->messages.size(), 1);
-        QCOMPARE(m_host->messages.first().text, c.message);
-        QCOMPARE(m_host->messages.first().icon, platform::MsgIcon::Exclamation);
-        QCOMPARE(m_host->messages.first().title, u"Compare folders"_s);
-        QVERIFY2(m_host->busy.isEmpty(), c.name);
-        QVERIFY2(!exists(m_report), c.name);
-    }
-
-    // The trimmed texts are written back.
-    CompareOptions o = options(0);
-    o.strFolder1 = u"  "_s + m_old + u"  "_s;
-    o.strFolder2 = u" "_s + m_new;
-    o.strReportFile = u"  "_s;
-    m_comparison->CompareFolders(o);
-    QCOMPARE(o.strFolder1, m_old);
-    QCOMPARE(o.strFolder2, m_new);
-    QCOMPARE(o.strReportFile, QString());
-    // When the 1st folder is missing, the 2nd is not looked at.
-    o.strFolder1 = QString();
-    o.strFolder2 = u" x "_s;
-    m_comparison->CompareFolders(o);
-    QCOMPARE(o.strFolder2, u" x "_s);
-}
-
-void FolderComparisonTest::nestedFolders()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a.txt"_s, "a", t);
-    writeFile(m_old + u"/sub/b.txt"_s, "b", t);
-    CompareOptions o = options(0);
-    o.strFolder1 = m_old + u"/sub"_s;
-    o.strFolder2 = m_old;
-    o.blnIncludeSubfolders = true;
-    CompareResult r = m_comparison->CompareFolders(o);
-    QCOMPARE(r.outcome, Outcome::CheckFailed);
-    QCOMPARE(m_host->messages.size(), 1);
-    QCOMPARE(m_host->messages.first().text,
-             m_old + u"/sub is contained in "_s + m_old
-                 + u".\n\nWhen files are included in subfolders recursively\n"
-                   "one folder cannot be a subfolder the other folder."_s);
-    QCOMPARE(m_host->messages.first().icon, platform::MsgIcon::Information);
-    QCOMPARE(m_host->messages.first().title, u"Compare folders"_s);
-
-    // The outer folder first: the inner one is still named first in the message.
-    std::swap(o.strFolder1, o.strFolder2);
-    m_comparison->CompareFolders(o);
-    QVERIFY(m_host->messages.last().text.startsWith(m_old + u"/sub is contained in "_s));
-
-    // Without recursion nested folders are compared.
-    m_host->messages.clear();
-    o.blnIncludeSubfolders = false;
-    r = m_comparison->CompareFolders(o);
-    QCOMPARE(r.outcome, Outcome::Completed);
-    QVERIFY(m_host->messages.isEmpty());
-    QCOMPARE(r.lngNumAdded, 1); // old/a.txt is not in old/sub
-}
-
-void FolderComparisonTest::folderRelation_data()
-{
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("second");
-    QTest::addColumn<int>("relation");
-    QTest::newRow("trailing separator") << u"/data"_s << u"/data/"_s << 3;
-    QTest::newRow("doubled separator") << u"/data//"_s << u"/data"_s << 3;
-    QTest::newRow("letter case") << u"/Data"_s << u"/dATA/"_s << 3;
-    QTest::newRow("1st inside 2nd") << u"/data/sub"_s << u"/data"_s << 1;
-    QTest::newRow("2nd inside 1st") << u"/data/"_s << u"/data/sub/deeper"_s << 2;
-    QTest::newRow("prefix is not a parent") << u"/database"_s << u"/data"_s << 0;
-    QTest::newRow("siblings") << u"/data/a"_s << u"/data/b"_s << 0;
-    QTest::newRow("root contains all") << u"/"_s << u"/data"_s << 2;
-}
-
-void FolderComparisonTest::folderRelation()
-{
-    QFETCH(QString, first);
-    QFETCH(QString, second);
-    QFETCH(int, relation);
-    QCOMPARE(FolderRelation(first, second), relation);
-}
-
-void FolderComparisonTest::overwriteQuestion()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a"_s, "a", t);
-    writeFile(m_new + u"/a"_s, "b", t);
-    writeFile(m_report, "keep me", t);
-    CompareOptions o = options(0);
-    o.blnWarnOnOverwrite = true;
-    m_host->answers.enqueue(false);
-    CompareResult r = m_comparison->CompareFolders(o);
-    QCOMPARE(r.outcome, Outcome::Declined);
-    QCOMPARE(m_host->prompts, QStringList{u"Overwrite file "_s + m_report + u"? | Compare folders"_s});
-    QCOMPARE(readFile(m_report), QByteArray("keep me"));
-    QVERIFY(m_host->busy.isEmpty());
-
-    m_host->answers.enqueue(true);
-    r = m_comparison->CompareFolders(o);
-    QCOMPARE(r.outcome, Outcome::Completed);
-    QCOMPARE(m_host->prompts.size(), 2);
-    QVERIFY(readFile(m_report).startsWith("1st folder: "));
-
-    // Warning off: replaced without a question.
-    o.blnWarnOnOverwrite = false;
-    QCOMPARE(m_comparison->CompareFolders(o).outcome, Outcome::Completed);
-    QCOMPARE(m_host->prompts.size(), 2);
-}
-
-void FolderComparisonTest::letterCasePairing()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    // Names differing only in case coexist: each pairs with its exact twin.
-    writeFile(m_old + u"/a.txt"_s, "lower", t);
-    writeFile(m_old + u"/A.txt"_s, "upper", t);
-    writeFile(m_new + u"/a.txt"_s, "lower", t);
-    writeFile(m_new + u"/A.txt"_s, "UPPER", t);
-    Run r = run(options(0));
-    QCOMPARE(r.result.lngNumModified, 1);
-    QCOMPARE(r.result.lngNumAdded + r.result.lngNumRemoved, 0);
-    QVERIFY(r.report.contains(platform::encodeName(m_new + u"/A.txt, "_s)));
-    QVERIFY(r.report.contains(platform::encodeName(m_old + u"/A.txt, same size, date and time"_s)));
-
-    // A renamed-by-case file with the same content is no change, in both modes.
-    QVERIFY(QDir(m_old).removeRecursively() && QDir(m_new).removeRecursively());
-    writeFile(m_old + u"/Readme"_s, "read me", t);
-    writeFile(m_new + u"/README"_s, "read me", t);
-    r = run(options(0));
-    QCOMPARE(r.result.strInfoCaption, u"No files were changed, added or removed."_s);
-    r = run(options(2));
-    QCOMPARE(r.result.lngNumDuplicates, 1);
-    QVERIFY(r.report.contains(platform::encodeName(m_new + u"/README, same date, time and size"_s)));
-
-    // The exact twin takes the record; the case-only name is added.
-    writeFile(m_new + u"/Readme"_s, "read me", t);
-    r = run(options(0));
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumRemoved, 0);
-    QVERIFY(r.report.contains(platform::encodeName(u"File added: "_s + m_new + u"/README, "_s)));
-
-    // Two records for one case-only name: the smallest path pairs, the other is removed.
-    QVERIFY(QDir(m_old).removeRecursively() && QDir(m_new).removeRecursively());
-    writeFile(m_old + u"/Readme"_s, "first", t);
-    writeFile(m_old + u"/README"_s, "second", t);
-    writeFile(m_new + u"/readme"_s, "second", t);
-    r = run(options(0));
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumAdded, 0);
-    QCOMPARE(r.result.lngNumRemoved, 1);
-    QVERIFY(r.report.contains(platform::encodeName(u"File removed: "_s + m_old + u"/Readme\r\n"_s)));
-
-    // One record claimed by two case-only names: the first walked pairs, the second is added.
-    QVERIFY(QDir(m_old).removeRecursively() && QDir(m_new).removeRecursively());
-    writeFile(m_old + u"/Readme"_s, "x", t);
-    writeFile(m_new + u"/README"_s, "x", t);
-    writeFile(m_new + u"/readme"_s, "x", t);
-    r = run(options(0));
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumRemoved, 0);
-    QVERIFY(r.report.contains(platform::encodeName(u"File added: "_s + m_new + u"/readme, "_s)));
-}
-
-void FolderComparisonTest::letterCaseInFolderNames()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/Sub/x.txt"_s, "x", t);
-    writeFile(m_new + u"/sub/x.txt"_s, "x", t);
-    CompareOptions o = options(0);
-    o.blnIncludeSubfolders = true;
-    Run r = run(o);
-    QCOMPARE(r.result.strInfoCaption, u"No files were changed, added or removed."_s);
-
-    // With both spellings in the 1st folder, the exact one pairs.
-    writeFile(m_old + u"/sub/x.txt"_s, "x", t);
-    r = run(o);
-    QCOMPARE(r.result.lngNumRemoved, 1);
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumAdded, 0);
-    QVERIFY(r.report.contains(platform::encodeName(u"File removed: "_s + m_old + u"/Sub/x.txt\r\n"_s)));
-}
-
-void FolderComparisonTest::folderLinkCycle()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    for (const QString &root : {m_old, m_new}) {
-        writeFile(root + u"/sub/x.txt"_s, "x", t);
-        writeFile(root + u"/other/y.txt"_s, "y", t);
-        QVERIFY(::symlink("..", platform::encodeName(root + u"/sub/loop"_s).constData()) == 0);
-        QVERIFY(::symlink(".", platform::encodeName(root + u"/self"_s).constData()) == 0);
-        QVERIFY(::symlink("../other", platform::encodeName(root + u"/sub/sibling"_s).constData()) == 0);
-    }
-    CompareOptions o = options(0);
-    o.blnIncludeSubfolders = true;
-    const Run r = run(o);
-    QCOMPARE(r.result.outcome, Outcome::Completed);
-    QCOMPARE(r.result.strInfoCaption, u"No files were changed, added or removed."_s);
-    // other/y.txt, sub/x.txt, and the sibling link (not on the path) once: three files per side.
-    QCOMPARE(r.result.lngScanCount, 3);
-    QCOMPARE(m_host->digested.size(), 6);
-    QVERIFY(m_host->digested.contains(m_old + u"/sub/sibling/y.txt"_s));
-}
-
-void FolderComparisonTest::fifoIsListedNeverOpened()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    QCOMPARE(::mkfifo(platform::encodeName(m_old + u"/pipe"_s).constData(), 0644), 0);
-    QCOMPARE(::mkfifo(platform::encodeName(m_new + u"/pipe"_s).constData(), 0644), 0);
-    QCOMPARE(::mkfifo(platform::encodeName(m_new + u"/pipe2"_s).constData(), 0644), 0);
-    QVERIFY(setFileTime(m_new + u"/pipe2"_s, t));
-    writeFile(m_old + u"/z.txt"_s, "z", t);
-    writeFile(m_new + u"/z.txt"_s, "z", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.result.outcome, Outcome::Completed);
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumRemoved, 0);
-    QVERIFY(r.report.contains(platform::encodeName(u"File added: "_s + m_new + u"/pipe2, 2026-01-02 03:04:05, 0 bytes\r\n"_s)));
-    QVERIFY(m_host->digested.contains(m_new + u"/pipe"_s));
-}
-
-void FolderComparisonTest::lineBreakInNames()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    writeFile(m_old + u"/a\nb.txt"_s, "old", t);
-    writeFile(m_new + u"/a\nb.txt"_s, "new", t);
-    writeFile(m_new + u"/c\rd.txt"_s, "added", t);
-    writeFile(m_old + u"/x\ny.txt"_s, "removed", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.result.lngNumModified, 1);
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumRemoved, 1);
-    // Every line break in the file is a CR LF of the report's own.
-    QCOMPARE(r.report.count('\n'), r.report.count("\r\n"));
-    QCOMPARE(r.report.count('\r'), r.report.count("\r\n"));
-    const QList<QByteArray> lines = r.report.split('\n');
-    QVERIFY(lines.contains(platform::encodeName(m_new + u"/a\\nb.txt, 2026-01-02 03:04:05, 3 bytes\r"_s)));
-    QVERIFY(lines.contains(platform::encodeName(m_old + u"/a\\nb.txt, same size, date and time\r"_s)));
-    QVERIFY(lines.contains(platform::encodeName(u"File added: "_s + m_new + u"/c\\rd.txt, 2026-01-02 03:04:05, 5 bytes\r"_s)));
-    QVERIFY(lines.contains(platform::encodeName(u"File removed: "_s + m_old + u"/x\\ny.txt\r"_s)));
-    // Counted lines: header 5, modified 4, added 1, removed 1, summary 4 (a lone separating break
-    // is not counted).
-    QCOMPARE(r.result.lngNumLines, 15);
-}
-
-void FolderComparisonTest::nonUtf8Names()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    const QString name = platform::decodeName(QByteArray("caf\xe9.txt"));
-    writeFile(m_old + u'/' + name, "old", t);
-    writeFile(m_new + u'/' + name, "new", t);
-    const Run r = run(options(0));
-    QCOMPARE(r.result.lngNumModified, 1);
-    const QByteArray newPath = platform::encodeName(m_new) + "/caf\xe9.txt, 2026-01-02 03:04:05, 3 bytes\r\n";
-    QVERIFY(r.report.contains(newPath));
-    QVERIFY(r.report.contains(platform::encodeName(m_old) + "/caf\xe9.txt, same size, date and time\r\n"));
-}
-
-void FolderComparisonTest::largeSparseFiles()
-{
-    const qint64 t = utcSecs("2026-01-02 03:04:05");
-    const auto sparse = [&](const QString &path, qint64 size) {
-        writeFile(path, QByteArray(), 0);
-        return ::truncate(platform::encodeName(path).constData(), off_t(size)) == 0 && setFileTime(path, t);
-    };
-    if (!sparse(m_old + u"/big.bin"_s, qint64(200) << 30) || !sparse(m_new + u"/big.bin"_s, qint64(200) << 30)
-        || !sparse(m_new + u"/huge.bin"_s, qint64(300) << 30))
-        QSKIP("the temporary folder does not take sparse files of 300 GiB");
-    writeFile(m_old + u"/small.txt"_s, "s", t);
-    writeFile(m_new + u"/small.txt"_s, "s", t);
-    CompareOptions o = options(0);
-    o.blnSkipFiles = true;
-    o.intSkipSizeMB = 1;
-    const Run r = run(o);
-    // big.bin pairs although its size text is wider than the usual 14 columns.
-    QCOMPARE(r.result.lngNumAdded, 1);
-    QCOMPARE(r.result.lngNumModified + r.result.lngNumRemoved, 0);
-    QVERIFY(r.report.contains(platform::encodeName(u"File added: "_s + m_new + u"/huge.bin, 2026-01-02 03:04:05, 322,122,547,200 bytes\r\n"_s)));
-}
-
-void FolderComparisonTest::progressDots()
-{
-    for (int i = 0; i < 60; ++i)
-        QVERIFY(QDir().mkpath(m_old + u"/d%1"_s.arg(i, 2, 10, QChar(u'0'))));
-    CompareOptions o = options(0);
-    o.blnIncludeSubfolders = true;
-    m_comparison->CompareFolders(o);
-    const QString base = u"Now comparing 2nd folder to 1st folder "_s;
-    QList<int> dots;
-    for (const QString &c : std::as_const(m_host->captions)) {
-        if (c.startsWith(base))
-            dots.append(int(c.size() - base.size()));
-    }
-    // 61 folders in the first walk and 1 in the second: the row grows to 50 dots, then falls back.
-    QCOMPARE(dots.size(), 63);
-    QCOMPARE(dots.first(), 3);
-    QCOMPARE(*std::max_element(dots.begin(), dots.end()), 50);
-    const qsizetype fifty = dots.indexOf(50);
-    QCOMPARE(dots.at(fifty - 1), 49);
-    QCOMPARE(dots.at(fifty + 1), 3);
-    QCOMPARE(dots.last(), 3 + 62 - 48);
-}
-
-void FolderComparisonTest::reportErrors()
-{
-    writeFile(m_old + u"/a"_s, "a");
-    writeFile(m_new + u"/a"_s, "b");
-    // A report in a folder that does not exist cannot be created.
-    m_report = m_tmp->path() + u"/missing/report.txt"_s;
-    Run r = run(options(0));
-    QCOMPARE(r.result.outcome, Outcome::Error);
-    QCOMPARE(r.result.strInfoCaption, u"Error: File not found"_s);
-    QVERIFY(!r.result.blnShowReport);
-    QCOMPARE(m_host->busy, (QList<bool>{true, false}));
-
-    // A report that cannot be written is an error, not a success with a truncated report.
-    if (!QFile::exists(u"/dev/full"_s))
-        QSKIP("no /dev/full");
-    CompareOptions o = options(0);
-    o.strReportFile = u"/dev/full"_s;
-    const CompareResult full = m_comparison->CompareFolders(o);
-    QCOMPARE(full.outcome, Outcome::Error);
-    QCOMPARE(full.strInfoCaption, u"Error: Disk full"_s);
-    QVERIFY(!full.blnShowReport);
-}
-
-void FolderComparisonTest::lineLimitFromText()
-{
-    QCOMPARE(LineLimitFromText(u"100"_s), 100);
-    QCOMPARE(LineLimitFromText(u" 7 "_s), 7);
-    QCOMPARE(LineLimitFromText(u"2.5"_s), 2);
-    QCOMPARE(LineLimitFromText(u"3.5"_s), 4);
-    QCOMPARE(LineLimitFromText(u"12abc"_s), 12);
-    QCOMPARE(LineLimitFromText(u"abc"_s), 0);
-    QCOMPARE(LineLimitFromText(u"99999999999"_s), 2147483647);
-}
 
 CHEQORA_TEST_MAIN(FolderComparisonTest)
 #include "tst_foldercomparison.moc"
