@@ -4,11 +4,13 @@
 // the scripted desktop installed, and Timer1 stopped so that a tick runs only when a test calls it.
 
 #include "fakeuiservices.h"
+#include "filefixtures.h"
 #include "frmmain.h"
+#include "frmpopup.h"
+#include "frmview.h"
+#include "testmain.h"
 
 #include <QCheckBox>
-#include <QDateTime>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,32 +23,10 @@
 namespace cheqora::test {
 
 // Texts of the test catalogue, so that expectations do not depend on the shipped wording.
-inline const QString kText34 = QStringLiteral("Read failed");
-inline const QString kText49 = QStringLiteral("Reset everything?");
-inline const QString kText55 = QStringLiteral("Same");
-inline const QString kText56 = QStringLiteral("Different");
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size();
-}
-
-inline bool setModified(const QString &path, const QDateTime &when)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    return file.setFileTime(when, QFileDevice::FileModificationTime);
-}
-
-inline QByteArray testCatalogue()
-{
-    return "# texts for the tests\n34=" + kText34.toUtf8() + "\n49=" + kText49.toUtf8() + "\n55="
-        + kText55.toUtf8() + "\n56=" + kText56.toUtf8() + '\n';
-}
+inline const QString kText34 = QStringLiteral("Read failed"), kText48 = QStringLiteral("Report deleted."),
+                     kText49 = QStringLiteral("Reset everything?"), kText50 = QStringLiteral("Saved."),
+                     kText51 = QStringLiteral("Not saved:"), kText55 = QStringLiteral("Same"),
+                     kText56 = QStringLiteral("Different");
 
 // A control that must exist; a missing one ends the test run with its name.
 template <class T>
@@ -56,6 +36,27 @@ T *ctl(const frmMain &form, const char *name, int index = -1)
     if (!control)
         qFatal("no control %s %d", name, index);
     return control;
+}
+
+inline bool viewerShown()
+{
+    return frmView::existingInstance() && frmView::existingInstance()->isVisible();
+}
+
+// Clicks the pop-up away as soon as it is up, noting what it showed and where.
+struct PopUpSeen {
+    QString text;
+    QPoint position;
+};
+
+inline void closePopUpWhenShown(PopUpSeen &seen)
+{
+    QTimer::singleShot(0, [&seen] {
+        if (frmPopUp *popUp = frmPopUp::existingInstance(); popUp && popUp->isVisible()) {
+            seen = {popUp->lblMessage->text(), popUp->pos()};
+            popUp->lblMessage_MouseUp();
+        }
+    });
 }
 
 struct FormFixture {
@@ -68,7 +69,10 @@ struct FormFixture {
     {
         dir = std::make_unique<QTemporaryDir>();
         fake = std::make_unique<FakeUiServices>();
-        if (!writeFile(dir->filePath(QStringLiteral("chqr.dat")), testCatalogue()))
+        const QString texts = QStringLiteral("# texts for the tests\n14=HTTP://www.vantorel.test/\n34=%1\n48=%2\n"
+                                             "49=%3\n50=%4\n51=%5\n55=%6\n56=%7\n")
+                                  .arg(kText34, kText48, kText49, kText50, kText51, kText55, kText56);
+        if (!writeBytes(path(QStringLiteral("chqr.dat")), texts.toUtf8()))
             return false;
         form = std::make_unique<frmMain>();
         form->strProgramFolder = dir->path();
@@ -82,6 +86,8 @@ struct FormFixture {
 
     void stop()
     {
+        frmView::unloadInstance();
+        frmPopUp::unloadInstance();
         form.reset();
         fake.reset();
         dir.reset();
@@ -94,6 +100,34 @@ struct FormFixture {
     QLabel *label(const char *name, int index = -1) const { return ctl<QLabel>(*form, name, index); }
     QPushButton *button(const char *name, int index = -1) const { return ctl<QPushButton>(*form, name, index); }
     QCheckBox *check(const char *name, int index = -1) const { return ctl<QCheckBox>(*form, name, index); }
+
+    // A row of the digest panel: path|digest|size and date.
+    QString row(int i) const
+    {
+        return box("txbFile", i)->text() + u'|' + label("lblDigitalSignature", i)->text() + u'|'
+            + label("lblSizeDateTime", i)->text();
+    }
+
+    // The boxes shown so far, one line each: title|text|icon|buttons, as the numbers of their enums
+    // (icon 3 Exclamation, 4 Information; buttons 0 Ok, 1 Yes and No).
+    QString boxes() const
+    {
+        QStringList out;
+        for (const FakeUiServices::Box &b : fake->boxes)
+            out << QStringLiteral("%1|%2|%3|%4").arg(b.title, b.text).arg(int(b.icon)).arg(int(b.buttons));
+        return out.join(u'\n');
+    }
+
+    // Every text box and check box, and the skip size in use, on one line.
+    QString fields() const
+    {
+        QStringList out;
+        for (QLineEdit *box : form->findChildren<QLineEdit *>())
+            out << box->objectName() + u'=' + box->text();
+        for (QCheckBox *box : form->findChildren<QCheckBox *>())
+            out << box->objectName() + QLatin1String(box->isChecked() ? "=on" : "=off");
+        return out.join(u' ') + QStringLiteral(" MB=%1").arg(form->intSkipSizeMB[1]);
+    }
 };
 
 } // namespace cheqora::test

@@ -1,6 +1,5 @@
 #include "formfixture.h"
 #include "qtuiservices.h"
-#include "testmain.h"
 
 using namespace cheqora;
 using namespace cheqora::test;

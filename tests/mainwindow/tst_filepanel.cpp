@@ -1,7 +1,4 @@
 #include "formfixture.h"
-#include "testmain.h"
-
-#include <QDir>
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -17,7 +14,7 @@ class TestFilePanel : public QObject {
     QString makeFile(const QString &name, const QByteArray &content)
     {
         const QString path = f.path(name);
-        if (!writeFile(path, content) || !setModified(path, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC)))
+        if (!writeBytes(path, content) || !setModified(path, utc(2021, 3, 4, 5, 6, 7)))
             qFatal("cannot make %s", qPrintable(path));
         return path;
     }
@@ -26,7 +23,6 @@ class TestFilePanel : public QObject {
     QLabel *digest(int i) const { return f.label("lblDigitalSignature", i); }
     QLabel *sizeDate(int i) const { return f.label("lblSizeDateTime", i); }
     QLabel *result() const { return f.label("lblFileComparisonResult"); }
-    QString row(int i) const { return file(i)->text() + u'|' + digest(i)->text() + u'|' + sizeDate(i)->text(); }
 
 private slots:
     void init() { QVERIFY(f.start()); }
@@ -116,7 +112,7 @@ private slots:
         QTest::mouseClick(f.button("cmdCopy", 1), Qt::LeftButton);
         QCOMPARE(f.fake->clipboardWrites, 2);
         QCOMPARE(f.fake->clipboard, m_abc);
-        QCOMPARE(row(1), path + u'|' + m_abc + u'|');
+        QCOMPARE(f.row(1), path + u'|' + m_abc + u'|');
     }
 
     // Clear empties its own box (and the row's labels and the result for a file row), nothing else.
@@ -132,11 +128,11 @@ private slots:
         const QString full = path + u'|' + m_abc + QStringLiteral("|3 bytes  ") + m_when;
         f.button("cmdQuit")->setFocus();
         QTest::mouseClick(f.button("cmdClear", 3), Qt::LeftButton);
-        QCOMPARE(QStringList({row(0), row(1), file(3)->text(), result()->text()}),
+        QCOMPARE(QStringList({f.row(0), f.row(1), file(3)->text(), result()->text()}),
                  QStringList({full, full, QString(), kText55}));
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 3));
         QTest::mouseClick(f.button("cmdClear", 1), Qt::LeftButton);
-        QCOMPARE(QStringList({row(0), row(1), result()->text()}), QStringList({full, QStringLiteral("||"), QString()}));
+        QCOMPARE(QStringList({f.row(0), f.row(1), result()->text()}), QStringList({full, QStringLiteral("||"), QString()}));
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 1));
     }
 };

@@ -1,7 +1,4 @@
 #include "formfixture.h"
-#include "testmain.h"
-
-#include <QDir>
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -11,12 +8,6 @@ class TestLifecycle : public QObject {
     Q_OBJECT
 
     FormFixture f;
-
-    QString row(int i) const
-    {
-        return f.box("txbFile", i)->text() + u'|' + f.label("lblDigitalSignature", i)->text() + u'|'
-            + f.label("lblSizeDateTime", i)->text();
-    }
 
 private slots:
     void cleanup() { f.stop(); }
@@ -73,7 +64,7 @@ private slots:
         f.check("chkDoOnlyExtension", 1)->setChecked(true);
         f.label("lblInfo")->setText(QStringLiteral("Comparison was stopped."));
         f.form->Timer1_Timer();
-        QCOMPARE(row(0) + u' ' + row(1) + u' ' + f.box("txbExtension", 1)->text(), QStringLiteral("/some/path|x|x || txt"));
+        QCOMPARE(f.row(0) + u' ' + f.row(1) + u' ' + f.box("txbExtension", 1)->text(), QStringLiteral("/some/path|x|x || txt"));
         QVERIFY(f.check("chkDoOnlyExtension", 1)->isChecked() && f.label("lblInfo")->isVisible());
         QCOMPARE(enabled(), QStringLiteral("cmdClear_0"));
 

@@ -1,5 +1,4 @@
 #include "formfixture.h"
-#include "testmain.h"
 
 #include <QFocusEvent>
 
@@ -11,24 +10,13 @@ class TestOptions : public QObject {
     Q_OBJECT
 
     FormFixture f;
-    const QString m_badSize = QStringLiteral("Invalid input: Invalid value for skip size. (Exclamation, Ok)");
-    const QString m_badLines = QStringLiteral("Invalid input: Invalid value for number of lines. (Exclamation, Ok)");
+    const QString m_badSize = QStringLiteral("Invalid input|Invalid value for skip size.|3|0");
+    const QString m_badLines = QStringLiteral("Invalid input|Invalid value for number of lines.|3|0");
     static constexpr const char *kResetLabels[] = {"lblDigitalSignature_0", "lblSizeDateTime_0", "lblDigitalSignature_1",
                                                    "lblSizeDateTime_1", "lblFileComparisonResult", "lblNumLinesInReport"};
 
     QCheckBox *skip() const { return f.check("chkSkipFiles", 1); }
     QLineEdit *size() const { return f.box("txbSkipSizeInMB", 1); }
-
-    // The boxes shown so far, one line each.
-    QString boxes() const
-    {
-        QStringList out;
-        for (const FakeUiServices::Box &box : f.fake->boxes) {
-            const bool usual = box.icon == platform::MsgIcon::Exclamation && box.buttons == platform::MsgButtons::Ok;
-            out << box.title + QStringLiteral(": ") + box.text + QLatin1String(usual ? " (Exclamation, Ok)" : " (other)");
-        }
-        return out.join(u'\n');
-    }
 
     void leave(QWidget *field, Qt::FocusReason reason)
     {
@@ -39,15 +27,10 @@ class TestOptions : public QObject {
     // Every value Reset restores, on one line.
     QString values() const
     {
-        QStringList out;
-        for (QLineEdit *box : f.form->findChildren<QLineEdit *>())
-            out << box->objectName() + u'=' + box->text();
-        for (QCheckBox *box : f.form->findChildren<QCheckBox *>())
-            out << box->objectName() + QLatin1String(box->isChecked() ? "=on" : "=off");
+        QString out = f.fields();
         for (const char *name : kResetLabels)
-            out << QString::fromLatin1(name) + u'=' + f.label(name)->text();
-        return out.join(u' ') + QStringLiteral(" shown=%1 MB=%2").arg(int(f.label("lblNumLinesInReport")->isVisible()))
-                                      .arg(f.form->intSkipSizeMB[1]);
+            out += u' ' + QString::fromLatin1(name) + u'=' + f.label(name)->text();
+        return out + QStringLiteral(" shown=%1").arg(int(f.label("lblNumLinesInReport")->isVisible()));
     }
 
 private slots:
@@ -91,7 +74,7 @@ private slots:
             f.form->Timer1_Timer();
         else
             leave(field, Qt::TabFocusReason);
-        QCOMPARE(boxes(), value || !started ? QString() : skipSize ? m_badSize : m_badLines);
+        QCOMPARE(f.boxes(), value || !started ? QString() : skipSize ? m_badSize : m_badLines);
         QCOMPARE(field->text(), value ? text : QString());
         QCOMPARE(ticked->isChecked(), value != 0);
         QCOMPARE(skipSize ? int(f.form->intSkipSizeMB[1]) : f.form->lngMaxLines, value ? value : skipSize ? 0 : 100);
@@ -106,7 +89,7 @@ private slots:
         leave(f.box("txbSuspendIfNumLines"), Qt::ActiveWindowFocusReason);
         f.check("chkSuspendIfNumLines")->setChecked(false);
         leave(f.box("txbSuspendIfNumLines"), Qt::TabFocusReason);
-        QCOMPARE(boxes() + size()->text() + f.box("txbSuspendIfNumLines")->text(), QStringLiteral("abcx"));
+        QCOMPARE(f.boxes() + size()->text() + f.box("txbSuspendIfNumLines")->text(), QStringLiteral("abcx"));
     }
 
     // Ticks keep running while the message is on screen; they must not pile up a second one.
@@ -126,7 +109,7 @@ private slots:
         size()->setText(QStringLiteral("x"));
         skip()->setChecked(true);
         f.form->Timer1_Timer();
-        QCOMPARE(boxes(), m_badSize + u'\n' + m_badSize);
+        QCOMPARE(f.boxes(), m_badSize + u'\n' + m_badSize);
     }
 
     // Ticking either box trims its field and unticks again when nothing is left. Backspace that
@@ -163,7 +146,7 @@ private slots:
         text->home(false);
         QTest::keyClick(text, Qt::Key_Delete);
         QCOMPARE(state(), QStringLiteral("1|"));
-        QCOMPARE(boxes(), QString());
+        QCOMPARE(f.boxes(), QString());
     }
 
     void warnOnOverwriteMovesTheFocusOnly()
@@ -180,9 +163,9 @@ private slots:
         QCOMPARE(defaults, QStringLiteral("txbFile_0= txbFile_1= txbFolder_0= txbFolder_1= txbFile_3= txbExtension_1= "
                                           "txbSkipSizeInMB_1= txbSuspendIfNumLines=100 chkIncludeSubfolders_1=off "
                                           "chkDoOnlyExtension_1=off chkSkipFiles_1=off chkWarnOnOverwrite_1=on "
-                                          "chkSuspendIfNumLines=on lblDigitalSignature_0= lblSizeDateTime_0= "
+                                          "chkSuspendIfNumLines=on MB=0 lblDigitalSignature_0= lblSizeDateTime_0= "
                                           "lblDigitalSignature_1= lblSizeDateTime_1= lblFileComparisonResult= "
-                                          "lblNumLinesInReport= shown=0 MB=0"));
+                                          "lblNumLinesInReport= shown=0"));
         for (QLineEdit *box : f.form->findChildren<QLineEdit *>())
             box->setText(QStringLiteral("7"));
         for (QCheckBox *box : f.form->findChildren<QCheckBox *>())
@@ -199,9 +182,7 @@ private slots:
         QTest::mouseClick(f.button("cmdReset"), Qt::LeftButton);
         QCOMPARE(values(), defaults);
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 0));
-        QCOMPARE(f.fake->boxes.size(), 2);
-        QCOMPARE(f.fake->boxes.last().title + u'|' + f.fake->boxes.last().text, QStringLiteral("Reset|") + kText49);
-        QCOMPARE(f.fake->boxes.last().buttons, platform::MsgButtons::YesNo);
+        QCOMPARE(f.boxes(), QStringLiteral("Reset|%1|0|1\nReset|%1|0|1").arg(kText49));
     }
 };
 

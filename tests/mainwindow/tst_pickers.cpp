@@ -1,5 +1,4 @@
 #include "formfixture.h"
-#include "testmain.h"
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -46,7 +45,7 @@ private slots:
     {
         const QString first = f.path(QStringLiteral("a"));
         const QString second = f.path(QStringLiteral("b"));
-        QVERIFY(writeFile(first, "abc") && writeFile(second, "abd"));
+        QVERIFY(writeBytes(first, "abc") && writeBytes(second, "abd"));
         f.box("txbFile", 0)->setText(first);
         f.form->ShowFileDS(0);
         f.fake->fileAnswers.enqueue(second);
