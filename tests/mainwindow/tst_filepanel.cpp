@@ -3,7 +3,8 @@
 using namespace cheqora;
 using namespace cheqora::test;
 
-// The digest panel: its two rows, the result label, and the report box's shared handlers.
+// The digest panel: its two rows, the result label, the report box's shared handlers, and the file
+// dialog and folder browser answered by the scripted desktop.
 class TestFilePanel : public QObject {
     Q_OBJECT
 
@@ -134,6 +135,54 @@ private slots:
         QTest::mouseClick(f.button("cmdClear", 1), Qt::LeftButton);
         QCOMPARE(QStringList({f.row(0), f.row(1), result()->text()}), QStringList({full, QStringLiteral("||"), QString()}));
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 1));
+    }
+
+    // A cancelled dialog changes nothing but the focus; the report's dialog empties the status line.
+    void fileDialogsCancelled()
+    {
+        for (int i : {0, 1, 3})
+            file(i)->setText(QStringLiteral("/kept"));
+        digest(1)->setText(QStringLiteral("D"));
+        result()->setText(QStringLiteral("R"));
+        f.label("lblInfo")->setText(QStringLiteral("Stopped"));
+        for (int i : {0, 1, 3}) {
+            f.button("cmdQuit")->setFocus();
+            QTest::mouseClick(f.button("cmdGetFileLocation", i), Qt::LeftButton);
+            QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 0));
+            QCOMPARE(QStringList({f.row(0), f.row(1), file(3)->text(), result()->text(), f.label("lblInfo")->text()}),
+                     QStringList({QStringLiteral("/kept||"), QStringLiteral("/kept|D|"), QStringLiteral("/kept"),
+                                  QStringLiteral("R"), QLatin1String(i == 3 ? "" : "Stopped")}));
+        }
+        QStringList asked;
+        for (const platform::FileDialogRequest &request : f.fake->fileRequests)
+            asked << request.title + u'|' + request.filter + u'|' + QString::number(request.flags) + request.fileName;
+        QCOMPARE(asked.join(u'\n'), QStringLiteral("Specify first file||2052\nSpecify second file||2052\n"
+                                                   "Specify file to write report to| files (*.txt) | *.txt|2052"));
+    }
+
+    void choosingAFileShowsAndComparesIt()
+    {
+        file(0)->setText(makeFile(QStringLiteral("a"), "abc"));
+        f.form->ShowFileDS(0);
+        const QString second = makeFile(QStringLiteral("b"), "abd");
+        f.fake->fileAnswers.enqueue(second);
+        QTest::mouseClick(f.button("cmdGetFileLocation", 1), Qt::LeftButton);
+        QCOMPARE(f.row(1) + u'|' + result()->text(),
+                 second + QStringLiteral("|4911E516E5AA21D327512E0C8B197616|3 bytes  ") + m_when + u'|' + kText56);
+    }
+
+    // The old folder chosen, the new one cancelled; both empty the status line.
+    void choosingFolders()
+    {
+        f.box("txbFolder", 1)->setText(QStringLiteral("/kept"));
+        f.fake->folderAnswers << f.dir->path() << QString();
+        for (int i : {0, 1}) {
+            f.label("lblInfo")->setText(QStringLiteral("old status"));
+            QTest::mouseClick(f.button("cmdFolder", i), Qt::LeftButton);
+            QCOMPARE(f.label("lblInfo")->text(), QString());
+        }
+        QCOMPARE(f.fake->folderTitles, QStringList({QStringLiteral("Select 1st folder"), QStringLiteral("Select 2nd folder")}));
+        QCOMPARE(f.box("txbFolder", 0)->text() + u'|' + f.box("txbFolder", 1)->text(), f.dir->path() + QStringLiteral("|/kept"));
     }
 };
 

@@ -1,13 +1,48 @@
 #include "formfixture.h"
+#include "qtuiservices.h"
 
 using namespace cheqora;
 using namespace cheqora::test;
 
-// Start-up, the once-a-second refresh, Stop and Quit.
+// Start-up, the once-a-second refresh, the busy switch and the layout.
 class TestLifecycle : public QObject {
     Q_OBJECT
 
     FormFixture f;
+
+    // The names of the enabled controls of a kind.
+    template <class T>
+    QStringList enabled() const
+    {
+        QStringList names;
+        for (QWidget *w : f.form->findChildren<T *>()) {
+            if (w->isEnabled())
+                names << w->objectName();
+        }
+        return names;
+    }
+
+    // No two controls of one container overlap, every control lies inside its container, and no
+    // button, check box or caption label is smaller than its caption needs.
+    static void checkLayout(QWidget *container)
+    {
+        QList<QWidget *> shown;
+        for (QWidget *w : container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w->isVisibleTo(container) && !w->isWindow())
+                shown << w;
+        }
+        for (QWidget *a : shown) {
+            QVERIFY2(container->rect().contains(a->geometry()), qPrintable(a->objectName() + QStringLiteral(" sticks out")));
+            for (QWidget *b : shown) {
+                QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + QStringLiteral(" overlaps ") + b->objectName()));
+            }
+            const bool captioned = qobject_cast<QAbstractButton *>(a) || a->objectName() == QStringLiteral("Label2_1");
+            QVERIFY2(!captioned || (a->width() >= a->minimumSizeHint().width() && a->height() >= a->minimumSizeHint().height()),
+                     qPrintable(a->objectName() + QStringLiteral(" is cut")));
+            checkLayout(a);
+        }
+    }
 
 private slots:
     void cleanup() { f.stop(); }
@@ -33,15 +68,11 @@ private slots:
         QVERIFY(form.Form_Load());
         QVERIFY(fake.boxes.isEmpty() && form.isVisible() && form.blnStartupCompleted);
         // The version is the major number, ".", the minor number and the digit 4.
-        QCOMPARE(form.windowTitle(), QStringLiteral("Cheqora ") + QString::number(CHEQORA_VERSION_MAJOR) + u'.'
-                                         + QString::number(CHEQORA_VERSION_MINOR) + u'4');
-        QVERIFY(ctl<QTimer>(form, "Timer1")->isActive());
-        QCOMPARE(ctl<QTimer>(form, "Timer1")->interval(), 1000);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Cheqora %1.%2").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR) + u'4');
+        QVERIFY(ctl<QTimer>(form, "Timer1")->isActive() && ctl<QTimer>(form, "Timer1")->interval() == 1000);
         QVERIFY(!ctl<QPushButton>(form, "cmdStop")->isVisible() && !ctl<QLabel>(form, "lblInfo")->isVisible());
         QCOMPARE(form.focusWidget(), ctl<QPushButton>(form, "cmdGetFileLocation", 0));
     }
-
-    // ---- Timer1 ----
 
     // Paths and the extension are trimmed, a row without path is emptied, an empty extension
     // unticks its box, Copy of the second row follows its digest (the first row's is left alone),
@@ -49,7 +80,7 @@ private slots:
     void tickRules()
     {
         QVERIFY(f.start());
-        const auto enabled = [this] {
+        const auto enabledButtons = [this] {
             QStringList names =
                 QStringLiteral("cmdCopy_0 cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3").split(u' ');
             names.removeIf([this](const QString &name) { return !f.button(qPrintable(name))->isEnabled(); });
@@ -66,7 +97,7 @@ private slots:
         f.form->Timer1_Timer();
         QCOMPARE(f.row(0) + u' ' + f.row(1) + u' ' + f.box("txbExtension", 1)->text(), QStringLiteral("/some/path|x|x || txt"));
         QVERIFY(f.check("chkDoOnlyExtension", 1)->isChecked() && f.label("lblInfo")->isVisible());
-        QCOMPARE(enabled(), QStringLiteral("cmdClear_0"));
+        QCOMPARE(enabledButtons(), QStringLiteral("cmdClear_0"));
 
         f.box("txbFile", 1)->setText(QStringLiteral("/y"));
         f.label("lblDigitalSignature", 1)->setText(QStringLiteral("D1"));
@@ -76,7 +107,7 @@ private slots:
         f.form->Timer1_Timer();
         QCOMPARE(f.box("txbExtension", 1)->text(), QString());
         QVERIFY(!f.check("chkDoOnlyExtension", 1)->isChecked() && !f.label("lblInfo")->isVisible());
-        QCOMPARE(enabled(), QStringLiteral("cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3"));
+        QCOMPARE(enabledButtons(), QStringLiteral("cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3"));
     }
 
     // The box is unticked and disabled only when both folders can be counted and have no subfolder.
@@ -99,6 +130,42 @@ private slots:
         }
         // Ticked and enabled: 11; unticked and disabled: 00.
         QCOMPARE(seen.join(u' '), QStringLiteral("00 11 11 11 11 11"));
+    }
+
+    void setBusyBothWaysAndLayout()
+    {
+        QVERIFY(f.start());
+        // A window of its own, such as the report viewer, is not the main window's to switch.
+        (new QPushButton(new QWidget(f.form.get(), Qt::Window)))->setObjectName(QStringLiteral("viewerButton"));
+        QLabel *info = f.label("lblInfo");
+        QPushButton *stop = f.button("cmdStop");
+        f.timer()->start();
+        f.form->SetBusy(true);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(enabled<QAbstractButton>(),
+                 QStringList({QStringLiteral("cmdStop"), QStringLiteral("cmdQuit"), QStringLiteral("viewerButton")}));
+        QCOMPARE(enabled<QLabel>(), QStringList());
+        // Text boxes stay usable, and so do the frames they sit in.
+        QCOMPARE(enabled<QLineEdit>().size(), f.form->findChildren<QLineEdit *>().size());
+        QVERIFY(stop->isVisible() && info->isVisible() && !f.timer()->isActive());
+        // The progress line starts right of the Stop button, which sits at the left edge.
+        const QPoint corner = stop->mapTo(f.form.get(), QPoint(0, 0));
+        QCOMPARE(corner.x(), platform::twipsToPixels(120));
+        QCOMPARE(info->mapTo(f.form.get(), QPoint(0, 0)),
+                 QPoint(corner.x() + stop->width() + platform::twipsToPixels(100), corner.y()));
+        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window.
+        for (const QSize size : {f.form->size(), f.form->minimumSizeHint()}) {
+            f.form->resize(size);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            checkLayout(f.form.get());
+        }
+
+        f.form->SetBusy(false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(enabled<QAbstractButton>().size() + enabled<QLabel>().size(),
+                 f.form->findChildren<QAbstractButton *>().size() + f.form->findChildren<QLabel *>().size());
+        QVERIFY(!stop->isVisible() && info->isVisible() && f.timer()->isActive());
+        QCOMPARE(info->mapTo(f.form.get(), QPoint(0, 0)).x(), platform::twipsToPixels(120));
     }
 };
 
