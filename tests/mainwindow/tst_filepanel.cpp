@@ -40,7 +40,6 @@ private slots:
         QTest::newRow("file") << "a" << shownFile << shownFile;
         QTest::newRow("missing") << "missing" << kText34 + QStringLiteral(":53|") << "File not found|";
         QTest::newRow("below a file") << "plain/x" << kText34 + QStringLiteral(":76|") << kText34 + QStringLiteral(":76|");
-        QTest::newRow("folder") << "folder" << "Folder, not file|" << "Folder, not file|";
         QTest::newRow("empty file") << "empty" << QStringLiteral("Zero-length file|0 bytes  ") + m_when << "Zero-length file|";
     }
 
@@ -52,7 +51,6 @@ private slots:
         makeFile(QStringLiteral("a"), "abc");
         makeFile(QStringLiteral("plain"), "x");
         makeFile(QStringLiteral("empty"), QByteArray());
-        QVERIFY(QDir(f.dir->path()).mkdir(QStringLiteral("folder")));
         file(1)->setText(f.path(name));
         f.form->ShowFileDS(1);
         QCOMPARE(digest(1)->text() + u'|' + sizeDate(1)->text(), shown);

@@ -149,13 +149,6 @@ private slots:
         QCOMPARE(f.boxes(), QString());
     }
 
-    void warnOnOverwriteMovesTheFocusOnly()
-    {
-        QTest::mouseClick(f.check("chkWarnOnOverwrite", 1), Qt::LeftButton);
-        QVERIFY(!f.check("chkWarnOnOverwrite", 1)->isChecked());
-        QCOMPARE(f.form->focusWidget(), f.button("cmdCompareFolders", 0));
-    }
-
     // Reset asks first: No keeps every value, Yes restores the ones start-up set.
     void resetAnsweredNoThenYes()
     {

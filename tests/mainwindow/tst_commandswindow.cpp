@@ -4,25 +4,28 @@
 using namespace cheqora;
 using namespace cheqora::test;
 
-namespace {
-
-QString stateFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vantorel/chqr.usr");
-}
-
-} // namespace
-
-// Save state and its restore at the next start, through the window's controls. The file's format
-// and the checks of restored values are the state file's tests' business.
-class TestStateWindow : public QObject {
+// Save state with its restore at the next start, View, Delete, Help and the two link labels: the
+// window's controls wired to their modules. What those modules write, show and refuse is their own
+// tests' business.
+class TestCommandsWindow : public QObject {
     Q_OBJECT
 
     FormFixture f;
+    QString m_report;
+
+    static QString stateFile() { return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vantorel/chqr.usr"); }
+
+    // The window with a report named in its field, View and Delete enabled by a tick.
+    void startWithReport()
+    {
+        QVERIFY(f.start());
+        m_report = f.path(QStringLiteral("report.txt"));
+        QVERIFY(writeBytes(m_report, "File added: /b/x\r\n"));
+        f.box("txbFile", 3)->setText(m_report);
+        f.form->Timer1_Timer();
+    }
 
 private slots:
-    void init() { QFile::remove(stateFile()); }
-
     void cleanup()
     {
         f.stop();
@@ -73,7 +76,7 @@ private slots:
     }
 
     // The state file's error reaches a box; the fields stay as they were.
-    void unwritableFolderIsReported()
+    void unwritableStateFolderIsReported()
     {
         QVERIFY(f.start());
         // The configuration folder is a file: the state's folder cannot be made there.
@@ -86,7 +89,48 @@ private slots:
         QCOMPARE(f.boxes(), QStringLiteral("Save state|") + kText51 + QStringLiteral(" Path not found|3|0"));
         QCOMPARE(f.box("txbFolder", 0)->text(), QStringLiteral("/kept"));
     }
+
+    void viewShowsTheReportNamedInTheField()
+    {
+        startWithReport();
+        QTest::mouseClick(f.button("cmdView", 1), Qt::LeftButton);
+        QVERIFY(f.fake->boxes.isEmpty() && viewerShown());
+        QCOMPARE(frmView::instance().windowTitle(), m_report);
+        QTRY_COMPARE(frmView::instance().Text(), QStringLiteral("File added: /b/x\r\n"));
+    }
+
+    // The window's catalogue gives the confirmation, and the field is emptied.
+    void deleteRemovesTheReportAndConfirms()
+    {
+        startWithReport();
+        PopUpSeen seen;
+        closePopUpWhenShown(seen);
+        QTest::mouseClick(f.button("cmdDelete", 1), Qt::LeftButton);
+        QCOMPARE(f.boxes() + seen.text, kText48);
+        QVERIFY(!QFile::exists(m_report));
+        QCOMPARE(f.box("txbFile", 3)->text(), QString());
+    }
+
+    void helpShowsTheHelpFileBesideTheProgram()
+    {
+        QVERIFY(f.start());
+        QVERIFY(writeBytes(f.path(QStringLiteral("chqr_help.txt")), "How to use Cheqora\r\n"));
+        QTest::mouseClick(f.button("cmdHelp"), Qt::LeftButton);
+        QVERIFY(viewerShown());
+        QCOMPARE(frmView::instance().strViewFile, f.path(QStringLiteral("chqr_help.txt")));
+    }
+
+    // The maker's address comes from the catalogue and goes out secured.
+    void linkLabelsOpenTheirAddresses()
+    {
+        QVERIFY(f.start());
+        QTest::mouseClick(f.label("lblVantorel"), Qt::LeftButton);
+        QTest::mouseClick(f.label("lblOnlineDocumentation"), Qt::LeftButton);
+        QCOMPARE(f.fake->openedTargets,
+                 QStringList({QStringLiteral("https://www.vantorel.test/"), f.form->strManualURL}));
+        QVERIFY(f.fake->boxes.isEmpty());
+    }
 };
 
-CHEQORA_TEST_GUI_MAIN(TestStateWindow)
-#include "tst_statewindow.moc"
+CHEQORA_TEST_GUI_MAIN(TestCommandsWindow)
+#include "tst_commandswindow.moc"
