@@ -38,12 +38,11 @@ private slots:
         const QString file1 = data.filePath(QStringLiteral("one.bin")), file2 = data.filePath(QStringLiteral("two.bin"));
         QVERIFY(writeBytes(file1, "abc") && writeBytes(file2, "abd"));
         QVERIFY(writeBytes(data.filePath(QStringLiteral("report.txt")), "report"));
-        QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("old/sub"))) && QDir().mkpath(data.filePath(QStringLiteral("new"))));
 
         QVERIFY(f.start());
         QCOMPARE(f.form->strStateFile, stateFile());
         f.form->move(300, 200);
-        // Every field away from its default.
+        // Every field away from its default; folders that do not exist leave the subfolder box alone.
         f.box("txbFile", 0)->setText(file1);
         f.box("txbFile", 1)->setText(file2);
         f.box("txbFile", 3)->setText(data.filePath(QStringLiteral("report.txt")));
@@ -96,7 +95,6 @@ private slots:
         QTest::mouseClick(f.button("cmdView", 1), Qt::LeftButton);
         QVERIFY(f.fake->boxes.isEmpty() && viewerShown());
         QCOMPARE(frmView::instance().windowTitle(), m_report);
-        QTRY_COMPARE(frmView::instance().Text(), QStringLiteral("File added: /b/x\r\n"));
     }
 
     // The window's catalogue gives the confirmation, and the field is emptied.

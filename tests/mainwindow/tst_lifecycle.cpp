@@ -26,11 +26,8 @@ class TestLifecycle : public QObject {
     // button, check box or caption label is smaller than its caption needs.
     static void checkLayout(QWidget *container)
     {
-        QList<QWidget *> shown;
-        for (QWidget *w : container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (w->isVisibleTo(container) && !w->isWindow())
-                shown << w;
-        }
+        QList<QWidget *> shown = container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+        shown.removeIf([container](QWidget *w) { return !w->isVisibleTo(container) || w->isWindow(); });
         for (QWidget *a : shown) {
             QVERIFY2(container->rect().contains(a->geometry()), qPrintable(a->objectName() + QStringLiteral(" sticks out")));
             for (QWidget *b : shown) {
@@ -38,7 +35,7 @@ class TestLifecycle : public QObject {
                          qPrintable(a->objectName() + QStringLiteral(" overlaps ") + b->objectName()));
             }
             const bool captioned = qobject_cast<QAbstractButton *>(a) || a->objectName() == QStringLiteral("Label2_1");
-            QVERIFY2(!captioned || (a->width() >= a->minimumSizeHint().width() && a->height() >= a->minimumSizeHint().height()),
+            QVERIFY2(!captioned || a->size().expandedTo(a->minimumSizeHint()) == a->size(),
                      qPrintable(a->objectName() + QStringLiteral(" is cut")));
             checkLayout(a);
         }
@@ -51,13 +48,10 @@ private slots:
     void startWithoutCatalogueFails()
     {
         QTemporaryDir empty;
-        FakeUiServices fake;
-        frmMain form;
-        form.strProgramFolder = empty.path();
-        QVERIFY(!form.Form_Load());
-        QCOMPARE(fake.boxes.size(), 1);
-        QCOMPARE(fake.boxes.first().icon, platform::MsgIcon::Critical);
-        QVERIFY(!form.isVisible() && !form.blnStartupCompleted && !ctl<QTimer>(form, "Timer1")->isActive());
+        QVERIFY(!f.start([&](frmMain &form) { form.strProgramFolder = empty.path(); }));
+        QCOMPARE(f.fake->boxes.size(), 1);
+        QCOMPARE(f.fake->boxes.first().icon, platform::MsgIcon::Critical);
+        QVERIFY(!f.form->isVisible() && !f.form->blnStartupCompleted && !f.timer()->isActive());
     }
 
     void startWithShippedCatalogue()
@@ -68,7 +62,8 @@ private slots:
         QVERIFY(form.Form_Load());
         QVERIFY(fake.boxes.isEmpty() && form.isVisible() && form.blnStartupCompleted);
         // The version is the major number, ".", the minor number and the digit 4.
-        QCOMPARE(form.windowTitle(), QStringLiteral("Cheqora %1.%2").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR) + u'4');
+        QCOMPARE(form.windowTitle(),
+                 QStringLiteral("Cheqora %1.%2").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR) + u'4');
         QVERIFY(ctl<QTimer>(form, "Timer1")->isActive() && ctl<QTimer>(form, "Timer1")->interval() == 1000);
         QVERIFY(!ctl<QPushButton>(form, "cmdStop")->isVisible() && !ctl<QLabel>(form, "lblInfo")->isVisible());
         QCOMPARE(form.focusWidget(), ctl<QPushButton>(form, "cmdGetFileLocation", 0));
