@@ -59,21 +59,21 @@ bool FileNameMatches(const QString &strName, const QString &strFilespec, bool bl
     // characters of Linux file names and must not drop a file from the comparison.
     if (strName.contains(QChar(platform::kSeparator)) || strName.contains(QChar(u'\0')))
         return false;
-    const QString spec = TrimBlanks(strFilespec);
-    if (spec.isEmpty())
+    const QString pattern = TrimBlanks(strFilespec);
+    if (pattern.isEmpty())
         return true;
 
-    const qsizetype specDot = spec.lastIndexOf(u'.');
+    const qsizetype patternDot = pattern.lastIndexOf(u'.');
     const qsizetype nameDot = strName.lastIndexOf(u'.');
-    QString specBase = spec;
-    QString specExt;
+    QString patternBase = pattern;
+    QString patternExt;
     QString nameBase = strName;
     QString nameExt;
-    if (specDot >= 0) {
-        specBase = spec.left(specDot);
-        specExt = spec.mid(specDot + 1);
+    if (patternDot >= 0) {
+        patternBase = pattern.left(patternDot);
+        patternExt = pattern.mid(patternDot + 1);
         if (nameDot < 0) {
-            QString rest = specExt;
+            QString rest = patternExt;
             rest.remove(u'*');
             if (!rest.isEmpty())
                 return false;
@@ -84,8 +84,8 @@ bool FileNameMatches(const QString &strName, const QString &strFilespec, bool bl
     } else if (nameDot >= 0) {
         return false;
     }
-    return WildcardMatch(nameBase, specBase, blnCaseSensitive)
-        && WildcardMatch(nameExt, specExt, blnCaseSensitive);
+    return WildcardMatch(nameBase, patternBase, blnCaseSensitive)
+        && WildcardMatch(nameExt, patternExt, blnCaseSensitive);
 }
 
 } // namespace cheqora
