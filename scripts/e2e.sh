@@ -62,13 +62,10 @@ mkdir -p "$XDG_CONFIG_HOME/Vantorel"
 printf '"%s"\r\n' "" "" "$report" "$old" "$new" >"$XDG_CONFIG_HOME/Vantorel/chqr.usr"
 printf '%s\r\n' " 1 " " 0 " '""' " 0 " "0" " 0 " " 1 " '"100"' >>"$XDG_CONFIG_HOME/Vantorel/chqr.usr"
 
-"$bin" &
-pid=$!
-cleanup() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-trap cleanup EXIT
-
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Cheqora ' | head -n 1)
-[ -n "$wid" ] || { echo "e2e: the main window did not appear" >&2; exit 1; }
+tag=e2e
+# shellcheck source=scripts/xwindow.sh
+. "$here/scripts/xwindow.sh"
+start_main_window
 # Mapped is not yet painted nor focused: let the first paint and the first tick of the window pass.
 sleep 2
 xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
@@ -79,26 +76,11 @@ vid=$(timeout 60 xdotool search --sync --onlyvisible --name "$title_pattern" | h
 [ -n "$vid" ] || { echo "e2e: the viewer did not open on $report" >&2; exit 1; }
 sleep 1
 
-# Saves the window as OUTPUT_DIR/NAME.png and fails when the picture is blank.
-photograph() {
-    local id=$1 name=$2
-    xwd -silent -id "$id" >"$work/$name.xwd"
-    xwdtopnm "$work/$name.xwd" 2>/dev/null >"$work/$name.pnm"
-    pnmtopng "$work/$name.pnm" >"$outdir/$name.png"
-    local width height colours
-    read -r width height < <(pnmfile "$work/$name.pnm" | sed -E 's/.* ([0-9]+) by ([0-9]+).*/\1 \2/')
-    colours=$(ppmhist -noheader "$work/$name.pnm" | wc -l)
-    echo "$outdir/$name.png: ${width}x${height}, $colours colours"
-    if [ "$width" -lt 300 ] || [ "$height" -lt 200 ] || [ "$colours" -lt 8 ]; then
-        echo "e2e: $name.png looks blank" >&2
-        exit 1
-    fi
-}
-photograph "$vid" e2e-viewer
+photograph "$vid" e2e-viewer 8
 # The main window with its final caption in lblInfo, once the viewer no longer covers it.
 xdotool windowmove "$vid" 1300 0
 sleep 1
-photograph "$wid" e2e-mainwindow
+photograph "$wid" e2e-mainwindow 8
 
 status=0
 "$cli" compare "$old" "$new" "$expected" --recursive >/dev/null || status=$?

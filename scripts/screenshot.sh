@@ -29,33 +29,15 @@ fi
 
 # Inside Xvfb from here on.
 work=$SCREENSHOT_WORK
-"$bin" &
-pid=$!
-cleanup() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-trap cleanup EXIT
-
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Cheqora ' | head -n 1)
-[ -n "$wid" ] || { echo "screenshot: the window did not appear" >&2; exit 1; }
+tag=screenshot
+# shellcheck source=scripts/xwindow.sh
+. "$here/scripts/xwindow.sh"
+start_main_window
 
 # The window is mapped before Qt has painted it; give the first paint a moment.
 sleep 1
 
-check_and_save() {
-    local name=$1
-    xwd -silent -id "$wid" >"$work/$name.xwd"
-    xwdtopnm "$work/$name.xwd" 2>/dev/null >"$work/$name.pnm"
-    pnmtopng "$work/$name.pnm" >"$outdir/$name.png"
-    read -r width height < <(pnmfile "$work/$name.pnm" | sed -E 's/.* ([0-9]+) by ([0-9]+).*/\1 \2/')
-    local colours
-    colours=$(ppmhist -noheader "$work/$name.pnm" | wc -l)
-    echo "$outdir/$name.png: ${width}x${height}, $colours colours"
-    if [ "$width" -lt 300 ] || [ "$height" -lt 200 ] || [ "$colours" -lt 16 ]; then
-        echo "screenshot: $name.png looks blank" >&2
-        exit 1
-    fi
-}
-
-check_and_save mainwindow
+photograph "$wid" mainwindow 16
 
 # The first file box is next after the focused "1st file" button: type a path and press Enter.
 xdotool windowfocus "$wid" 2>/dev/null || true
@@ -63,4 +45,4 @@ xdotool key --window "$wid" Tab 2>/dev/null
 xdotool type --window "$wid" --delay 5 "$bin" 2>/dev/null
 xdotool key --window "$wid" Return 2>/dev/null
 sleep 1
-check_and_save mainwindow-digest
+photograph "$wid" mainwindow-digest 16
