@@ -447,20 +447,18 @@ void frmMain::buildControls()
 
 void frmMain::connectHandlers()
 {
-    for (const auto &[index, button] : cmdGetFileLocation)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdGetFileLocation_Click(i); });
-    for (const auto &[index, button] : cmdFolder)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdFolder_Click(i); });
-    for (const auto &[index, button] : cmdCopy)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdCopy_Click(i); });
-    for (const auto &[index, button] : cmdClear)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdClear_Click(i); });
-    for (const auto &[index, button] : cmdCompareFolders)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdCompareFolders_Click(i); });
-    for (const auto &[index, button] : cmdView)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdView_Click(i); });
-    for (const auto &[index, button] : cmdDelete)
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdDelete_Click(i); });
+    // Members of a button array share one handler, which receives the member's index.
+    const auto connectArray = [this](const std::map<int, QPushButton *> &buttons, void (frmMain::*handler)(int)) {
+        for (const auto &[index, button] : buttons)
+            connect(button, &QPushButton::clicked, this, [this, handler, i = index] { (this->*handler)(i); });
+    };
+    connectArray(cmdGetFileLocation, &frmMain::cmdGetFileLocation_Click);
+    connectArray(cmdFolder, &frmMain::cmdFolder_Click);
+    connectArray(cmdCopy, &frmMain::cmdCopy_Click);
+    connectArray(cmdClear, &frmMain::cmdClear_Click);
+    connectArray(cmdCompareFolders, &frmMain::cmdCompareFolders_Click);
+    connectArray(cmdView, &frmMain::cmdView_Click);
+    connectArray(cmdDelete, &frmMain::cmdDelete_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
     connect(cmdReset, &QPushButton::clicked, this, &frmMain::cmdReset_Click);
