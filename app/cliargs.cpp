@@ -9,16 +9,6 @@ namespace {
 
 const QString kProgram = QStringLiteral("cheqora-cli");
 
-QCommandLineOption helpOption()
-{
-    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-}
-
-QCommandLineOption versionOption()
-{
-    return QCommandLineOption(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
-}
-
 ParsedCommandLine printed(const QString &text)
 {
     ParsedCommandLine r;
@@ -44,23 +34,30 @@ ParsedCommandLine invalidValue(const QString &message)
     return r;
 }
 
-// The help and version options, which end every parse. The library would put the path the program was
-// started by on the usage line; the usage given here names it as the user types it.
-bool answeredHelpOrVersion(const QCommandLineParser &parser, const QString &strUsage, const QString &strTail,
-                           ParsedCommandLine &out)
+// Parses with the help and version options ahead of the command's own. True when there is something to
+// run; otherwise out holds the help, the version or the complaint. The library would put the path the
+// program was started by on the usage line; strUsage names it as the user types it.
+bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &options, const QStringList &arguments,
+               const QString &strCommand, const QString &strUsage, ParsedCommandLine &out)
 {
-    if (parser.isSet(QStringLiteral("help"))) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+    parser.addOptions(QList<QCommandLineOption>{help, version} + options);
+    if (!parser.parse(QStringList{kProgram} + arguments)) {
+        out = refused(parser.errorText(), strCommand);
+        return false;
+    }
+    if (parser.isSet(help)) {
         const QString text = parser.helpText();
         const qsizetype eol = text.indexOf(u'\n');
-        out = printed(QStringLiteral("Usage: ") + kProgram + u' ' + strUsage + (eol < 0 ? QString() : text.mid(eol))
-                      + strTail);
-        return true;
+        out = printed(QStringLiteral("Usage: ") + kProgram + u' ' + strUsage + (eol < 0 ? QString() : text.mid(eol)));
+        return false;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
+    if (parser.isSet(version)) {
         out = printed(kProgram + QStringLiteral(" " CHEQORA_VERSION "\n"));
-        return true;
+        return false;
     }
-    return false;
+    return true;
 }
 
 // A whole number from 1 to max; blanks around it are allowed, as in the window's fields.
@@ -77,14 +74,10 @@ ParsedCommandLine parseDigest(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Prints one line per file: its MD5 digest (or why there is none), name, size, date and time.\n"
         "Exit status: 0 every digest was computed, 1 otherwise, 2 trouble."));
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A file to digest."), QStringLiteral("FILE..."));
     const QString command = QStringLiteral("digest");
-    if (!parser.parse(QStringList{kProgram} + arguments))
-        return refused(parser.errorText(), command);
     ParsedCommandLine r;
-    if (answeredHelpOrVersion(parser, QStringLiteral("digest [options] FILE..."), QString(), r))
+    if (!parseInto(parser, {}, arguments, command, QStringLiteral("digest [options] FILE..."), r))
         return r;
     r.args.command = Command::Digest;
     r.args.files = parser.positionalArguments();
@@ -121,17 +114,13 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
         "the files added, removed or modified, or with --duplicates the files identical in both.\n"
         "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
         "not be read), 130 interrupted."));
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
-    parser.addOptions({duplicates, recursive, ext, skip, maxLines, noLimit, force, jobs, quiet});
     parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder."));
     parser.addPositionalArgument(QStringLiteral("NEW"), QStringLiteral("The 2nd folder, taken as derived from the 1st."));
     parser.addPositionalArgument(QStringLiteral("REPORT"), QStringLiteral("The report file to write."));
     const QString command = QStringLiteral("compare");
-    if (!parser.parse(QStringList{kProgram} + arguments))
-        return refused(parser.errorText(), command);
     ParsedCommandLine r;
-    if (answeredHelpOrVersion(parser, QStringLiteral("compare [options] OLD NEW REPORT"), QString(), r))
+    if (!parseInto(parser, {duplicates, recursive, ext, skip, maxLines, noLimit, force, jobs, quiet}, arguments, command,
+                   QStringLiteral("compare [options] OLD NEW REPORT"), r))
         return r;
 
     Arguments &a = r.args;
@@ -184,17 +173,13 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral("Checks files by their MD5 digests."));
     // Everything after the command is the command's own.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    parser.addOption(helpOption());
-    parser.addOption(versionOption());
     parser.addPositionalArgument(QStringLiteral("digest"), QStringLiteral("Print the digest line of each file."));
     parser.addPositionalArgument(QStringLiteral("compare"), QStringLiteral("Compare two folders and write a report."));
-    if (!parser.parse(QStringList{kProgram} + arguments))
-        return refused(parser.errorText());
     ParsedCommandLine r;
-    if (answeredHelpOrVersion(parser, QStringLiteral("[options] COMMAND [options] ARGUMENTS..."),
-                              QStringLiteral("\n'") + kProgram + QStringLiteral(" COMMAND --help' shows the options of a command.\n"),
-                              r)) {
-        r.strOut.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nCommands:\n"));
+    if (!parseInto(parser, {}, arguments, QString(), QStringLiteral("[options] COMMAND [options] ARGUMENTS..."), r)) {
+        if (r.intExitCode == 0 && r.strOut.startsWith(QStringLiteral("Usage: ")))
+            r.strOut.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nCommands:\n"))
+                .append(QStringLiteral("\n'") + kProgram + QStringLiteral(" COMMAND --help' shows the options of a command.\n"));
         return r;
     }
     QStringList rest = parser.positionalArguments();
