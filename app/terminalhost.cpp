@@ -65,28 +65,8 @@ QString fromCodePoints(const QList<uint> &text)
     return QString::fromUcs4(reinterpret_cast<const char32_t *>(text.constData()), text.size());
 }
 
-} // namespace
-
-void writeText(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = platform::encodeText(text);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-void installInterruptHandler()
-{
-    struct sigaction action {};
-    struct sigaction previous {};
-    // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
-    if (::sigaction(SIGINT, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
-        return;
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    // The engine's reads and writes carry on; the flag is looked at between files and inside digests.
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-}
-
+// The progress line fitted into a terminal of this many columns: the prefix, then as much of the end of
+// the path as fits after "...".
 QString fitProgressLine(const QString &strPrefix, const QString &strPath, int intColumns)
 {
     // The last column is left free: some terminals wrap as soon as it is written.
@@ -108,6 +88,28 @@ QString fitProgressLine(const QString &strPrefix, const QString &strPath, int in
     while (start > 0 && columnsOf(path.at(start - 1)) <= room)
         room -= columnsOf(path.at(--start));
     return fromCodePoints(line + dots + path.mid(start));
+}
+
+} // namespace
+
+void writeText(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = platform::encodeText(text);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+void installInterruptHandler()
+{
+    struct sigaction action {};
+    struct sigaction previous {};
+    // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
+    if (::sigaction(SIGINT, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+        return;
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The engine's reads and writes carry on; the flag is looked at between files and inside digests.
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 ProgressLine::ProgressLine(bool blnEnabled)

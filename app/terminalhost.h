@@ -22,10 +22,6 @@ void writeText(FILE *stream, const QString &text);
 extern std::atomic_bool g_interrupted;
 void installInterruptHandler();
 
-// The text of the progress line fitted into a terminal of this many columns: the prefix, then as much
-// of the end of the path as fits after "...". Control characters never reach the terminal.
-QString fitProgressLine(const QString &strPrefix, const QString &strPath, int intColumns);
-
 // One line on stderr rewritten in place, at most ten times a second; clear() leaves the line empty.
 class ProgressLine {
 public:

@@ -253,6 +253,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(64) << 30));
         f.close();
         QProcess p;
+        p.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); }); // a shell's background job ignores it
         p.start(kCli, {u"compare"_s, m_old, m_new, m_report});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(p.processId(), huge), 60000);
