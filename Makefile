@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth x
             fonts-dejavu-core diffutils coreutils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test e2e asan bench install clean
+.PHONY: all deps configure build run test e2e asan bench install package clean
 
 all: build
 
@@ -51,6 +51,13 @@ bench: build
 
 install: build
 	cmake --install $(BUILD)
+
+# The Debian package from CPack; dpkg-shlibdeps (dpkg-dev) and file compute its Depends line. The
+# script then unpacks it into a scratch root and runs the installed cheqora-cli from there.
+package: build
+	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev file"
+	cd $(BUILD) && cpack -G DEB
+	bash scripts/check_package.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan

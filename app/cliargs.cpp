@@ -1,0 +1,196 @@
+#include "cliargs.h"
+
+#include "strproc.h"
+
+#include <QCommandLineParser>
+
+namespace cli {
+namespace {
+
+const QString kProgram = QStringLiteral("cheqora-cli");
+
+ParsedCommandLine printed(const QString &text)
+{
+    ParsedCommandLine r;
+    r.strOut = text;
+    return r;
+}
+
+ParsedCommandLine refused(const QString &message, const QString &strCommand = QString())
+{
+    ParsedCommandLine r;
+    r.strErr = message + QStringLiteral("\nTry '") + kProgram + (strCommand.isEmpty() ? QString() : u' ' + strCommand)
+        + QStringLiteral(" --help'.\n");
+    r.intExitCode = 2;
+    return r;
+}
+
+// A bad option value: the message alone, in the words the window uses for the same field.
+ParsedCommandLine invalidValue(const QString &message)
+{
+    ParsedCommandLine r;
+    r.strErr = message + u'\n';
+    r.intExitCode = 2;
+    return r;
+}
+
+// Parses with the help and version options ahead of the command's own. True when there is something to
+// run; otherwise out holds the help, the version or the complaint. The library would put the path the
+// program was started by on the usage line; strUsage names it as the user types it.
+bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &options, const QStringList &arguments,
+               const QString &strCommand, const QString &strUsage, ParsedCommandLine &out)
+{
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
+    parser.addOptions(QList<QCommandLineOption>{help, version} + options);
+    if (!parser.parse(QStringList{kProgram} + arguments)) {
+        out = refused(parser.errorText(), strCommand);
+        return false;
+    }
+    if (parser.isSet(help)) {
+        const QString text = parser.helpText();
+        const qsizetype eol = text.indexOf(u'\n');
+        out = printed(QStringLiteral("Usage: ") + kProgram + u' ' + strUsage + (eol < 0 ? QString() : text.mid(eol)));
+        return false;
+    }
+    if (parser.isSet(version)) {
+        out = printed(kProgram + QStringLiteral(" " CHEQORA_VERSION "\n"));
+        return false;
+    }
+    return true;
+}
+
+// A whole number from 1 to max; blanks around it are allowed, as in the window's fields.
+bool wholeNumber(const QString &text, qint64 max, qint64 &value)
+{
+    bool ok = cheqora::IsDigitString(text, false, false);
+    value = ok ? text.trimmed().toLongLong(&ok) : 0;
+    return ok && value >= 1 && value <= max;
+}
+
+ParsedCommandLine parseDigest(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints one line per file: its MD5 digest (or why there is none), name, size, date and time.\n"
+        "Exit status: 0 every digest was computed, 1 otherwise, 2 trouble."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A file to digest."), QStringLiteral("FILE..."));
+    const QString command = QStringLiteral("digest");
+    ParsedCommandLine r;
+    if (!parseInto(parser, {}, arguments, command, QStringLiteral("digest [options] FILE..."), r))
+        return r;
+    r.args.command = Command::Digest;
+    r.args.files = parser.positionalArguments();
+    if (r.args.files.isEmpty())
+        return refused(QStringLiteral("No file given."), command);
+    r.blnRun = true;
+    return r;
+}
+
+ParsedCommandLine parseCompare(const QStringList &arguments)
+{
+    const QString N = QStringLiteral("N");
+    const QCommandLineOption duplicates({QStringLiteral("d"), QStringLiteral("duplicates")},
+                                        QStringLiteral("List the files identical in both folders instead of the changes."));
+    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
+                                       QStringLiteral("Include the files in subfolders."));
+    const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("Compare only files with this extension."),
+                                 QStringLiteral("EXT"));
+    const QCommandLineOption skip(QStringLiteral("skip-mb"),
+                                  QStringLiteral("Do not read files larger than N MB (1 to 99999)."), N);
+    const QCommandLineOption maxLines(QStringLiteral("max-lines"),
+                                      QStringLiteral("End the report after N lines. By default it is complete."), N);
+    const QCommandLineOption noLimit(QStringLiteral("no-line-limit"), QStringLiteral("Write the complete report (the default)."));
+    const QCommandLineOption force({QStringLiteral("f"), QStringLiteral("force")},
+                                   QStringLiteral("Replace an existing report without asking."));
+    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
+                                  QStringLiteral("Digest up to N files at a time (1 for a spinning disk)."), N);
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Show no progress line on the terminal."));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Compares the NEW folder with the OLD one by the files' MD5 digests and writes the report to REPORT:\n"
+        "the files added, removed or modified, or with --duplicates the files identical in both.\n"
+        "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
+        "not be read), 130 interrupted."));
+    parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder."));
+    parser.addPositionalArgument(QStringLiteral("NEW"), QStringLiteral("The 2nd folder, taken as derived from the 1st."));
+    parser.addPositionalArgument(QStringLiteral("REPORT"), QStringLiteral("The report file to write."));
+    const QString command = QStringLiteral("compare");
+    ParsedCommandLine r;
+    if (!parseInto(parser, {duplicates, recursive, ext, skip, maxLines, noLimit, force, jobs, quiet}, arguments, command,
+                   QStringLiteral("compare [options] OLD NEW REPORT"), r))
+        return r;
+
+    Arguments &a = r.args;
+    a.command = Command::Compare;
+    cheqora::CompareOptions &o = a.options;
+    o.intButtonIndex = parser.isSet(duplicates) ? 2 : 0;
+    o.blnIncludeSubfolders = parser.isSet(recursive);
+    o.blnWarnOnOverwrite = !parser.isSet(force);
+    a.blnQuiet = parser.isSet(quiet);
+    if (parser.isSet(ext)) {
+        o.blnDoOnlyExtension = true;
+        o.strExtension = parser.value(ext);
+    }
+    qint64 value = 0;
+    o.blnSkipFiles = parser.isSet(skip);
+    if (o.blnSkipFiles) {
+        if (!wholeNumber(parser.value(skip), 99999, value))
+            return invalidValue(QStringLiteral("Invalid value for skip size."));
+        o.intSkipSizeMB = int(value);
+    }
+    // A script gets the whole report unless it asks for a limit.
+    o.blnSuspendIfNumLines = parser.isSet(maxLines);
+    if (o.blnSuspendIfNumLines) {
+        if (!wholeNumber(parser.value(maxLines), 2147483647, value))
+            return invalidValue(QStringLiteral("Invalid value for number of lines."));
+        o.strSuspendIfNumLines = QString::number(value);
+    }
+    if (parser.isSet(jobs)) {
+        if (!wholeNumber(parser.value(jobs), 2147483647, value))
+            return invalidValue(QStringLiteral("Invalid value for number of jobs."));
+        a.intJobs = int(value);
+    }
+    if (o.blnSuspendIfNumLines && parser.isSet(noLimit))
+        return refused(QStringLiteral("--max-lines and --no-line-limit exclude each other."), command);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 3)
+        return refused(QStringLiteral("Three arguments expected: OLD NEW REPORT."), command);
+    o.strFolder1 = positional.at(0);
+    o.strFolder2 = positional.at(1);
+    o.strReportFile = positional.at(2);
+    r.blnRun = true;
+    return r;
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Checks files by their MD5 digests."));
+    // Everything after the command is the command's own.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.addPositionalArgument(QStringLiteral("digest"), QStringLiteral("Print the digest line of each file."));
+    parser.addPositionalArgument(QStringLiteral("compare"), QStringLiteral("Compare two folders and write a report."));
+    ParsedCommandLine r;
+    if (!parseInto(parser, {}, arguments, QString(), QStringLiteral("[options] COMMAND [options] ARGUMENTS..."), r)) {
+        if (r.intExitCode == 0 && r.strOut.startsWith(QStringLiteral("Usage: ")))
+            r.strOut.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nCommands:\n"))
+                .append(QStringLiteral("\n'") + kProgram + QStringLiteral(" COMMAND --help' shows the options of a command.\n"));
+        return r;
+    }
+    QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty())
+        return refused(QStringLiteral("No command given."));
+    const QString command = rest.takeFirst();
+    if (command == QStringLiteral("digest"))
+        return parseDigest(rest);
+    if (command == QStringLiteral("compare"))
+        return parseCompare(rest);
+    return refused(QStringLiteral("Unknown command '") + command + QStringLiteral("'."));
+}
+
+} // namespace cli

@@ -1,0 +1,35 @@
+#pragma once
+
+// The command line of cheqora-cli: a command, its options and arguments, checked before anything runs.
+
+#include "foldercomparison.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+enum class Command { Digest, Compare };
+
+struct Arguments {
+    Command command = Command::Digest;
+    QStringList files;               // digest: the files, in the order given
+    cheqora::CompareOptions options; // compare: folders, report and options
+    int intJobs = 0;                 // --jobs; 0 when not given
+    bool blnQuiet = false;           // --quiet: no progress line
+};
+
+// Either arguments to run, or what to print instead (help and version on stdout, a complaint on
+// stderr) with the exit status that goes with it.
+struct ParsedCommandLine {
+    bool blnRun = false;
+    Arguments args;
+    QString strOut;
+    QString strErr;
+    int intExitCode = 0;
+};
+
+// arguments: the command line without the program's name.
+ParsedCommandLine parseCommandLine(const QStringList &arguments);
+
+} // namespace cli

@@ -1,0 +1,264 @@
+#include "terminalhost.h"
+
+#include "digest.h"
+#include "strproc.h"
+#include "textcodec.h"
+
+#include <QMutexLocker>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <cwchar>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace cli {
+
+std::atomic_bool g_interrupted{false};
+static_assert(std::atomic_bool::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+namespace {
+
+void onInterrupt(int)
+{
+    g_interrupted.store(true);
+}
+
+int terminalColumns()
+{
+    struct winsize ws {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+        return ws.ws_col;
+    return 80;
+}
+
+// The code points of a text as the terminal shows it: line breaks escaped as in the report, any other
+// control character (an escape sequence could rewrite the screen) as "?".
+QList<uint> terminalText(const QString &text)
+{
+    QList<uint> out = cheqora::VisibleText(text).toUcs4();
+    for (uint &c : out) {
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
+            c = u'?';
+    }
+    return out;
+}
+
+int columnsOf(uint c)
+{
+    const int w = ::wcwidth(wchar_t(c));
+    return w < 0 ? 1 : w;
+}
+
+int columnsOf(const QList<uint> &text)
+{
+    int n = 0;
+    for (const uint c : text)
+        n += columnsOf(c);
+    return n;
+}
+
+QString fromCodePoints(const QList<uint> &text)
+{
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(text.constData()), text.size());
+}
+
+// The progress line fitted into a terminal of this many columns: the prefix, then as much of the end of
+// the path as fits after "...".
+QString fitProgressLine(const QString &strPrefix, const QString &strPath, int intColumns)
+{
+    // The last column is left free: some terminals wrap as soon as it is written.
+    const int width = qMax(intColumns - 1, 1);
+    QList<uint> line = terminalText(strPrefix);
+    const QList<uint> path = terminalText(strPath);
+    int used = 0;
+    qsizetype kept = 0;
+    while (kept < line.size() && used + columnsOf(line.at(kept)) <= width)
+        used += columnsOf(line.at(kept++));
+    line.resize(kept);
+    if (used + columnsOf(path) <= width)
+        return fromCodePoints(line + path);
+    const QList<uint> dots{u'.', u'.', u'.'};
+    int room = width - used - columnsOf(dots);
+    if (room <= 0)
+        return fromCodePoints(line);
+    qsizetype start = path.size();
+    while (start > 0 && columnsOf(path.at(start - 1)) <= room)
+        room -= columnsOf(path.at(--start));
+    return fromCodePoints(line + dots + path.mid(start));
+}
+
+} // namespace
+
+void writeText(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = platform::encodeText(text);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+void installInterruptHandler()
+{
+    struct sigaction action {};
+    struct sigaction previous {};
+    // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
+    if (::sigaction(SIGINT, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+        return;
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The engine's reads and writes carry on; the flag is looked at between files and inside digests.
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+ProgressLine::ProgressLine(bool blnEnabled)
+    : m_blnEnabled(blnEnabled)
+{
+}
+
+void ProgressLine::show(const QString &strPrefix, const QString &strPath)
+{
+    if (!m_blnEnabled)
+        return;
+    const QString line = fitProgressLine(strPrefix, strPath, terminalColumns());
+    const int width = columnsOf(line.toUcs4());
+    // Blanks cover what is left of a longer line before it.
+    writeText(stderr, u'\r' + line + QString(qMax(m_intWidth - width, 0), u' '));
+    m_intWidth = width;
+    m_shown.start();
+}
+
+void ProgressLine::clear()
+{
+    if (m_intWidth > 0)
+        writeText(stderr, u'\r' + QString(m_intWidth, u' ') + u'\r');
+    m_intWidth = 0;
+}
+
+TerminalHost::TerminalHost(const cheqora::CompareOptions &options, bool blnProgress)
+    : m_options(options)
+    , m_owner(QThread::currentThread())
+    , m_progress(blnProgress)
+{
+}
+
+bool TerminalHost::onOwnThread() const
+{
+    return QThread::currentThread() == m_owner;
+}
+
+void TerminalHost::say(const QString &strText)
+{
+    m_progress.clear();
+    writeText(stderr, strText + u'\n');
+}
+
+void TerminalHost::stopIfInterrupted()
+{
+    if (g_interrupted.load() && m_comparison)
+        m_comparison->requestStop();
+}
+
+void TerminalHost::yield()
+{
+    stopIfInterrupted();
+    if (m_progress.due())
+        showProgress();
+}
+
+QString TerminalHost::walkOf(const QString &strPath) const
+{
+    QString folder1 = m_options.strFolder1;
+    QString folder2 = m_options.strFolder2;
+    cheqora::EnsureTrailingBackslash(folder1);
+    cheqora::EnsureTrailingBackslash(folder2);
+    // Without recursion one folder may lie inside the other: the longer root that fits decides.
+    const bool blnIn1 = strPath.startsWith(folder1);
+    const bool blnIn2 = strPath.startsWith(folder2);
+    if (blnIn1 && (!blnIn2 || folder1.size() > folder2.size()))
+        return QStringLiteral("1st folder");
+    return blnIn2 ? QStringLiteral("2nd folder") : QString();
+}
+
+void TerminalHost::showProgress()
+{
+    QString prefix;
+    QString current;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_strWalk.isEmpty())
+            return; // no file reached yet
+        prefix = QStringLiteral("%1: %2 %3, %4 MB  ")
+                     .arg(m_strWalk, QString::number(m_lngFiles), m_lngFiles == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                          QString::number(double(m_lngBytes) / 1048576.0, 'f', 1));
+        current = m_strCurrent;
+    }
+    m_progress.show(prefix, current);
+}
+
+bool TerminalHost::askOverwrite(const QString &strPrompt, const QString &)
+{
+    if (!::isatty(STDIN_FILENO)) {
+        say(strPrompt + QStringLiteral("\nNot replaced: the input is not a terminal to answer on "
+                                       "(--force replaces the report without asking)."));
+        return false;
+    }
+    m_progress.clear();
+    writeText(stderr, strPrompt + QStringLiteral(" [yes/no] "));
+    std::fflush(stderr);
+    // poll, unlike a read, returns on a signal whatever SA_RESTART says, so Ctrl+C ends the wait.
+    for (;;) {
+        if (g_interrupted.load()) {
+            writeText(stderr, QStringLiteral("\n"));
+            return false;
+        }
+        struct pollfd input {STDIN_FILENO, POLLIN, 0};
+        const int n = ::poll(&input, 1, 200);
+        if (n > 0)
+            break;
+        if (n < 0 && errno != EINTR)
+            return false;
+    }
+    char line[256];
+    if (!std::fgets(line, sizeof line, stdin))
+        return false;
+    const QString answer = QString::fromLocal8Bit(line).trimmed().toLower();
+    return answer == QStringLiteral("yes") || answer == QStringLiteral("y");
+}
+
+void TerminalHost::checkFailed(const QString &strText, platform::MsgIcon, const QString &)
+{
+    say(strText);
+}
+
+QString TerminalHost::digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                                 QString &strStatus)
+{
+    const bool blnOwnThread = onOwnThread();
+    bool blnNewWalk = false;
+    if (m_progress.enabled()) {
+        const QString walk = walkOf(strPath);
+        QMutexLocker lock(&m_mutex);
+        blnNewWalk = !walk.isEmpty() && walk != m_strWalk;
+        if (blnNewWalk)
+            m_strWalk = walk;
+        m_strCurrent = strPath;
+    }
+    // The start of each walk shows at once, so a short run shows both.
+    if (blnOwnThread && (blnNewWalk || m_progress.due()))
+        showProgress();
+    // Ctrl+C cuts a long digest short; the stop request that follows keeps the walk from using it.
+    const QString digest = cheqora::GetDSOfExaminedFile(strPath, st, lngStatus, strStatus,
+                                                        blnOwnThread ? &g_interrupted : nullptr);
+    if (blnOwnThread)
+        stopIfInterrupted();
+    if (m_progress.enabled()) {
+        QMutexLocker lock(&m_mutex);
+        ++m_lngFiles;
+        m_lngBytes += st.length;
+    }
+    return digest;
+}
+
+} // namespace cli

@@ -1,0 +1,75 @@
+#pragma once
+
+// What cheqora-cli shows on a terminal: texts in the program's encoding, a progress line on stderr,
+// the comparison's questions and messages, and Ctrl+C.
+
+#include "foldercomparison.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QString>
+
+#include <atomic>
+#include <cstdio>
+
+class QThread;
+
+namespace cli {
+
+void writeText(FILE *stream, const QString &text);
+
+// Set by the SIGINT handler, which does nothing else; digests and the comparison's yield look at it.
+extern std::atomic_bool g_interrupted;
+void installInterruptHandler();
+
+// One line on stderr rewritten in place, at most ten times a second; clear() leaves the line empty.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool blnEnabled);
+    bool enabled() const { return m_blnEnabled; }
+    bool due() const { return m_blnEnabled && (!m_shown.isValid() || m_shown.elapsed() >= 100); }
+    void show(const QString &strPrefix, const QString &strPath);
+    void clear();
+
+private:
+    bool m_blnEnabled;
+    QElapsedTimer m_shown;
+    int m_intWidth = 0; // columns of the line on the terminal now
+};
+
+// The comparison's host on a terminal: messages on stderr, the overwrite question answered by a typed
+// yes, progress from the digests, Ctrl+C turned into a stop.
+class TerminalHost final : public cheqora::CompareHost {
+public:
+    // options: those the comparison runs with (it trims them in place); they name the two folders.
+    TerminalHost(const cheqora::CompareOptions &options, bool blnProgress);
+    void attach(cheqora::FolderComparison &comparison) { m_comparison = &comparison; }
+    // A message on stderr, the progress line out of its way.
+    void say(const QString &strText);
+    void endProgress() { m_progress.clear(); }
+
+    void setInfoCaption(const QString &) override {}
+    void yield() override;
+    bool askOverwrite(const QString &strPrompt, const QString &strTitle) override;
+    void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override;
+    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                       QString &strStatus) override;
+
+private:
+    bool onOwnThread() const;
+    void stopIfInterrupted();
+    void showProgress();
+    QString walkOf(const QString &strPath) const;
+
+    const cheqora::CompareOptions &m_options;
+    cheqora::FolderComparison *m_comparison = nullptr;
+    QThread *m_owner;
+    ProgressLine m_progress;
+    QMutex m_mutex; // guards the counts below, should digests come from more than one thread
+    QString m_strWalk; // "1st folder" or "2nd folder" from the first digest on
+    QString m_strCurrent;
+    qint64 m_lngFiles = 0;
+    qint64 m_lngBytes = 0;
+};
+
+} // namespace cli

@@ -1,0 +1,329 @@
+// cheqora-cli as a user runs it: command line, streams, exit status, digest lines, Ctrl+C, progress on
+// a terminal, and its help in step with the manual page and the README.
+#include "comparetestutil.h"
+#include "filefixtures.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace cheqora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+const QString kCli = QStringLiteral(CHEQORA_BIN_DIR "/cheqora-cli");
+const QString kSourceDir = QStringLiteral(CHEQORA_SOURCE_DIR);
+
+Outcome runProcess(const QString &program, const QStringList &args, const QByteArray &input = QByteArray(),
+                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(120000))
+        qFatal("%s did not finish", qPrintable(program));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+// An expected text ending in "*" stands for any text that begins with the rest.
+bool matches(const QString &actual, const QString &expected)
+{
+    return expected.endsWith(u'*') ? actual.startsWith(expected.chopped(1)) : actual == expected;
+}
+
+// Whether the process holds the file open: /proc lists its descriptors as links to their files.
+bool holdsOpen(qint64 pid, const QString &path)
+{
+    const QString fdDir = u"/proc/%1/fd"_s.arg(pid);
+    const QStringList fds = QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    return std::any_of(fds.begin(), fds.end(), [&](const QString &fd) {
+        return QFile::symLinkTarget(fdDir + u'/' + fd) == path;
+    });
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir *m_tmp = nullptr;
+    QString m_old;
+    QString m_new;
+    QString m_report;
+
+    // Runs cheqora-cli; O and N stand for the folders, R for the report and T/... for a path in the
+    // temporary folder.
+    Outcome run(QStringList args) const
+    {
+        for (QString &a : args) {
+            if (a == u"O"_s || a == u"N"_s || a == u"R"_s)
+                a = a == u"O"_s ? m_old : a == u"N"_s ? m_new : m_report;
+            else if (a.startsWith(u"T/"_s))
+                a = m_tmp->path() + a.mid(1);
+        }
+        return runProcess(kCli, args);
+    }
+
+    QString terminalCommand(const QString &args) const
+    {
+        return u"stty cols 40; exec '%1' compare %2 '%3' '%4' '%5'"_s.arg(kCli, args, m_old, m_new, m_report);
+    }
+
+private slots:
+    void init()
+    {
+        m_tmp = new QTemporaryDir();
+        QVERIFY(m_tmp->isValid());
+        m_old = m_tmp->path() + u"/old dir"_s;
+        m_new = m_tmp->path() + u"/new dir"_s;
+        m_report = m_tmp->path() + u"/report.txt"_s;
+        QVERIFY(writeTree(m_tmp->path(), u"old dir/same.txt=same|new dir/same.txt=same"_s));
+    }
+    void cleanup()
+    {
+        removeTree(m_tmp->path());
+        delete m_tmp;
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("files"); // entries below the temporary folder, as writeTree takes them
+        QTest::addColumn<QString>("args"); // separated by "|"
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<int>("added"); // "File added" entries in the report; -1: no report
+        QString many;
+        for (int i = 0; i < 300; ++i)
+            many += u"new dir/f%1.txt=x|"_s.arg(i, 3, 10, QChar(u'0'));
+        const QString noChange = u"No files were changed, added or removed.\n"_s;
+        const QString tryCompare = u"\nTry 'cheqora-cli compare --help'.\n"_s;
+        const auto row = [](const char *name, const QString &files, const QString &args, int exitCode, const QString &out,
+                            const QString &err, int added) {
+            QTest::newRow(name) << files << args << exitCode << out << err << added;
+        };
+        row("nothing found", QString(), u"compare|O|N|R|--jobs|2"_s, 0, noChange, QString(), 0);
+        row("something found", u"old dir/gone=gone|new dir/added=added"_s, u"compare|O|N|R"_s, 1,
+            compareCaption(0, 1, 1) + u'\n', QString(), 1);
+        row("pairs", QString(), u"compare|-d|O|N|R"_s, 1, u"Number of duplicate (identical) files: 1\n"_s, QString(), 0);
+        row("filter, recursive", u"new dir/note.doc=doc|new dir/sub/deep.txt=deep"_s, u"compare|O|N|R|--ext=txt|-r"_s, 1,
+            compareCaption(0, 1, 0) + u'\n', QString(), 1);
+        row("large file skipped", u"old dir/big.bin=a*1100000|new dir/big.bin=b*1100000"_s,
+            u"compare|O|N|R|--skip-mb|1"_s, 0, noChange, QString(), 0);
+        row("full report by default", many, u"compare|O|N|R"_s, 1, compareCaption(0, 300, 0) + u'\n', QString(), 300);
+        row("no line limit", many, u"compare|--no-line-limit|O|N|R"_s, 1, compareCaption(0, 300, 0) + u'\n', QString(), 300);
+        row("line limit", many, u"compare|--max-lines=5|O|N|R"_s, 1, u"Number of lines in the report file exceeded 5.\n"_s,
+            QString(), 1);
+        row("-- ends the options", u"--dashed/same.txt=same"_s, u"compare|--|O|T/--dashed|R"_s, 0, noChange, QString(), 0);
+        row("help", QString(), u"--help"_s, 0, u"Usage: cheqora-cli [options] COMMAND [options] ARGUMENTS...\n*"_s, QString(), -1);
+        row("compare help", QString(), u"compare|O|--help"_s, 0, u"Usage: cheqora-cli compare [options] OLD NEW REPORT\n*"_s,
+            QString(), -1);
+        row("version", QString(), u"--version"_s, 0, u"cheqora-cli " CHEQORA_VERSION "\n"_s, QString(), -1);
+        // Trouble: status 2, nothing on stdout, the reason on stderr; the check messages are the engine's.
+        row("1st folder not specified", QString(), u"compare||N|R"_s, 2, QString(), u"1st folder not specified.\n"_s, -1);
+        row("report not writable", QString(), u"compare|O|N|T/no such folder/report.txt"_s, 2, QString(), u"Error: *"_s, -1);
+        row("no command", QString(), QString(), 2, QString(), u"No command given.\nTry 'cheqora-cli --help'.\n"_s, -1);
+        row("too few arguments", QString(), u"compare|O|N"_s, 2, QString(), u"Three arguments expected: OLD NEW REPORT."_s + tryCompare, -1);
+        row("unknown option", QString(), u"compare|O|N|R|--bogus"_s, 2, QString(), u"Unknown option 'bogus'."_s + tryCompare, -1);
+        row("limit and no limit", QString(), u"compare|--max-lines|7|--no-line-limit|O|N|R"_s, 2, QString(),
+            u"--max-lines and --no-line-limit exclude each other."_s + tryCompare, -1);
+        row("--max-lines 0", QString(), u"compare|O|N|R|--max-lines|0"_s, 2, QString(), u"Invalid value for number of lines.\n"_s, -1);
+        for (const QString &bad : {u"-5"_s, u"12.5"_s, u"1e3"_s})
+            row(qPrintable(u"--skip-mb "_s + bad), QString(), u"compare|O|N|R|--skip-mb|"_s + bad, 2, QString(),
+                u"Invalid value for skip size.\n"_s, -1);
+        for (const QString &bad : {u"0"_s, u"x"_s})
+            row(qPrintable(u"--jobs "_s + bad), QString(), u"compare|O|N|R|-j|"_s + bad, 2, QString(),
+                u"Invalid value for number of jobs.\n"_s, -1);
+    }
+    void commandLine()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(int, added);
+        QVERIFY(writeTree(m_tmp->path(), files));
+        const Outcome o = run(args.isEmpty() ? QStringList() : args.split(u'|'));
+        QCOMPARE(o.exitCode, exitCode);
+        QVERIFY2(matches(QString::fromUtf8(o.out), out), o.out.constData());
+        QVERIFY2(matches(QString::fromUtf8(o.err), err), o.err.constData());
+        QCOMPARE(readFile(m_report).count("File added: "), qMax(added, 0));
+        QCOMPARE(QFile::exists(m_report), added >= 0);
+    }
+
+    void overwrite()
+    {
+        const QByteArray replaced = "\r\nNo files were changed, added or removed.\r\n";
+        QVERIFY(writeFile(m_report, "keep"));
+        Outcome o = run({u"compare"_s, u"O"_s, u"N"_s, u"R"_s});
+        QCOMPARE(o.exitCode, 2);
+        QCOMPARE(o.out, QByteArray());
+        QVERIFY2(o.err.startsWith(platform::encodeName(u"Overwrite file "_s + m_report + u"?\n"_s)), o.err.constData());
+        QCOMPARE(readFile(m_report), QByteArray("keep"));
+        QCOMPARE(run({u"compare"_s, u"--force"_s, u"O"_s, u"N"_s, u"R"_s}).exitCode, 0);
+        QCOMPARE(readFile(m_report), replaced);
+
+        // At a terminal, here given by `script`, the typed answer decides.
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty())
+            QSKIP("script (util-linux) is not installed");
+        for (const QByteArray &answer : {QByteArray("no\n"), QByteArray("yes\n")}) {
+            QVERIFY(writeFile(m_report, "keep"));
+            QCOMPARE(runProcess(script, {u"-qec"_s, terminalCommand(u"-q"_s), u"/dev/null"_s}, answer).exitCode,
+                     answer == "yes\n" ? 0 : 2);
+            QCOMPARE(readFile(m_report), answer == "yes\n" ? replaced : QByteArray("keep"));
+        }
+    }
+
+    // Names reach the program as raw bytes through the shell and come out the same, in the digest line
+    // and in the report.
+    void nonUtf8Names()
+    {
+        QVERIFY(writeTree(m_tmp->path(), platform::decodeName("old\xe9/caf\xe9 \xff.txt=old|old\xe9/same.txt=same|"
+                                                              "new dir/caf\xe9 \xff.txt=new")));
+        const QString command = u"cd \"$1\" && \"$0\" digest \"$(printf 'old\\351/same.txt')\" && "
+                                "exec \"$0\" compare \"$(printf 'old\\351')\" 'new dir' report.txt"_s;
+        const Outcome o = runProcess(u"/bin/sh"_s, {u"-c"_s, command, kCli, m_tmp->path()});
+        QCOMPARE(o.exitCode, 1);
+        QCOMPARE(o.err, QByteArray());
+        QVERIFY2(o.out.startsWith("51037A4A37730F52C8732586D3AAA316  old\xe9/same.txt,4 bytes (0.00 KB), 2026-01-02 03:04:05\n"),
+                 o.out.constData());
+        const QByteArray report = readFile(m_report);
+        QVERIFY2(report.startsWith("1st folder: old\xe9/\r\n2nd folder: new dir/\r\n"), report.constData());
+        QVERIFY(report.contains("File modified:\r\nnew dir/caf\xe9 \xff.txt, 2026-01-02 03:04:05, 3 bytes\r\n"
+                                "old\xe9/caf\xe9 \xff.txt, same size, date and time\r\n"));
+    }
+
+    // A status takes the digest's place and makes the exit status 1; a line break in a name stays on
+    // its line. Nobody writes to the FIFO: the program must not wait on it.
+    void digestLines()
+    {
+        const QString dir = m_tmp->path();
+        QVERIFY(writeTree(dir, u"abc.txt=abc@2026-05-12 09:30:05|two\nlines=abc|empty=|fifo=<fifo>"_s));
+        const QString big = dir + u"/big file.bin"_s;
+        QVERIFY(writeBytes(big, randomBytes(1234567, 1)) && setModified(big, utc(2026, 5, 12, 0, 0, 0)));
+        const QString bigDigest = md5sumOf(big);
+        QVERIFY(!bigDigest.isEmpty());
+        const QString abc = u"900150983CD24FB0D6963F7D28E17F72  "_s;
+        const QString tail = u",3 bytes (0.00 KB), 2026-01-02 03:04:05\n"_s;
+        const Outcome r = run({u"digest"_s, u"T/abc.txt"_s, big, u"T/two\nlines"_s, u"T/empty"_s, u"T/missing"_s, dir, u"T/fifo"_s});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(r.out),
+                 abc + dir + u"/abc.txt,3 bytes (0.00 KB), 2026-05-12 09:30:05\n"_s
+                     + bigDigest + u"  "_s + big + u",1234567 bytes (1,205.63 KB), 2026-05-12 00:00:00\n"_s
+                     + abc + dir + u"/two\\nlines"_s + tail
+                     + u"Zero-length file  "_s + dir + u"/empty,0 bytes (0.00 KB), 2026-01-02 03:04:05\n"_s
+                     + u"File not found  "_s + dir + u"/missing\nFolder, not file  "_s + dir
+                     + u"\nNot a regular file  "_s + dir + u"/fifo,0 bytes (0.00 KB), 2026-01-02 03:04:05\n"_s);
+        QCOMPARE(r.err, QByteArray());
+        QCOMPARE(run({u"digest"_s, u"T/abc.txt"_s, big}).exitCode, 0);
+
+        // The C locale spells the month in its short date; the date is then written numerically so that
+        // the size/date columns of reports still line up.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"LANG"_s, u"LC_TIME"_s, u"LC_NUMERIC"_s})
+            env.insert(name, u"C"_s);
+        const Outcome c = runProcess(kCli, {u"digest"_s, dir + u"/abc.txt"_s}, QByteArray(), env);
+        QCOMPARE(c.exitCode, 0);
+        QVERIFY2(c.out.endsWith(" 2026-05-12 09:30:05\n"), c.out.constData());
+    }
+
+    // Ctrl+C while a huge (sparse) file is digested in the 2nd walk: the entry written before it reaches
+    // the closed report, which has no summary, and the exit status says the program was interrupted.
+    void interrupt()
+    {
+        QVERIFY(writeTree(m_tmp->path(), u"new dir/same.txt=changed"_s));
+        const QString huge = m_new + u"/zz.bin"_s;
+        QFile f(huge);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(64) << 30));
+        f.close();
+        QProcess p;
+        p.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); }); // a shell's background job ignores it
+        p.start(kCli, {u"compare"_s, m_old, m_new, m_report});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(p.processId(), huge), 60000);
+        QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
+        const bool blnEnded = p.waitForFinished(60000);
+        if (!blnEnded)
+            p.kill();
+        QVERIFY(blnEnded);
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+        QCOMPARE(p.readAllStandardOutput(), QByteArray());
+        QCOMPARE(p.readAllStandardError(), QByteArray("Comparison was stopped.\n"));
+        const QByteArray report = readFile(m_report);
+        QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
+        QVERIFY2(!report.contains("Files modified: "), report.constData());
+    }
+
+    // On a terminal 40 columns wide the progress line names the walk, fits in 39 columns and is erased
+    // before the caption; --quiet, like a stderr that is not a terminal, shows none.
+    void progressOnTerminal_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<bool>("progress");
+        QTest::newRow("progress") << u"-r"_s << true;
+        QTest::newRow("quiet") << u"-rq"_s << false;
+    }
+    void progressOnTerminal()
+    {
+        QFETCH(QString, args);
+        QFETCH(bool, progress);
+        const QString script = QStandardPaths::findExecutable(u"script"_s);
+        if (script.isEmpty())
+            QSKIP("script (util-linux) is not installed");
+        QVERIFY(writeTree(m_tmp->path(), u"old dir/sub/%1=a|new dir/sub/%1=a"_s.arg(QString(60, u'x'))));
+        const Outcome o = runProcess(script, {u"-qec"_s, terminalCommand(args), u"/dev/null"_s});
+        QCOMPARE(o.exitCode, 0);
+        const QString caption = u"No files were changed, added or removed.\r\n"_s;
+        const QString output = QString::fromUtf8(o.out);
+        QVERIFY2(output.endsWith(caption), qPrintable(output));
+        const QStringList lines = output.chopped(caption.size()).split(u'\r', Qt::SkipEmptyParts);
+        if (!progress) {
+            QCOMPARE(lines, QStringList());
+            return;
+        }
+        // Each walk's first file is drawn at once, a path cut to its end.
+        QVERIFY2(lines.contains(u"1st folder: 0 files, 0.0 MB  ...ame.txt"_s), qPrintable(output));
+        QVERIFY2(lines.contains(u"2nd folder: 2 files, 0.0 MB  ...ame.txt"_s), qPrintable(output));
+        QVERIFY2(lines.last().trimmed().isEmpty(), qPrintable(output));
+        for (const QString &line : lines)
+            QVERIFY2(line.size() <= 39, qPrintable(line));
+    }
+
+    // Every option of the help is in the manual page and the README.
+    void helpInStepWithDocumentation()
+    {
+        QString help;
+        for (const QStringList &args : {QStringList{u"--help"_s}, QStringList{u"digest"_s, u"--help"_s},
+                                        QStringList{u"compare"_s, u"--help"_s}})
+            help += QString::fromUtf8(run(args).out);
+        const QString manual = QString::fromUtf8(readFile(kSourceDir + u"/app/cheqora-cli.1"_s));
+        const QString readme = QString::fromUtf8(readFile(kSourceDir + u"/README.md"_s));
+        QRegularExpressionMatchIterator it = QRegularExpression(u"--[a-z-]+"_s).globalMatch(help);
+        QVERIFY(it.hasNext());
+        while (it.hasNext()) {
+            const QString option = it.next().captured();
+            QVERIFY2(readme.contains(option), qPrintable(option));
+            QVERIFY2(manual.contains(QString(option).replace(u"-"_s, u"\\-"_s)), qPrintable(option));
+        }
+    }
+};
+
+CHEQORA_TEST_MAIN(CliTest)
+#include "tst_cli.moc"
