@@ -147,7 +147,7 @@ QString escaped(const QString &text, bool quote = false)
 // Undoes the escapes from pos on. Quoted: the text ends at an unescaped '"', and pos is left behind it.
 bool unescape(QByteArrayView t, qsizetype &pos, bool quoted, QByteArray &out)
 {
-    out.clear();
+    out.resize(0);
     while (pos < t.size()) {
         const char c = t[pos++];
         if (quoted && c == '"')
@@ -208,38 +208,40 @@ void appendSizeAndTime(QString &out, const DigestListEntry &e)
 }
 
 // The path of an md5sum line as a path below the folder: "./" and doubled "/" go, anything that would
-// leave the folder or name no file is refused.
-QString normalisedPath(const QByteArray &raw, QString &what)
+// leave the folder or name no file is refused (what says why).
+bool normalisePath(QByteArrayView raw, QByteArray &out, QString &what)
 {
     if (raw.startsWith('/')) {
         what = QStringLiteral("the path is absolute");
-        return QString();
+        return false;
     }
     if (raw.contains('\0')) {
         what = QStringLiteral("not a digest line");
-        return QString();
+        return false;
     }
-    QByteArray out;
-    out.reserve(raw.size());
-    const QList<QByteArray> parts = raw.split('/');
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QByteArray &part = parts.at(i);
+    out.resize(0);
+    for (qsizetype start = 0;;) {
+        const qsizetype slash = raw.indexOf('/', start);
+        const bool last = slash < 0;
+        const QByteArrayView part = raw.sliced(start, (last ? raw.size() : slash) - start);
         if (part == "..") {
             what = QStringLiteral("the path leaves the folder");
-            return QString();
+            return false;
         }
         if (part.isEmpty() || part == ".") {
-            if (i + 1 == parts.size()) {
+            if (last) {
                 what = QStringLiteral("the path names a folder, not a file");
-                return QString();
+                return false;
             }
-            continue;
+        } else {
+            if (!out.isEmpty())
+                out.append('/');
+            out.append(part);
         }
-        if (!out.isEmpty())
-            out.append('/');
-        out.append(part);
+        if (last)
+            return true;
+        start = slash + 1;
     }
-    return platform::decodeName(out);
 }
 
 // Reads lines and hands entries to the sink; remembers what it needs to find a path listed twice.
@@ -430,25 +432,21 @@ private:
         if (escapedName) {
             if (!unescape(t, pos, false, m_bytes))
                 return fail(n, QStringLiteral("the file name holds an unknown escape"));
-        } else {
-            m_bytes = t.sliced(pos).toByteArray();
         }
         e.kind = DigestListEntry::Kind::Digest;
         e.status.clear();
         if (m_pendingLine == 0)
             e.statRecorded = false;
         m_pendingLine = 0;
-        return entry(m_bytes, n);
+        return entry(escapedName ? QByteArrayView(m_bytes) : t.sliced(pos), n);
     }
 
-    bool entry(const QByteArray &rawPath, qint64 n)
+    bool entry(QByteArrayView rawPath, qint64 n)
     {
         QString what;
-        m_entry.relativePath = normalisedPath(rawPath, what);
-        if (!what.isEmpty())
+        if (!normalisePath(rawPath, m_path, what))
             return fail(n, what);
-        if (!m_header.ownFormat)
-            m_entry.statRecorded = false;
+        m_entry.relativePath = platform::decodeName(m_path);
         m_entry.line = n;
         // A 96-bit fingerprint from two unrelated hashes: paths are compared once the read is over.
         quint32 check = 2166136261u;
@@ -491,7 +489,8 @@ private:
     DigestListError &m_err;
     const DigestListSink &m_sink;
     DigestListEntry m_entry;
-    QByteArray m_bytes;
+    QByteArray m_bytes; // a text of the line with its escapes undone
+    QByteArray m_path;
     qint64 m_pendingLine = 0; // the "#: file" line waiting for its digest line
     int m_headerSeen = 0;
     bool m_stopped = false;
