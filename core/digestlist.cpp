@@ -259,8 +259,13 @@ public:
             t = t.sliced(3);
         if (t.endsWith('\r'))
             t.chop(1);
-        if (n == 1 && t.startsWith(kSignature))
+        if (t.startsWith(kSignature)) {
+            // Anywhere but first, the "#:" lines before it would have been read as comments.
+            if (m_sawLine)
+                return fail(n, QStringLiteral("the list must begin with its \"#: Cheqora digest list\" line"));
             return signature(t.sliced(kSignature.size()), n);
+        }
+        m_sawLine = m_sawLine || !t.trimmed().isEmpty();
         if (m_pendingLine != 0 && (t.isEmpty() || t.front() == '#' || t.trimmed().isEmpty()))
             return fail(m_pendingLine, QStringLiteral("a \"#: file\" line must be followed by its digest line"));
         if (t.trimmed().isEmpty())
@@ -312,6 +317,7 @@ private:
         if (format != kFormat)
             return fail(n, QStringLiteral("the list is in format %1, which this version cannot read").arg(format));
         m_header.ownFormat = true;
+        m_sawLine = true;
         return true;
     }
 
@@ -493,6 +499,7 @@ private:
     QByteArray m_path;
     qint64 m_pendingLine = 0; // the "#: file" line waiting for its digest line
     int m_headerSeen = 0;
+    bool m_sawLine = false; // a line that is not blank
     bool m_stopped = false;
     std::vector<Seen> m_seen;
     size_t m_sortedSeen = 0;

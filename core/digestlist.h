@@ -16,7 +16,7 @@
 //     #: skipped 5368709120 2026-11-30T18:02:11Z disk.iso
 //     #: not-read 1234 2026-11-30T18:02:11Z "Permission denied" private/notes.txt
 //
-// A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
+// The first line that is not blank names the format. A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
 // Texts in "#:" lines escape "\" as "\\", a line feed as "\n" and a carriage return as "\r" (and the
 // quoted status also '"' as "\""); digest lines escape names as md5sum does. "-" stands for a size or
 // time that is not known. Paths are relative to the folder, with "/", in the file names' own bytes.

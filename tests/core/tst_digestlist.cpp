@@ -70,15 +70,15 @@ private slots:
         QTest::newRow("./ and doubled separators") << kAbc + "  ./sub//x\n" << u""_s << u"sub/x=900150#1"_s;
         QTest::newRow("bytes that are not UTF-8") << kAbc + "  caf\xE9\n" << u""_s << u"caf"_s + QChar(0xDCE9) + u"=900150#1"_s;
         QTest::newRow("only comments: an empty folder") << QByteArray("# nothing\n\n") << u""_s << u""_s;
-        QTest::newRow("own list")
-            << QByteArray("#: Cheqora digest list 1\n#: program Cheqora 1.0\n#: folder /data/old\\\\set\n"
+        QTest::newRow("own list, after blank lines")
+            << QByteArray("\n \r\n#: Cheqora digest list 1\n#: program Cheqora 1.0\n#: folder /data/old\\\\set\n"
                           "#: date 2026-12-07T01:06:52Z\n#: recursive yes\n#: extension\n#: skip-mb 5\n"
                           "#: file 3 2024-02-29T23:59:59Z\n\\" + kAbc + "  odd\\nname\n"
                           "#: skipped 6291456 1969-12-31T23:59:59Z big \"x\"\n"
                           "#: not-read - - \"Permission \\\"denied\\\"\" sub/line\\nbreak\n" + kAbc + "  sub/plain\n")
             << u"/data/old\\set"_s
-            << u"odd\nname=900150@3,2024-02-29T23:59:59Z#9 | big \"x\"=skipped@6291456,1969-12-31T23:59:59Z#10 | "
-               "sub/line\nbreak=!Permission \"denied\"#11 | sub/plain=900150#12"_s;
+            << u"odd\nname=900150@3,2024-02-29T23:59:59Z#11 | big \"x\"=skipped@6291456,1969-12-31T23:59:59Z#12 | "
+               "sub/line\nbreak=!Permission \"denied\"#13 | sub/plain=900150#14"_s;
     }
 
     void accepted()
@@ -130,6 +130,8 @@ private slots:
         QTest::newRow("own: unknown keyword") << own + "#: owner ann\n" << 2 << u"not a valid \"#:\" line"_s;
         QTest::newRow("own: header twice") << own + "#: folder /a\n#: folder /b\n" << 3
                                            << u"the header line \"folder\" is repeated"_s;
+        QTest::newRow("own: format line after a comment") << "# note\n" + own << 2
+                                                          << u"the list must begin with its \"#: Cheqora digest list\" line"_s;
         QTest::newRow("own: newer format") << QByteArray("#: Cheqora digest list 2\n") << 1
                                            << u"the list is in format 2, which this version cannot read"_s;
     }
