@@ -265,10 +265,11 @@ public:
                 return fail(n, QStringLiteral("the list must begin with its \"#: Cheqora digest list\" line"));
             return signature(t.sliced(kSignature.size()), n);
         }
-        m_sawLine = m_sawLine || !t.trimmed().isEmpty();
-        if (m_pendingLine != 0 && (t.isEmpty() || t.front() == '#' || t.trimmed().isEmpty()))
+        const bool blank = t.trimmed().isEmpty();
+        m_sawLine = m_sawLine || !blank;
+        if (m_pendingLine != 0 && (blank || t.front() == '#'))
             return fail(m_pendingLine, QStringLiteral("a \"#: file\" line must be followed by its digest line"));
-        if (t.trimmed().isEmpty())
+        if (blank)
             return true;
         if (t.front() == '#')
             return !m_header.ownFormat || !t.startsWith("#:") || ownLine(t, n);
