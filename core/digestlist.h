@@ -1,0 +1,175 @@
+#pragma once
+
+// Digest lists: a folder's digests saved as text, so that a later comparison can use the list in place
+// of the folder. Each file is one line in md5sum's format (`md5sum -c` verifies a fresh list); what that
+// format cannot hold goes into "#:" comment lines, which md5sum ignores:
+//
+//     #: Cheqora digest list 1
+//     #: program Cheqora 1.0
+//     #: folder /home/ann/Photos
+//     #: date 2026-12-07T01:06:52Z
+//     #: recursive yes
+//     #: extension
+//     #: skip-mb 0
+//     #: file 2048 2026-11-30T18:02:11Z
+//     3b5d5c3712955042212316173ccf37be  2026/beach.jpg
+//     #: skipped 5368709120 2026-11-30T18:02:11Z disk.iso
+//     #: not-read 1234 2026-11-30T18:02:11Z "Permission denied" private/notes.txt
+//
+// The first line that is not blank names the format. A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
+// Texts in "#:" lines escape "\" as "\\", a line feed as "\n" and a carriage return as "\r" (and the
+// quoted status also '"' as "\""); digest lines escape names as md5sum does. "-" stands for a size or
+// time that is not known. Paths are relative to the folder, with "/", in the file names' own bytes.
+//
+// The reader also takes lists written by md5sum: "*" binary marker, one or two blanks, CR LF line
+// ends, a UTF-8 byte-order mark, upper- or lower-case digits, blank lines, "#" comments. Such a list
+// records no sizes or times, and its folder is the list file's own folder.
+
+#include "filesystem.h"
+#include "scanlist.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace cheqora {
+
+// The length of a platform::FileStat made from an entry whose size the list does not record.
+constexpr qint64 kLengthNotRecorded = -1;
+// A longer line is refused; the deepest real paths are far shorter.
+constexpr qsizetype kMaxListLineBytes = qsizetype(1) << 20;
+
+// One file of a list, in the order the walk met it.
+struct DigestListEntry {
+    enum class Kind : quint8 {
+        Digest,  // the digest of the file's content
+        NotRead, // the file could not be read; status says why
+        Skipped, // larger than the skip size, not read on purpose
+    };
+    QString relativePath; // "/" between folders; decoded with the lossless name codec
+    Kind kind = Kind::Digest;
+    std::array<quint8, 16> digest{};
+    QString status; // NotRead only
+    bool statRecorded = false;
+    qint64 length = 0;
+    qint64 modifiedSecs = 0; // seconds since the epoch
+    qint64 line = 0;         // reader: 1-based line of the entry (its digest line)
+};
+
+// How the list was made. A plain md5sum list only has the folder.
+struct DigestListHeader {
+    bool ownFormat = false; // written by this program (the "#:" lines are read)
+    QString program;        // program name and version
+    QString folder;         // the folder the paths are relative to
+    qint64 createdSecs = 0; // seconds since the epoch; 0 when not recorded
+    bool recursive = false;
+    QString extension; // "" = every file
+    int skipSizeMB = 0; // 0 = nothing skipped
+};
+
+struct DigestListError {
+    QString listFile;
+    qint64 line = 0; // 0 when the error is not on a line (the file cannot be opened or read)
+    QString what;
+
+    bool isSet() const { return !what.isEmpty(); }
+    // "<list file>, line <n>: <what>." or "<list file>: <what>."
+    QString text() const;
+};
+
+// ---- Writing --------------------------------------------------------------------------------------
+
+// The lines that open a list, each ending in "\n". The caller writes them with the text codec, which
+// gives names back their own bytes.
+QString FormatDigestListHeader(const DigestListHeader &header);
+// The line or lines of one entry, each ending in "\n".
+QString FormatDigestListEntry(const DigestListEntry &entry);
+// The entry for what the walk found: skipped by size, or GetDSOfFile's digest text and status. An
+// empty file gets the digest of empty content, which md5sum verifies.
+DigestListEntry DigestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
+                                  const QString &digestText, int lngStatus, const QString &strStatus);
+
+// ---- Reading --------------------------------------------------------------------------------------
+
+// Called for each entry in file order; returning false ends the read without an error.
+using DigestListSink = std::function<bool(const DigestListEntry &)>;
+
+// Reads a list as a stream, so that a million entries never sit in memory twice. True when the whole
+// list was read; false with err set at the first error (entries given to the sink before it must be
+// discarded by the caller), or false with err unset when the sink ended the read. A list without
+// entries is valid.
+bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestListError &err,
+                    const DigestListSink &sink);
+
+// A whole list held compactly in memory: paths in large blocks, a few fixed fields per entry.
+class DigestList {
+public:
+    DigestList();
+    ~DigestList();
+    DigestList(const DigestList &) = delete;
+    DigestList &operator=(const DigestList &) = delete;
+
+    // Replaces the content with the list file's; on an error the list is left empty.
+    bool read(const QString &listPath, DigestListError &err);
+    void release();
+
+    const DigestListHeader &header() const { return m_header; }
+    qsizetype count() const { return qsizetype(m_entries.size()); }
+    // 0-based, in file order.
+    DigestListEntry entry(qsizetype i) const;
+    QString relativePath(qsizetype i) const;
+
+private:
+    struct Entry {
+        const char *path; // the name codec's bytes
+        qint32 pathLength;
+        DigestListEntry::Kind kind;
+        bool statRecorded;
+        quint32 status; // index into m_statusTexts
+        quint32 line;
+        qint64 length;
+        qint64 modifiedSecs;
+        std::array<quint8, 16> digest;
+    };
+    void append(const DigestListEntry &e);
+
+    DigestListHeader m_header;
+    std::vector<Entry> m_entries;
+    std::vector<std::unique_ptr<char[]>> m_blocks; // paths in the name codec's bytes
+    char *m_free = nullptr;
+    qsizetype m_freeLeft = 0;
+    QStringList m_statusTexts;
+};
+
+// ---- Records for the comparison -------------------------------------------------------------------
+
+// The options of a comparison that decide which files a walk meets.
+struct DigestListFilter {
+    bool recursive = false;
+    QString filespec;   // from BuildFilespec: "" = every file
+    int skipSizeMB = 0; // 0 = nothing skipped
+};
+
+// Whether a walk with these options would meet the entry's file (without recursion only the top
+// folder's files; the extension filter on the file's name). When it would, field and st are what the
+// walk would have stored: the digest, "Zero-length file" for an empty file, "Large file skipped" for
+// a file the list skipped or that is larger than the skip size, or the status of a file not read.
+// fields is the scan list whose text table the field indexes. st.length is kLengthNotRecorded when the
+// list records no size (st.modifiedSecs is then 0).
+bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &filter, ScanList &fields,
+                        DigestField &field, platform::FileStat &st);
+
+using DigestListRecordVisitor =
+    std::function<bool(QStringView relativePath, const DigestField &field, const platform::FileStat &st)>;
+
+// The records a walk with these options would have given, in walk order; visit returning false ends
+// the run early (false is returned).
+bool ForEachDigestListRecord(const DigestList &list, const DigestListFilter &filter, ScanList &fields,
+                             const DigestListRecordVisitor &visit);
+
+} // namespace cheqora
