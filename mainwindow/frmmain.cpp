@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -89,12 +91,15 @@ void paintWith(QWidget *widget, const QColor &background)
     widget->setAutoFillBackground(true);
 }
 
-// Labels that show data use the colours of an input field, as text boxes do.
+// Labels that show data use the colours of an input field, as text boxes do; greyed, they grey like
+// any other label.
 void paintAsWindow(QLabel *label)
 {
     QPalette pal = label->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::Text));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Window, pal.color(group, QPalette::Base));
+        pal.setColor(group, QPalette::WindowText, pal.color(group, QPalette::Text));
+    }
     label->setPalette(pal);
     label->setAutoFillBackground(true);
 }
@@ -187,7 +192,8 @@ void frmMain::buildControls()
     const QFontMetrics mono(courierFont());
     // Room for a size/date text such as "1,234,567,890 bytes  2026-05-12 09:30:00".
     const int digestLabelWidth = mono.horizontalAdvance(QString(42, u'0')) + 8;
-    const QStringList fileCaptions = {QStringLiteral("1st file"), QStringLiteral("2nd file")};
+    // Captions carry their mnemonic letter ("&"); the words are the same.
+    const QStringList fileCaptions = {QStringLiteral("&1st file"), QStringLiteral("&2nd file")};
     for (int i = 0; i <= 1; ++i) {
         const int row = i * 3;
         cmdGetFileLocation[i] = makeButton(Frame2, arrayName("cmdGetFileLocation", i), fileCaptions.at(i));
@@ -220,6 +226,7 @@ void frmMain::buildControls()
     panel->addWidget(lblFileComparisonResult, 6, 1);
     panel->setColumnStretch(1, 3);
     panel->setColumnStretch(2, 2);
+    Frame2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     mainLayout->addWidget(Frame2);
 
     // Folder comparison.
@@ -227,18 +234,18 @@ void frmMain::buildControls()
     Frame5->setObjectName(QStringLiteral("Frame5"));
     paintWith(Frame5, kFrameCyan);
     auto *folders = new QGridLayout(Frame5);
-    const QStringList folderCaptions = {QStringLiteral("Old folder"), QStringLiteral("New folder")};
+    const QStringList folderCaptions = {QStringLiteral("&Old folder"), QStringLiteral("&New folder")};
     for (int i = 0; i <= 1; ++i) {
         cmdFolder[i] = makeButton(Frame5, arrayName("cmdFolder", i), folderCaptions.at(i));
         txbFolder[i] = makeTextBox(Frame5, arrayName("txbFolder", i), QStringLiteral("Text1"));
         folders->addWidget(cmdFolder[i], i, 0);
         folders->addWidget(txbFolder[i], i, 1, 1, 4);
     }
-    cmdGetFileLocation[3] = makeButton(Frame5, arrayName("cmdGetFileLocation", 3), QStringLiteral("Report file"));
+    cmdGetFileLocation[3] = makeButton(Frame5, arrayName("cmdGetFileLocation", 3), QStringLiteral("Re&port file"));
     txbFile[3] = makeTextBox(Frame5, arrayName("txbFile", 3), QStringLiteral("Text1"));
     cmdClear[3] = makeButton(Frame5, arrayName("cmdClear", 3), QStringLiteral("Clear"));
-    cmdView[1] = makeButton(Frame5, arrayName("cmdView", 1), QStringLiteral("View"));
-    cmdDelete[1] = makeButton(Frame5, arrayName("cmdDelete", 1), QStringLiteral("Delete"));
+    cmdView[1] = makeButton(Frame5, arrayName("cmdView", 1), QStringLiteral("&View"));
+    cmdDelete[1] = makeButton(Frame5, arrayName("cmdDelete", 1), QStringLiteral("&Delete"));
     folders->addWidget(cmdGetFileLocation[3], 2, 0);
     folders->addWidget(txbFile[3], 2, 1);
     folders->addWidget(cmdClear[3], 2, 2);
@@ -295,11 +302,12 @@ void frmMain::buildControls()
     folders->addLayout(lineLimitRow, 4, 0, 1, 5);
 
     cmdCompareFolders[0] = makeButton(Frame5, arrayName("cmdCompareFolders", 0),
-                                      QStringLiteral("List files added, removed or common to both folders but are modified"));
+                                      QStringLiteral("&List files added, removed or common to both folders but are modified"));
     cmdCompareFolders[2] = makeButton(Frame5, arrayName("cmdCompareFolders", 2),
-                                      QStringLiteral("List files common to both folders which are not modified"));
+                                      QStringLiteral("List files &common to both folders which are not modified"));
     folders->addWidget(cmdCompareFolders[0], 5, 0, 1, 5);
     folders->addWidget(cmdCompareFolders[2], 6, 0, 1, 5);
+    Frame5->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     mainLayout->addWidget(Frame5);
 
     // Progress line; the row keeps its height when both of its controls are hidden.
@@ -307,7 +315,7 @@ void frmMain::buildControls()
     auto *infoLayout = new QHBoxLayout(infoRow);
     infoLayout->setContentsMargins(0, 0, 0, 0);
     infoLayout->setSpacing(twipsToPixels(100));
-    cmdStop = makeButton(infoRow, QStringLiteral("cmdStop"), QStringLiteral("Stop"));
+    cmdStop = makeButton(infoRow, QStringLiteral("cmdStop"), QStringLiteral("&Stop"));
     QFont bold = tahomaFont();
     bold.setWeight(QFont::Bold);
     cmdStop->setFont(bold);
@@ -320,12 +328,14 @@ void frmMain::buildControls()
     infoLayout->addWidget(lblInfo, 1);
     infoRow->setMinimumHeight(cmdStop->sizeHint().height());
     mainLayout->addWidget(infoRow);
+    // Spare height goes here: the commands and the maker's line stay at the bottom.
+    mainLayout->addStretch(1);
 
     auto *commands = new QHBoxLayout;
-    cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save state"));
-    cmdReset = makeButton(this, QStringLiteral("cmdReset"), QStringLiteral("Reset"));
-    cmdHelp = makeButton(this, QStringLiteral("cmdHelp"), QStringLiteral("Help"));
-    cmdQuit = makeButton(this, QStringLiteral("cmdQuit"), QStringLiteral("Quit"));
+    cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save s&tate"));
+    cmdReset = makeButton(this, QStringLiteral("cmdReset"), QStringLiteral("&Reset"));
+    cmdHelp = makeButton(this, QStringLiteral("cmdHelp"), QStringLiteral("&Help"));
+    cmdQuit = makeButton(this, QStringLiteral("cmdQuit"), QStringLiteral("&Quit"));
     commands->addWidget(cmdSave);
     commands->addWidget(cmdReset);
     commands->addWidget(cmdHelp);
@@ -358,6 +368,11 @@ void frmMain::buildControls()
     links->addStretch(1);
     links->addWidget(lblOnlineDocumentation);
     mainLayout->addLayout(links);
+
+    // Ctrl+Q quits from any of the program's windows, also while busy.
+    auto *quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quitKey->setContext(Qt::ApplicationShortcut);
+    connect(quitKey, &QShortcut::activated, this, &frmMain::cmdQuit_Click);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -400,12 +415,17 @@ void frmMain::connectHandlers()
     connect(chkWarnOnOverwrite[1], &QCheckBox::toggled, this, [this] { chkWarnOnOverwrite_Click(1); });
     connect(chkSuspendIfNumLines, &QCheckBox::toggled, this, &frmMain::chkSuspendIfNumLines_Click);
 
+    // Files and folders dropped on the path fields are the window's: the fields would take the text.
+    setAcceptDrops(true);
     for (const auto &[index, box] : txbFile) {
         connect(box, &QLineEdit::textChanged, this, [this, i = index] { txbFile_Change(i); });
         box->installEventFilter(this);
+        box->setAcceptDrops(false);
     }
-    for (const auto &entry : txbFolder)
+    for (const auto &entry : txbFolder) {
         entry.second->installEventFilter(this);
+        entry.second->setAcceptDrops(false);
+    }
     txbSkipSizeInMB[1]->installEventFilter(this);
     txbSuspendIfNumLines->installEventFilter(this);
     lblVantorel->installEventFilter(this);
@@ -452,10 +472,44 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     } else if (type == QEvent::FocusOut && watched == txbSuspendIfNumLines) {
         // Switching to another application or opening a menu is no loss of focus to the window.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            txbSuspendIfNumLines_LostFocus();
+        // The check waits until the focus change is over: a message box in the middle of it would
+        // swallow the click that moved the focus.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_blnLineLimitCheckPending) {
+            m_blnLineLimitCheckPending = true;
+            QTimer::singleShot(0, this, &frmMain::runPendingLineLimitCheck);
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::runPendingLineLimitCheck()
+{
+    if (!m_blnLineLimitCheckPending)
+        return;
+    // A button held down is a click under way; it runs the check itself when it is released on a
+    // compare button, otherwise the check comes once the button is up.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        QTimer::singleShot(50, this, &frmMain::runPendingLineLimitCheck);
+        return;
+    }
+    m_blnLineLimitCheckPending = false;
+    txbSuspendIfNumLines_LostFocus();
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->isEnabled()
+        && button->window() == this) {
+        button->click();
+        return;
+    }
+    if (key == Qt::Key_Escape && isComparing()) {
+        cmdStop_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -463,15 +517,31 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::SetBusy(bool blnBusy)
 {
+    m_blnBusy = blnBusy;
     if (blnBusy) {
+        // A greyed button that has the focus hands it on to the next field, where a key would edit a
+        // path: the focus is taken away first and given to Stop.
+        if (QWidget *focused = focusWidget()) {
+            if (!m_focusAfterBusy)
+                m_focusAfterBusy = focused;
+            focused->clearFocus();
+        }
         SetControlsEnabled(*this, false, false, false, true, false);
         // The Stop button takes the left end of the progress row and lblInfo follows it.
         cmdStop->setVisible(true);
         cmdStop->setEnabled(true);
         cmdQuit->setEnabled(true);
+        cmdStop->setFocus(Qt::OtherFocusReason);
         Timer1->stop();
     } else {
         SetControlsEnabled(*this, true, false, false, true, false);
+        // The focus goes back before Stop is hidden, so that hiding it does not pass it on.
+        QWidget *back = m_focusAfterBusy;
+        m_focusAfterBusy = nullptr;
+        if (back && back->isEnabled() && back->isVisibleTo(this))
+            back->setFocus(Qt::OtherFocusReason);
+        else if (cmdStop->hasFocus() || (!focusWidget() && isVisible()))
+            cmdGetFileLocation[0]->setFocus(Qt::OtherFocusReason);
         cmdStop->setVisible(false);
         if (!m_blnQuitting)
             Timer1->start();

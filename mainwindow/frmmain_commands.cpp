@@ -3,6 +3,7 @@
 
 #include "digest.h"
 #include "filesystem.h"
+#include "frmmain_keys.h"
 #include "frmpopup.h"
 #include "launchurl.h"
 #include "qtuiservices.h"
@@ -18,6 +19,8 @@
 #include <QPushButton>
 
 namespace cheqora {
+
+using namespace keys;
 
 QString AppDataFilePath(const QString &strFile, const QString &strFolder, platform::FileError &err)
 {
@@ -66,7 +69,7 @@ void frmMain::cmdSave_Click()
     const QString strError = SaveState();
     if (!strError.isEmpty()) {
         platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,
-                                  platform::MsgIcon::Exclamation, cmdSave->text());
+                                  platform::MsgIcon::Exclamation, Caption(cmdSave));
     } else {
         // Just below the Save button: the window's corner plus the button's place in it, in twips.
         const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 
 namespace cheqora {
@@ -76,11 +77,26 @@ QString frmMain::CompareWindowHost::digestFile(const QString &strPath, const pla
                                                int &lngStatus, QString &strStatus)
 {
     // The window answers while the file is read; a program that is quitting does not wait for a read
-    // that may never come back.
-    return m_worker.Digest(strPath, st, lngStatus, strStatus, [this] {
+    // that may never come back. A read that takes a while shows how far it has come in lblInfo, which
+    // then gets its caption back.
+    QLabel *label = m_form.lblInfo;
+    QElapsedTimer reading;
+    reading.start();
+    QString caption;
+    bool showingProgress = false;
+    const QString digest = m_worker.Digest(strPath, st, lngStatus, strStatus, [&] {
+        if (reading.elapsed() >= kProgressAfterMs) {
+            if (!showingProgress)
+                caption = label->text();
+            showingProgress = true;
+            label->setText(ReadProgressText(strPath, m_worker.BytesDone(), st.length));
+        }
         yield();
         return !m_form.isQuitting();
     });
+    if (showingProgress && !m_form.isQuitting())
+        label->setText(caption);
+    return digest;
 }
 
 void frmMain::prepareComparison()
@@ -105,8 +121,16 @@ void frmMain::cmdCompareFolders_Click(int Index)
 {
     // Only Stop and Quit are usable while busy; a click that reaches this all the same (a key, a
     // second window event) must not start a comparison inside the running one.
-    if (m_blnQuitting || isComparing())
+    if (m_blnQuitting || m_blnBusy)
         return;
+    // A line limit left just before the click is checked first; a refused one stops the click.
+    if (m_blnLineLimitCheckPending) {
+        m_blnLineLimitCheckPending = false;
+        const bool blnLimited = chkSuspendIfNumLines->isChecked();
+        txbSuspendIfNumLines_LostFocus();
+        if (blnLimited && !chkSuspendIfNumLines->isChecked())
+            return;
+    }
     // The size standing in the field counts, not the one the last tick validated: a size typed just
     // before the click is used, and a bad one is refused with its message before anything runs.
     if (chkSkipFiles[1]->isChecked()) {
@@ -132,7 +156,10 @@ void frmMain::cmdCompareFolders_Click(int Index)
 
     blnStop = false;
     m_compareHost->Begin();
+    // The focus comes back to this button once the run is over.
+    m_focusAfterBusy = cmdCompareFolders[Index];
     const CompareResult result = m_comparison->CompareFolders(options);
+    m_focusAfterBusy = nullptr;
 
     // The trimmed texts go back into their fields, unless the user has typed into a field meanwhile
     // (the text boxes stay editable while busy).
@@ -158,6 +185,10 @@ void frmMain::cmdStop_Click()
     if (isComparing()) {
         m_comparison->requestStop();
         m_compareHost->AbortDigest();
+    }
+    for (const std::unique_ptr<DigestWorker> &worker : m_panelWorkers) {
+        if (worker)
+            worker->Abort();
     }
 }
 

@@ -54,12 +54,15 @@ bool frmMain::Form_Load()
 
     ShowWindowCaption();
     LoadState();
+    // The restored files are read at the same time.
+    std::vector<int> rows;
     for (int i = 0; i <= 1; ++i) {
         if (FileExists(txbFile[i]->text()))
-            ShowFileDS(i);
+            rows.push_back(i);
         else
             cmdClear_Click(i);
     }
+    ShowFilesDS(rows);
     CompareFileDS();
     show();
     ShowWindowCaption();

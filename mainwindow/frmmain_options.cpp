@@ -49,7 +49,7 @@ void frmMain::ResetOptions()
 void frmMain::cmdReset_Click()
 {
     const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::UIText(49), platform::MsgButtons::YesNo,
-                                                                 platform::MsgIcon::None, cmdReset->text());
+                                                                 platform::MsgIcon::None, Caption(cmdReset));
     if (answer == platform::MsgAnswer::Yes)
         ResetOptions();
 }
