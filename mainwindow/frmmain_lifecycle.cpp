@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,6 +78,9 @@ bool frmMain::Form_Load()
 
 void frmMain::SetProgramIdentity()
 {
+    // The installed icon through the desktop's icon theme; the copy built into the program when the
+    // theme does not know it (run from the build folder).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("cheqora"), QIcon(QStringLiteral(":/cheqora.svg"))));
     strProgramTitle = QStringLiteral("Cheqora");
     strProgramShortName = QStringLiteral("CHQR");
     strVersion = VersionText(CHEQORA_VERSION_MAJOR, CHEQORA_VERSION_MINOR);

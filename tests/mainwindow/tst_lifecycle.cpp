@@ -61,6 +61,7 @@ private slots:
         form.strProgramFolder = QStringLiteral(CHEQORA_BIN_DIR);
         QVERIFY(form.Form_Load());
         QVERIFY(fake.boxes.isEmpty() && form.isVisible() && form.blnStartupCompleted);
+        QVERIFY(!form.windowIcon().pixmap(32).isNull());
         // The version is the major number, ".", the minor number and the digit 4.
         QCOMPARE(form.windowTitle(),
                  QStringLiteral("Cheqora %1.%2").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR) + u'4');
