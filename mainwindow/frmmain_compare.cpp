@@ -1,10 +1,13 @@
 // The folder comparison in the main window: the engine runs inside the click handler and talks to
 // the window through CompareWindowHost; digests are read on a worker thread meanwhile.
 #include "comparewindowhost.h"
+#include "filesystem.h"
 #include "frmview.h"
+#include "strproc.h"
 #include "uiservices.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
@@ -154,6 +157,13 @@ void frmMain::cmdCompareFolders_Click(int Index)
     options.strSuspendIfNumLines = txbSuspendIfNumLines->text();
     const CompareOptions entered = options;
 
+    // An earlier report at the chosen path, to tell after a Stop whether it is still the one there.
+    platform::FileStat earlierReport;
+    platform::FileError err;
+    const bool blnEarlierReport = platform::statPath(TrimBlanks(options.strReportFile), earlierReport, err)
+        && earlierReport.kind == platform::EntryKind::File;
+    const qint64 lngStartSecs = QDateTime::currentSecsSinceEpoch();
+
     blnStop = false;
     m_compareHost->Begin();
     // The focus comes back to this button once the run is over.
@@ -175,6 +185,14 @@ void frmMain::cmdCompareFolders_Click(int Index)
     if (m_blnQuitting)
         return;
     blnStop = false;
+    // Stopped before the report was opened: the report field still names the earlier report. Only a
+    // file untouched since before this run (same file, length and time) is said to be that one.
+    platform::FileStat now;
+    if (result.outcome == CompareResult::Outcome::Stopped && blnEarlierReport
+        && earlierReport.modifiedSecs < lngStartSecs && platform::statPath(options.strReportFile, now, err)
+        && now.device == earlierReport.device && now.inode == earlierReport.inode
+        && now.length == earlierReport.length && now.modifiedSecs == earlierReport.modifiedSecs)
+        lblInfo->setText(lblInfo->text() + QStringLiteral(" The report file is from an earlier comparison."));
     if (result.blnShowReport)
         ShowInViewer(this, options.strReportFile, options.strReportFile);
 }
