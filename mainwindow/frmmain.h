@@ -59,6 +59,8 @@ public:
     // A running comparison lets the window's events through at most this often (milliseconds), which
     // keeps Stop and Quit prompt without slowing a walk over many small files; 0: at every chance.
     int intEventIntervalMs = 5;
+    // A digest of the panel that takes longer than this (milliseconds) makes the window busy.
+    int intPanelBusyAfterMs = 150;
 
     // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
     // program should end with a failure status).

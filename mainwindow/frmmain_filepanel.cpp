@@ -27,8 +27,6 @@ using namespace keys;
 
 namespace {
 
-// A panel digest shorter than this keeps the window as it is; a longer one makes it busy.
-constexpr qint64 kPanelBusyAfterMs = 150;
 constexpr qint64 kPanelProgressAfterMs = 1000;
 
 } // namespace
@@ -81,7 +79,7 @@ std::map<int, frmMain::RowDigest> frmMain::DigestRows(const std::vector<int> &ro
         }
         if (allDone || m_blnQuitting || (blnWentBusy && blnStop))
             break;
-        if (!blnWentBusy && clock.elapsed() >= kPanelBusyAfterMs) {
+        if (!blnWentBusy && clock.elapsed() >= intPanelBusyAfterMs) {
             blnWentBusy = true;
             blnStop = false;
             strInfo = lblInfo->text();

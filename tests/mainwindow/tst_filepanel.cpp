@@ -180,6 +180,28 @@ private slots:
     }
 
     // The old folder chosen, the new one cancelled; both empty the status line.
+    // A long read makes the window busy: Stop has the focus and ends the read, the row says so and
+    // compares nothing, and the focus goes back where it was.
+    void stopEndsALongRead()
+    {
+        f.form->intPanelBusyAfterMs = 0;
+        file(0)->setText(makeFile(QStringLiteral("a"), "abc"));
+        f.form->ShowFileDS(0);
+        file(1)->setText(makeFile(QStringLiteral("big"), QByteArray(64 << 20, 'x')));
+        bool stopUsable = false;
+        f.fake->onProcessEvents = [&] {
+            if (f.form->isBusy() && !f.form->blnStop) {
+                stopUsable = f.button("cmdStop")->isVisible() && f.form->focusWidget() == f.button("cmdStop");
+                QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
+            }
+        };
+        file(1)->setFocus();
+        QTest::keyClick(file(1), Qt::Key_Return);
+        QVERIFY(stopUsable);
+        QCOMPARE(digest(1)->text() + u'|' + result()->text(), kText34 + u':' + QString::number(platform::ErrInterrupted) + u'|');
+        QVERIFY(!f.form->isBusy() && !f.button("cmdStop")->isVisible() && f.form->focusWidget() == file(1));
+    }
+
     // Dropped paths fill the field under them, two files both rows (read side by side and compared);
     // the wrong kind is refused with a message, and nothing is taken while the window is busy.
     void drops_data()
