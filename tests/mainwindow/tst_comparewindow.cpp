@@ -1,5 +1,3 @@
-#include "digest.h"
-#include "digestworker.h"
 #include "formfixture.h"
 
 #include <algorithm>
@@ -181,28 +179,6 @@ private slots:
         QVERIFY(!readBytes(m_report).contains("Files removed: ") && !isOpenHere(m_report));
         verifyIdle();
         QVERIFY(!viewerShown());
-    }
-
-    // Stop reaches the file being read on the worker thread, and lasts until the next comparison
-    // clears it.
-    void workerAbortEndsTheDigestUntilCleared()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("data"));
-        QVERIFY(writeBytes(path, QByteArray(100000, 'y')));
-        platform::FileStat st;
-        platform::FileError err;
-        QVERIFY(platform::statPath(path, st, err));
-        DigestWorker worker;
-        worker.Abort();
-        int status = 0;
-        QString text;
-        QCOMPARE(worker.Digest(path, st, status, text, {}), QString());
-        QCOMPARE(status, int(platform::ErrInterrupted));
-        worker.ClearAbort();
-        const QString want = GetDSOfFile(path, status, text);
-        QCOMPARE(want.size(), 32);
-        QCOMPARE(worker.Digest(path, st, status, text, {}) + u'|' + QString::number(status), want + QStringLiteral("|0"));
     }
 
     // Quit while busy: the comparison unwinds, its report is closed as far as written, every window
