@@ -492,8 +492,17 @@ void frmMain::runPendingLineLimitCheck()
         QTimer::singleShot(50, this, &frmMain::runPendingLineLimitCheck);
         return;
     }
+    CheckPendingLineLimit();
+}
+
+bool frmMain::CheckPendingLineLimit()
+{
+    if (!m_blnLineLimitCheckPending)
+        return true;
     m_blnLineLimitCheckPending = false;
+    const bool blnLimited = chkSuspendIfNumLines->isChecked();
     txbSuspendIfNumLines_LostFocus();
+    return !blnLimited || chkSuspendIfNumLines->isChecked();
 }
 
 void frmMain::keyPressEvent(QKeyEvent *event)
@@ -505,7 +514,7 @@ void frmMain::keyPressEvent(QKeyEvent *event)
         button->click();
         return;
     }
-    if (key == Qt::Key_Escape && isComparing()) {
+    if (key == Qt::Key_Escape && m_blnBusy) {
         cmdStop_Click();
         return;
     }

@@ -153,10 +153,14 @@ private:
     void checkSkipSize();
     // The line-limit check of a focus change, run once the change (and the click that made it) is over.
     void runPendingLineLimitCheck();
+    // Runs that check at once when it is still to come (a click that moved the focus is acting on the
+    // value); false when the value was refused.
+    bool CheckPendingLineLimit();
     // What dropping these paths on the control under pos does; false when it is refused.
     bool dropPaths(const QPoint &pos, const QStringList &paths, bool blnApply);
 
     struct RowDigest {
+        QString path; // as it stood when the read began
         QString digest;
         int status = 0;
         QString statusText;

@@ -66,6 +66,8 @@ QString frmMain::SaveState()
 
 void frmMain::cmdSave_Click()
 {
+    // A line limit left by this click is checked before it is saved.
+    CheckPendingLineLimit();
     const QString strError = SaveState();
     if (!strError.isEmpty()) {
         platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,

@@ -127,13 +127,8 @@ void frmMain::cmdCompareFolders_Click(int Index)
     if (m_blnQuitting || m_blnBusy)
         return;
     // A line limit left just before the click is checked first; a refused one stops the click.
-    if (m_blnLineLimitCheckPending) {
-        m_blnLineLimitCheckPending = false;
-        const bool blnLimited = chkSuspendIfNumLines->isChecked();
-        txbSuspendIfNumLines_LostFocus();
-        if (blnLimited && !chkSuspendIfNumLines->isChecked())
-            return;
-    }
+    if (!CheckPendingLineLimit())
+        return;
     // The size standing in the field counts, not the one the last tick validated: a size typed just
     // before the click is used, and a bad one is refused with its message before anything runs.
     if (chkSkipFiles[1]->isChecked()) {

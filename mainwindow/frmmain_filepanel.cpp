@@ -52,12 +52,14 @@ QString ReadProgressText(const QString &strPath, qint64 lngDone, qint64 lngTotal
 std::map<int, frmMain::RowDigest> frmMain::DigestRows(const std::vector<int> &rows)
 {
     std::map<int, qint64> lengths;
+    std::map<int, QString> paths;
     for (int i : rows) {
         std::unique_ptr<DigestWorker> &worker = m_panelWorkers[i];
         if (!worker)
             worker = std::make_unique<DigestWorker>();
         worker->ClearAbort();
         const QString path = txbFile[i]->text();
+        paths[i] = path;
         platform::FileStat st;
         platform::FileError err;
         lengths[i] = platform::statPath(path, st, err) ? st.length : 0;
@@ -112,6 +114,7 @@ std::map<int, frmMain::RowDigest> frmMain::DigestRows(const std::vector<int> &ro
         return results;
     for (int i : rows) {
         RowDigest &row = results[i];
+        row.path = paths[i];
         if (done[i]) {
             row.digest = m_panelWorkers[i]->Result(row.status, row.statusText);
         } else {
@@ -140,7 +143,7 @@ void frmMain::ShowFilesDS(const std::vector<int> &rows)
             lblDigitalSignature[i]->setText(platform::UIText(34) + u':' + QString::number(row.status));
         else
             lblDigitalSignature[i]->setText(row.digest);
-        lblSizeDateTime[i]->setText(SizeDateText(txbFile[i]->text()));
+        lblSizeDateTime[i]->setText(SizeDateText(row.path));
     }
 }
 
@@ -178,7 +181,7 @@ void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
     else
         lblDigitalSignature[Index]->setText(platform::UIText(34) + u':' + QString::number(row.status));
     // The size and date always belong to the file whose digest is shown.
-    lblSizeDateTime[Index]->setText(row.digest.isEmpty() ? QString() : SizeDateText(txbFile[Index]->text()));
+    lblSizeDateTime[Index]->setText(row.digest.isEmpty() ? QString() : SizeDateText(row.path));
 }
 
 void frmMain::txbFile_Change(int Index)
