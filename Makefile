@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth xdotool x11-apps netpbm \
-            fonts-dejavu-core diffutils coreutils
+            fonts-dejavu-core diffutils coreutils procps libqt6svg6
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test e2e asan bench install package clean

@@ -29,7 +29,7 @@ QString hexDigest(const unsigned char *digest)
 }
 
 QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus, QString &strStatus,
-                          const std::atomic_bool *abort)
+                          const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
 {
     // One context per thread, reused for every digest; each digest starts with MD5Init2.
     thread_local platform::MD5Context context;
@@ -64,6 +64,8 @@ QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus,
         }
         platform::MD5Update2(context, buffer.get(), quint32(chunk));
         outstanding -= chunk;
+        if (bytesDone)
+            bytesDone->store(length - outstanding, std::memory_order_relaxed);
     }
     reader.close();
     unsigned char digest[16];
@@ -78,7 +80,8 @@ bool FolderExists(const QString &strPath)
     return platform::folderExists(strPath);
 }
 
-QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, const std::atomic_bool *abort)
+QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, const std::atomic_bool *abort,
+                    std::atomic<qint64> *bytesDone)
 {
     lngStatus = DigestOk;
     strStatus.clear();
@@ -98,11 +101,11 @@ QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, 
         setStatus(err.number, lngStatus, strStatus);
         return QString();
     }
-    return GetDSOfExaminedFile(strFile, st, lngStatus, strStatus, abort);
+    return GetDSOfExaminedFile(strFile, st, lngStatus, strStatus, abort, bytesDone);
 }
 
 QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
-                            QString &strStatus, const std::atomic_bool *abort)
+                            QString &strStatus, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
 {
     lngStatus = DigestOk;
     strStatus.clear();
@@ -126,7 +129,7 @@ QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st
         strStatus = QStringLiteral("Zero-length file");
         return QString();
     }
-    return digestRegularFile(strFile, st.length, lngStatus, strStatus, abort);
+    return digestRegularFile(strFile, st.length, lngStatus, strStatus, abort, bytesDone);
 }
 
 } // namespace cheqora

@@ -31,6 +31,7 @@ public:
 
 private:
     static constexpr qint64 kPaintIntervalMs = 50;
+    static constexpr qint64 kProgressAfterMs = 1000;
 
     frmMain &m_form;
     DigestWorker m_worker;

@@ -21,10 +21,12 @@ struct DigestWorker::Shared {
     bool quit = false;
     QString path;
     platform::FileStat stat;
+    bool examined = true;
     QString digest;
     int status = 0;
     QString statusText;
     std::atomic_bool abort{false};
+    std::atomic<qint64> bytesDone{0};
 };
 
 DigestWorker::DigestWorker()
@@ -69,10 +71,13 @@ void DigestWorker::Run(std::shared_ptr<Shared> shared)
             return;
         const QString path = shared->path;
         const platform::FileStat st = shared->stat;
+        const bool examined = shared->examined;
         lock.unlock();
         int status = 0;
         QString statusText;
-        const QString digest = GetDSOfExaminedFile(path, st, status, statusText, &shared->abort);
+        const QString digest = examined
+            ? GetDSOfExaminedFile(path, st, status, statusText, &shared->abort, &shared->bytesDone)
+            : GetDSOfFile(path, status, statusText, &shared->abort, &shared->bytesDone);
         lock.lock();
         shared->digest = digest;
         shared->status = status;
@@ -82,8 +87,7 @@ void DigestWorker::Run(std::shared_ptr<Shared> shared)
     }
 }
 
-QString DigestWorker::Digest(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                             QString &strStatus, const std::function<bool()> &whileWaiting)
+void DigestWorker::Begin(const QString &strPath, const platform::FileStat *st)
 {
     bool stillBusy = false;
     {
@@ -97,27 +101,48 @@ QString DigestWorker::Digest(const QString &strPath, const platform::FileStat &s
         Start();
         m_shared->abort = abort;
     }
-    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->path = strPath;
-    m_shared->stat = st;
+    m_shared->examined = st != nullptr;
+    m_shared->stat = st ? *st : platform::FileStat();
+    m_shared->bytesDone = 0;
     m_shared->finished = false;
     m_shared->hasJob = true;
     m_shared->wake.notify_all();
-    const auto ready = [this] { return m_shared->finished; };
-    while (!m_shared->done.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs), ready)) {
-        lock.unlock();
-        const bool keepWaiting = !whileWaiting || whileWaiting();
-        lock.lock();
-        if (!keepWaiting && !m_shared->finished) {
+}
+
+bool DigestWorker::Wait(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    return m_shared->done.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_shared->finished; });
+}
+
+QString DigestWorker::Result(int &lngStatus, QString &strStatus)
+{
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->hasJob = false;
+    lngStatus = m_shared->status;
+    strStatus = m_shared->statusText;
+    return m_shared->digest;
+}
+
+qint64 DigestWorker::BytesDone() const
+{
+    return m_shared->bytesDone.load(std::memory_order_relaxed);
+}
+
+QString DigestWorker::Digest(const QString &strPath, const platform::FileStat &st, int &lngStatus,
+                             QString &strStatus, const std::function<bool()> &whileWaiting)
+{
+    Begin(strPath, &st);
+    while (!Wait(kWaitSliceMs)) {
+        if (whileWaiting && !whileWaiting() && !Wait(0)) {
             lngStatus = platform::ErrInterrupted;
             strStatus = platform::fileErrorDescription(platform::ErrInterrupted);
             return QString();
         }
     }
-    m_shared->hasJob = false;
-    lngStatus = m_shared->status;
-    strStatus = m_shared->statusText;
-    return m_shared->digest;
+    return Result(lngStatus, strStatus);
 }
 
 void DigestWorker::Abort()

@@ -1,22 +1,14 @@
 #include "frmmain.h"
 
 #include "comparewindowhost.h"
-#include "digest.h"
-#include "digestline.h"
 #include "filesystem.h"
-#include "frmpopup.h"
-#include "launchurl.h"
+#include "frmmain_keys.h"
 #include "qtuiservices.h"
-#include "reportactions.h"
-#include "statefile.h"
-#include "strproc.h"
-#include "textcatalogue.h"
 #include "uiservices.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -26,27 +18,20 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <limits>
 
 namespace cheqora {
 
 using platform::twipsToPixels;
+using namespace keys;
 
 namespace {
 
 const QColor kWindowViolet(232, 226, 250);
 const QColor kFrameBlue(208, 228, 255);
 const QColor kFrameCyan(208, 250, 250);
-
-// Paths of this length or shorter fit their box; longer ones get the whole path as a tooltip.
-constexpr int kTooltipThreshold = 45;
-
-// Key codes the handlers test, in the numbering the handlers have always used.
-constexpr int vbKeyBack = 8;
-constexpr int vbKeyReturn = 13;
 
 QFont makeFont(const QString &family, qreal points, QFont::StyleHint hint)
 {
@@ -106,12 +91,15 @@ void paintWith(QWidget *widget, const QColor &background)
     widget->setAutoFillBackground(true);
 }
 
-// Labels that show data use the colours of an input field, as text boxes do.
+// Labels that show data use the colours of an input field, as text boxes do; greyed, they grey like
+// any other label.
 void paintAsWindow(QLabel *label)
 {
     QPalette pal = label->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::Text));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Window, pal.color(group, QPalette::Base));
+        pal.setColor(group, QPalette::WindowText, pal.color(group, QPalette::Text));
+    }
     label->setPalette(pal);
     label->setAutoFillBackground(true);
 }
@@ -153,23 +141,6 @@ bool isFrame(const QWidget *w)
 
 } // namespace
 
-QString VersionText(int major, int minor)
-{
-    return QString::number(major) + u'.' + QString::number(minor) + u'4';
-}
-
-QString SizeDateText(const QString &strPath)
-{
-    if (strPath.isEmpty())
-        return QString();
-    platform::FileStat st;
-    platform::FileError err;
-    if (!platform::statPath(strPath, st, err) || st.kind == platform::EntryKind::Missing
-        || st.kind == platform::EntryKind::Folder)
-        return QString();
-    return platform::groupedNumber(st.length) + QStringLiteral(" bytes  ") + platform::dateTimeText(st.modified());
-}
-
 void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool blnTextBoxes, bool blnLabels,
                         bool blnCheckBoxes)
 {
@@ -190,42 +161,6 @@ void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool bln
     if (blnCheckBoxes)
         pass([](QWidget *w) { return qobject_cast<QCheckBox *>(w) != nullptr; });
     form.repaint();
-}
-
-qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber)
-{
-    strError.clear();
-    platform::FileError err;
-    const int count = platform::subfolderCount(strPath, err);
-    if (count < 0) {
-        strError = err.description;
-        intErrNumber = err.number;
-        return -1;
-    }
-    return count;
-}
-
-QString BrowseForFolder(QWidget *owner, const QString &strTitle)
-{
-    return platform::ui().browseForFolder(owner, strTitle);
-}
-
-QString AppDataFilePath(const QString &strFile, const QString &strFolder, platform::FileError &err)
-{
-    err.clear();
-    const QString separator(QChar(platform::kSeparator));
-    QString base = platform::appDataFolder();
-    if (base.isEmpty())
-        base = FirstFixedDrive();
-    // A fresh account may not have its configuration folder yet.
-    if (!base.isEmpty() && !FolderExists(base))
-        platform::createFolder(base, err);
-    if (!base.endsWith(separator))
-        base += separator;
-    const QString folder = base + strFolder;
-    if (!FolderExists(folder))
-        platform::createFolder(folder, err);
-    return folder + separator + strFile;
 }
 
 frmMain::frmMain(QWidget *parent)
@@ -257,7 +192,8 @@ void frmMain::buildControls()
     const QFontMetrics mono(courierFont());
     // Room for a size/date text such as "1,234,567,890 bytes  2026-05-12 09:30:00".
     const int digestLabelWidth = mono.horizontalAdvance(QString(42, u'0')) + 8;
-    const QStringList fileCaptions = {QStringLiteral("1st file"), QStringLiteral("2nd file")};
+    // Captions carry their mnemonic letter ("&"); the words are the same.
+    const QStringList fileCaptions = {QStringLiteral("&1st file"), QStringLiteral("&2nd file")};
     for (int i = 0; i <= 1; ++i) {
         const int row = i * 3;
         cmdGetFileLocation[i] = makeButton(Frame2, arrayName("cmdGetFileLocation", i), fileCaptions.at(i));
@@ -290,6 +226,7 @@ void frmMain::buildControls()
     panel->addWidget(lblFileComparisonResult, 6, 1);
     panel->setColumnStretch(1, 3);
     panel->setColumnStretch(2, 2);
+    Frame2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     mainLayout->addWidget(Frame2);
 
     // Folder comparison.
@@ -297,18 +234,18 @@ void frmMain::buildControls()
     Frame5->setObjectName(QStringLiteral("Frame5"));
     paintWith(Frame5, kFrameCyan);
     auto *folders = new QGridLayout(Frame5);
-    const QStringList folderCaptions = {QStringLiteral("Old folder"), QStringLiteral("New folder")};
+    const QStringList folderCaptions = {QStringLiteral("&Old folder"), QStringLiteral("&New folder")};
     for (int i = 0; i <= 1; ++i) {
         cmdFolder[i] = makeButton(Frame5, arrayName("cmdFolder", i), folderCaptions.at(i));
         txbFolder[i] = makeTextBox(Frame5, arrayName("txbFolder", i), QStringLiteral("Text1"));
         folders->addWidget(cmdFolder[i], i, 0);
         folders->addWidget(txbFolder[i], i, 1, 1, 4);
     }
-    cmdGetFileLocation[3] = makeButton(Frame5, arrayName("cmdGetFileLocation", 3), QStringLiteral("Report file"));
+    cmdGetFileLocation[3] = makeButton(Frame5, arrayName("cmdGetFileLocation", 3), QStringLiteral("Re&port file"));
     txbFile[3] = makeTextBox(Frame5, arrayName("txbFile", 3), QStringLiteral("Text1"));
     cmdClear[3] = makeButton(Frame5, arrayName("cmdClear", 3), QStringLiteral("Clear"));
-    cmdView[1] = makeButton(Frame5, arrayName("cmdView", 1), QStringLiteral("View"));
-    cmdDelete[1] = makeButton(Frame5, arrayName("cmdDelete", 1), QStringLiteral("Delete"));
+    cmdView[1] = makeButton(Frame5, arrayName("cmdView", 1), QStringLiteral("&View"));
+    cmdDelete[1] = makeButton(Frame5, arrayName("cmdDelete", 1), QStringLiteral("&Delete"));
     folders->addWidget(cmdGetFileLocation[3], 2, 0);
     folders->addWidget(txbFile[3], 2, 1);
     folders->addWidget(cmdClear[3], 2, 2);
@@ -365,11 +302,12 @@ void frmMain::buildControls()
     folders->addLayout(lineLimitRow, 4, 0, 1, 5);
 
     cmdCompareFolders[0] = makeButton(Frame5, arrayName("cmdCompareFolders", 0),
-                                      QStringLiteral("List files added, removed or common to both folders but are modified"));
+                                      QStringLiteral("&List files added, removed or common to both folders but are modified"));
     cmdCompareFolders[2] = makeButton(Frame5, arrayName("cmdCompareFolders", 2),
-                                      QStringLiteral("List files common to both folders which are not modified"));
+                                      QStringLiteral("List files &common to both folders which are not modified"));
     folders->addWidget(cmdCompareFolders[0], 5, 0, 1, 5);
     folders->addWidget(cmdCompareFolders[2], 6, 0, 1, 5);
+    Frame5->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     mainLayout->addWidget(Frame5);
 
     // Progress line; the row keeps its height when both of its controls are hidden.
@@ -377,7 +315,7 @@ void frmMain::buildControls()
     auto *infoLayout = new QHBoxLayout(infoRow);
     infoLayout->setContentsMargins(0, 0, 0, 0);
     infoLayout->setSpacing(twipsToPixels(100));
-    cmdStop = makeButton(infoRow, QStringLiteral("cmdStop"), QStringLiteral("Stop"));
+    cmdStop = makeButton(infoRow, QStringLiteral("cmdStop"), QStringLiteral("&Stop"));
     QFont bold = tahomaFont();
     bold.setWeight(QFont::Bold);
     cmdStop->setFont(bold);
@@ -390,12 +328,14 @@ void frmMain::buildControls()
     infoLayout->addWidget(lblInfo, 1);
     infoRow->setMinimumHeight(cmdStop->sizeHint().height());
     mainLayout->addWidget(infoRow);
+    // Spare height goes here: the commands and the maker's line stay at the bottom.
+    mainLayout->addStretch(1);
 
     auto *commands = new QHBoxLayout;
-    cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save state"));
-    cmdReset = makeButton(this, QStringLiteral("cmdReset"), QStringLiteral("Reset"));
-    cmdHelp = makeButton(this, QStringLiteral("cmdHelp"), QStringLiteral("Help"));
-    cmdQuit = makeButton(this, QStringLiteral("cmdQuit"), QStringLiteral("Quit"));
+    cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save s&tate"));
+    cmdReset = makeButton(this, QStringLiteral("cmdReset"), QStringLiteral("&Reset"));
+    cmdHelp = makeButton(this, QStringLiteral("cmdHelp"), QStringLiteral("&Help"));
+    cmdQuit = makeButton(this, QStringLiteral("cmdQuit"), QStringLiteral("&Quit"));
     commands->addWidget(cmdSave);
     commands->addWidget(cmdReset);
     commands->addWidget(cmdHelp);
@@ -428,6 +368,11 @@ void frmMain::buildControls()
     links->addStretch(1);
     links->addWidget(lblOnlineDocumentation);
     mainLayout->addLayout(links);
+
+    // Ctrl+Q quits from any of the program's windows, also while busy.
+    auto *quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quitKey->setContext(Qt::ApplicationShortcut);
+    connect(quitKey, &QShortcut::activated, this, &frmMain::cmdQuit_Click);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -470,12 +415,17 @@ void frmMain::connectHandlers()
     connect(chkWarnOnOverwrite[1], &QCheckBox::toggled, this, [this] { chkWarnOnOverwrite_Click(1); });
     connect(chkSuspendIfNumLines, &QCheckBox::toggled, this, &frmMain::chkSuspendIfNumLines_Click);
 
+    // Files and folders dropped on the path fields are the window's: the fields would take the text.
+    setAcceptDrops(true);
     for (const auto &[index, box] : txbFile) {
         connect(box, &QLineEdit::textChanged, this, [this, i = index] { txbFile_Change(i); });
         box->installEventFilter(this);
+        box->setAcceptDrops(false);
     }
-    for (const auto &entry : txbFolder)
+    for (const auto &entry : txbFolder) {
         entry.second->installEventFilter(this);
+        entry.second->setAcceptDrops(false);
+    }
     txbSkipSizeInMB[1]->installEventFilter(this);
     txbSuspendIfNumLines->installEventFilter(this);
     lblVantorel->installEventFilter(this);
@@ -522,162 +472,53 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     } else if (type == QEvent::FocusOut && watched == txbSuspendIfNumLines) {
         // Switching to another application or opening a menu is no loss of focus to the window.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            txbSuspendIfNumLines_LostFocus();
+        // The check waits until the focus change is over: a message box in the middle of it would
+        // swallow the click that moved the focus.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_blnLineLimitCheckPending) {
+            m_blnLineLimitCheckPending = true;
+            QTimer::singleShot(0, this, &frmMain::runPendingLineLimitCheck);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Lifecycle
-
-bool frmMain::Form_Load()
+void frmMain::runPendingLineLimitCheck()
 {
-    blnStartupCompleted = false;
-    strProgramTextFile = QStringLiteral("chqr.dat");
-    if (!platform::LoadProgramText(strProgramTextFile, strProgramFolder))
-        return false;
-    SetProgramIdentity();
-    cmdStop->setVisible(false);
-    lblInfo->setVisible(false);
-
-    // The state file's place; a folder that cannot be created is reported when the state is saved.
-    platform::FileError err;
-    strStateFile = AppDataFilePath(QStringLiteral("chqr.usr"), QStringLiteral("Vantorel"), err);
-    lblVantorel->setToolTip(QStringLiteral("Click here to bring up the Vantorel website in your web browser."));
-    lblOnlineDocumentation->setToolTip(QStringLiteral("Click here to go to the online user manual at ") + strManualURL);
-    ResetOptions();
-    lblInfo->setText(QString());
-
-    ShowWindowCaption();
-    LoadState();
-    for (int i = 0; i <= 1; ++i) {
-        if (FileExists(txbFile[i]->text()))
-            ShowFileDS(i);
-        else
-            cmdClear_Click(i);
-    }
-    CompareFileDS();
-    show();
-    ShowWindowCaption();
-    Timer1->setInterval(1000);
-    Timer1->start();
-    FocusFirstFile();
-    SetBusy(false);
-    lblInfo->setVisible(false);
-    blnStartupCompleted = true;
-    return true;
-}
-
-void frmMain::SetProgramIdentity()
-{
-    strProgramTitle = QStringLiteral("Cheqora");
-    strProgramShortName = QStringLiteral("CHQR");
-    strVersion = VersionText(CHEQORA_VERSION_MAJOR, CHEQORA_VERSION_MINOR);
-}
-
-void frmMain::ShowWindowCaption()
-{
-    setWindowTitle(strProgramTitle + u' ' + strVersion);
-}
-
-void frmMain::Timer1_Timer()
-{
-    if (m_blnQuitting)
+    if (!m_blnLineLimitCheckPending)
         return;
-    // A box being edited keeps its blanks until the user leaves it: trimming under the caret would
-    // swallow the blank just typed inside a path.
-    for (int i = 0; i <= 1; ++i) {
-        QLineEdit *box = txbFile[i];
-        const QString trimmed = TrimBlanks(box->text());
-        if (trimmed != box->text() && !box->hasFocus())
-            box->setText(trimmed);
-        if (trimmed.isEmpty()) {
-            lblDigitalSignature[i]->setText(QString());
-            lblSizeDateTime[i]->setText(QString());
-        }
-    }
-    cmdCopy[1]->setEnabled(!lblDigitalSignature[1]->text().isEmpty());
-    const bool haveReport = !txbFile[3]->text().isEmpty();
-    cmdView[1]->setEnabled(haveReport);
-    cmdDelete[1]->setEnabled(haveReport);
-    for (int i : {0, 1, 3})
-        cmdClear[i]->setEnabled(!txbFile[i]->text().isEmpty());
-
-    const QString extension = TrimBlanks(txbExtension[1]->text());
-    if (extension != txbExtension[1]->text() && !txbExtension[1]->hasFocus())
-        txbExtension[1]->setText(extension);
-    if (extension.isEmpty())
-        chkDoOnlyExtension[1]->setChecked(false);
-
-    QString strError;
-    int intErrNumber = 0;
-    const qint32 newCount = SubfolderCount(txbFolder[1]->text(), strError, intErrNumber);
-    const qint32 oldCount = SubfolderCount(txbFolder[0]->text(), strError, intErrNumber);
-    if (newCount == 0 && oldCount == 0) {
-        chkIncludeSubfolders[1]->setChecked(false);
-        chkIncludeSubfolders[1]->setEnabled(false);
-    } else {
-        chkIncludeSubfolders[1]->setEnabled(true);
-    }
-
-    checkSkipSize();
-
-    lblInfo->setVisible(!lblInfo->text().isEmpty());
-}
-
-void frmMain::checkSkipSize()
-{
-    if (chkSkipFiles[1]->isChecked() && !m_blnSkipSizeMessageOpen) {
-        const QString text = txbSkipSizeInMB[1]->text();
-        bool valid = false;
-        if (IsDigitString(text, false, false)) {
-            bool ok = false;
-            const int value = TrimBlanks(text).toInt(&ok);
-            // The size is held as a 16-bit number: larger values cannot be honoured.
-            if (ok && value > 0 && value <= std::numeric_limits<qint16>::max()) {
-                intSkipSizeMB[1] = qint16(value);
-                valid = true;
-            }
-        }
-        if (!valid) {
-            if (blnStartupCompleted) {
-                m_blnSkipSizeMessageOpen = true;
-                platform::ui().messageBox(this, QStringLiteral("Invalid value for skip size."), platform::MsgButtons::Ok,
-                                          platform::MsgIcon::Exclamation, QStringLiteral("Invalid input"));
-                m_blnSkipSizeMessageOpen = false;
-            }
-            txbSkipSizeInMB[1]->setText(QString());
-            chkSkipFiles[1]->setChecked(false);
-        }
-    }
-    if (txbSkipSizeInMB[1]->text().isEmpty()) {
-        chkSkipFiles[1]->setChecked(false);
-        intSkipSizeMB[1] = 0;
-    }
-}
-
-void frmMain::cmdQuit_Click()
-{
-    if (m_blnQuitting)
+    // A button held down is a click under way; it runs the check itself when it is released on a
+    // compare button, otherwise the check comes once the button is up.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        QTimer::singleShot(50, this, &frmMain::runPendingLineLimitCheck);
         return;
-    // A running comparison sees the stop between two files (or inside the file being digested) and
-    // unwinds once this handler has returned; the windows go at once.
-    m_blnQuitting = true;
-    cmdStop_Click();
-    Timer1->stop();
-    QApplication::closeAllWindows();
-    if (QuitApplication)
-        QuitApplication();
-    else
-        QCoreApplication::quit();
+    }
+    CheckPendingLineLimit();
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
+bool frmMain::CheckPendingLineLimit()
 {
-    if (!m_blnQuitting)
-        cmdQuit_Click();
-    event->accept();
+    if (!m_blnLineLimitCheckPending)
+        return true;
+    m_blnLineLimitCheckPending = false;
+    const bool blnLimited = chkSuspendIfNumLines->isChecked();
+    txbSuspendIfNumLines_LostFocus();
+    return !blnLimited || chkSuspendIfNumLines->isChecked();
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->isEnabled()
+        && button->window() == this) {
+        button->click();
+        return;
+    }
+    if (key == Qt::Key_Escape && m_blnBusy) {
+        cmdStop_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -685,15 +526,31 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::SetBusy(bool blnBusy)
 {
+    m_blnBusy = blnBusy;
     if (blnBusy) {
+        // A greyed button that has the focus hands it on to the next field, where a key would edit a
+        // path: the focus is taken away first and given to Stop.
+        if (QWidget *focused = focusWidget()) {
+            if (!m_focusAfterBusy)
+                m_focusAfterBusy = focused;
+            focused->clearFocus();
+        }
         SetControlsEnabled(*this, false, false, false, true, false);
         // The Stop button takes the left end of the progress row and lblInfo follows it.
         cmdStop->setVisible(true);
         cmdStop->setEnabled(true);
         cmdQuit->setEnabled(true);
+        cmdStop->setFocus(Qt::OtherFocusReason);
         Timer1->stop();
     } else {
         SetControlsEnabled(*this, true, false, false, true, false);
+        // The focus goes back before Stop is hidden, so that hiding it does not pass it on.
+        QWidget *back = m_focusAfterBusy;
+        m_focusAfterBusy = nullptr;
+        if (back && back->isEnabled() && back->isVisibleTo(this))
+            back->setFocus(Qt::OtherFocusReason);
+        else if (cmdStop->hasFocus() || (!focusWidget() && isVisible()))
+            cmdGetFileLocation[0]->setFocus(Qt::OtherFocusReason);
         cmdStop->setVisible(false);
         if (!m_blnQuitting)
             Timer1->start();
@@ -706,368 +563,6 @@ void frmMain::FocusFirstFile()
 {
     if (isVisible())
         cmdGetFileLocation[0]->setFocus();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Options
-
-void frmMain::ResetOptions()
-{
-    lblNumLinesInReport->setVisible(false);
-    lblNumLinesInReport->setText(QString());
-    chkSuspendIfNumLines->setChecked(false);
-    txbSuspendIfNumLines->setText(QString());
-    for (int i = 0; i <= 1; ++i) {
-        lblDigitalSignature[i]->setText(QString());
-        lblSizeDateTime[i]->setText(QString());
-    }
-    for (QLineEdit *box : {txbFile[0], txbFile[1], txbFile[3], txbFolder[0], txbFolder[1], txbExtension[1],
-                           txbSkipSizeInMB[1], txbSuspendIfNumLines})
-        box->setText(QString());
-    lblFileComparisonResult->setText(QString());
-    chkIncludeSubfolders[1]->setChecked(false);
-    chkDoOnlyExtension[1]->setChecked(false);
-    txbExtension[1]->setText(QString());
-    chkSkipFiles[1]->setChecked(false);
-    txbSkipSizeInMB[1]->setText(QString());
-    intSkipSizeMB[1] = 0;
-    chkWarnOnOverwrite[1]->setChecked(true);
-    // The limit goes in before the tick: ticking the box with an empty field would untick it again.
-    txbSuspendIfNumLines->setText(QStringLiteral("100"));
-    chkSuspendIfNumLines->setChecked(true);
-    txbFile[3]->setText(QString());
-    if (blnStartupCompleted)
-        FocusFirstFile();
-}
-
-void frmMain::cmdReset_Click()
-{
-    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::UIText(49), platform::MsgButtons::YesNo,
-                                                                 platform::MsgIcon::None, cmdReset->text());
-    if (answer == platform::MsgAnswer::Yes)
-        ResetOptions();
-}
-
-void frmMain::chkSkipFiles_Click(int Index)
-{
-    if (!blnStartupCompleted)
-        return;
-    QLineEdit *box = txbSkipSizeInMB[Index];
-    const QString trimmed = TrimBlanks(box->text());
-    if (trimmed != box->text())
-        box->setText(trimmed);
-    if (trimmed.isEmpty()) {
-        chkSkipFiles[Index]->setChecked(false);
-        intSkipSizeMB[Index] = 0;
-    }
-}
-
-void frmMain::txbSkipSizeInMB_KeyUp(int Index, int KeyCode, int /*Shift*/)
-{
-    if (KeyCode == vbKeyBack && txbSkipSizeInMB[Index]->text().isEmpty()) {
-        chkSkipFiles[Index]->setChecked(false);
-        intSkipSizeMB[Index] = 0;
-    }
-}
-
-void frmMain::chkSuspendIfNumLines_Click()
-{
-    const QString trimmed = TrimBlanks(txbSuspendIfNumLines->text());
-    if (trimmed != txbSuspendIfNumLines->text())
-        txbSuspendIfNumLines->setText(trimmed);
-    if (trimmed.isEmpty())
-        chkSuspendIfNumLines->setChecked(false);
-}
-
-void frmMain::txbSuspendIfNumLines_KeyUp(int KeyCode, int /*Shift*/)
-{
-    if (KeyCode == vbKeyBack && txbSuspendIfNumLines->text().isEmpty())
-        chkSuspendIfNumLines->setChecked(false);
-}
-
-void frmMain::txbSuspendIfNumLines_LostFocus()
-{
-    if (!chkSuspendIfNumLines->isChecked())
-        return;
-    const QString text = txbSuspendIfNumLines->text();
-    if (IsDigitString(text, false, false)) {
-        bool ok = false;
-        const qlonglong value = TrimBlanks(text).toLongLong(&ok);
-        if (ok && value >= 1 && value <= std::numeric_limits<qint32>::max()) {
-            lngMaxLines = qint32(value);
-            return;
-        }
-    }
-    if (blnStartupCompleted)
-        platform::ui().messageBox(this, QStringLiteral("Invalid value for number of lines."), platform::MsgButtons::Ok,
-                                  platform::MsgIcon::Exclamation, QStringLiteral("Invalid input"));
-    txbSuspendIfNumLines->setText(QString());
-    chkSuspendIfNumLines->setChecked(false);
-}
-
-void frmMain::chkWarnOnOverwrite_Click(int /*Index*/)
-{
-    if (isVisible())
-        cmdCompareFolders[0]->setFocus();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Digest panel
-
-void frmMain::ShowFileDS(int i)
-{
-    const QString path = txbFile[i]->text();
-    int lngStatus = 0;
-    QString strStatus;
-    const QString digest = GetDSOfFile(path, lngStatus, strStatus);
-    if (lngStatus < 0)
-        lblDigitalSignature[i]->setText(strStatus);
-    else if (lngStatus > 0)
-        lblDigitalSignature[i]->setText(platform::UIText(34) + u':' + QString::number(lngStatus));
-    else
-        lblDigitalSignature[i]->setText(digest);
-    lblSizeDateTime[i]->setText(SizeDateText(path));
-}
-
-void frmMain::CompareFileDS()
-{
-    const QString first = lblDigitalSignature[0]->text();
-    const QString second = lblDigitalSignature[1]->text();
-    if (first.isEmpty() || second.isEmpty())
-        return;
-    lblFileComparisonResult->setText(platform::UIText(first == second ? 55 : 56));
-}
-
-void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
-{
-    if ((Index != 0 && Index != 1) || KeyCode != vbKeyReturn)
-        return;
-    const QString path = txbFile[Index]->text();
-    int lngStatus = 0;
-    QString strStatus;
-    const QString digest = GetDSOfFile(path, lngStatus, strStatus);
-    if (lngStatus == 0)
-        lblDigitalSignature[Index]->setText(digest);
-    else if (lngStatus < 0)
-        lblDigitalSignature[Index]->setText(strStatus);
-    else if (lngStatus == platform::ErrFileNotFound)
-        lblDigitalSignature[Index]->setText(QStringLiteral("File not found"));
-    else
-        lblDigitalSignature[Index]->setText(platform::UIText(34) + u':' + QString::number(lngStatus));
-    // The size and date always belong to the file whose digest is shown.
-    lblSizeDateTime[Index]->setText(digest.isEmpty() ? QString() : SizeDateText(path));
-}
-
-void frmMain::txbFile_Change(int Index)
-{
-    QLineEdit *box = txbFile[Index];
-    if (Index == 0 || Index == 1) {
-        if (box->text().isEmpty())
-            lblDigitalSignature[Index]->setText(QString());
-        lblFileComparisonResult->setText(QString());
-    }
-    box->setToolTip(box->text().size() > kTooltipThreshold ? box->text() : QString());
-}
-
-void frmMain::txbFile_MouseUp(int Index)
-{
-    if (!txbFile[Index]->text().isEmpty())
-        return;
-    QString name;
-    QString title = QStringLiteral("Get digital signature");
-    switch (Index) {
-    case 0: name = QStringLiteral("1st file"); break;
-    case 1: name = QStringLiteral("2nd file"); break;
-    case 3:
-        name = QStringLiteral("Report file");
-        title = QStringLiteral("Compare files");
-        break;
-    default: return;
-    }
-    platform::ui().messageBox(this, QStringLiteral("To specify a file, click on the \"") + name + QStringLiteral("\" button."),
-                              platform::MsgButtons::Ok, platform::MsgIcon::None, title);
-}
-
-void frmMain::cmdCopy_Click(int Index)
-{
-    const QString caption = lblDigitalSignature[Index]->text();
-    QString line;
-    if (!BuildDigestLine(caption, txbFile[Index]->text(), line)) {
-        // The file has gone (or is no file): there is no size or date to give, only what is shown.
-        lblSizeDateTime[Index]->setText(QString());
-        line = caption;
-    }
-    platform::ui().setClipboardText(line);
-    if (isVisible())
-        cmdGetFileLocation[0]->setFocus();
-}
-
-void frmMain::cmdClear_Click(int Index)
-{
-    txbFile[Index]->setText(QString());
-    if (Index == 0 || Index == 1) {
-        lblDigitalSignature[Index]->setText(QString());
-        lblSizeDateTime[Index]->setText(QString());
-        lblFileComparisonResult->setText(QString());
-    }
-    if (isVisible())
-        cmdGetFileLocation[Index]->setFocus();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Choosing files and folders
-
-void frmMain::cmdGetFileLocation_Click(int Index)
-{
-    platform::FileDialogRequest request;
-    switch (Index) {
-    case 0: request.title = QStringLiteral("Specify first file"); break;
-    case 1: request.title = QStringLiteral("Specify second file"); break;
-    case 3:
-        request.title = QStringLiteral("Specify file to write report to");
-        request.filter = QStringLiteral(" files (*.txt) | *.txt");
-        lblInfo->setText(QString());
-        lblInfo->repaint();
-        break;
-    default: return;
-    }
-    request.flags = 2052;
-    request.fileName = QString();
-    bool ok = true;
-    const QString chosen = platform::ui().pickFile(this, request, ok);
-    if (ok && !chosen.isEmpty()) {
-        txbFile[Index]->setText(chosen);
-        if (Index == 0 || Index == 1) {
-            ShowFileDS(Index);
-            CompareFileDS();
-        }
-    }
-    if (isVisible())
-        cmdGetFileLocation[0]->setFocus();
-}
-
-void frmMain::cmdFolder_Click(int Index)
-{
-    lblInfo->setText(QString());
-    const QString chosen = BrowseForFolder(this, Index == 0 ? QStringLiteral("Select 1st folder")
-                                                            : QStringLiteral("Select 2nd folder"));
-    if (!chosen.isEmpty())
-        txbFolder[Index]->setText(chosen);
-}
-
-void frmMain::txbFolder_MouseUp(int Index)
-{
-    if (!txbFolder[Index]->text().isEmpty())
-        return;
-    const QString name = Index == 0 ? QStringLiteral("1st folder") : QStringLiteral("2nd folder");
-    const QString title = Index == 0 ? QStringLiteral("Record digital signatures") : QStringLiteral("Compare files");
-    platform::ui().messageBox(this, QStringLiteral("To specify a folder, click on the \"") + name + QStringLiteral("\" button."),
-                              platform::MsgButtons::Ok, platform::MsgIcon::None, title);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Report file, help and links
-
-void frmMain::cmdView_Click(int Index)
-{
-    ViewReportFile(reportActionHooks(), txbFile[Index + 2]->text());
-}
-
-void frmMain::cmdDelete_Click(int Index)
-{
-    DeleteReportFile(reportActionHooks(), txbFile[Index + 2]);
-}
-
-void frmMain::cmdHelp_Click()
-{
-    ShowHelp(this, strProgramFolder);
-}
-
-void frmMain::lblVantorel_Click()
-{
-    LaunchURL(platform::UIText(14));
-}
-
-void frmMain::lblOnlineDocumentation_Click()
-{
-    LaunchURL(strManualURL);
-}
-
-ReportActionHooks frmMain::reportActionHooks()
-{
-    ReportActionHooks actions;
-    actions.mainWindow = this;
-    actions.uiText = &platform::UIText;
-    actions.focusFirstFile = [this] { FocusFirstFile(); };
-    return actions;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Saved state
-
-SavedState frmMain::CurrentState() const
-{
-    SavedState state;
-    state.file1 = txbFile.at(0)->text();
-    state.file2 = txbFile.at(1)->text();
-    state.reportFile = txbFile.at(3)->text();
-    state.oldFolder = txbFolder.at(0)->text();
-    state.newFolder = txbFolder.at(1)->text();
-    state.includeSubfolders = chkIncludeSubfolders.at(1)->isChecked();
-    state.doOnlyExtension = chkDoOnlyExtension.at(1)->isChecked();
-    state.extension = txbExtension.at(1)->text();
-    state.skipFiles = chkSkipFiles.at(1)->isChecked();
-    state.skipSizeMB = intSkipSizeMB[1];
-    state.warnOnOverwrite = chkWarnOnOverwrite.at(1)->isChecked();
-    state.suspendIfNumLines = chkSuspendIfNumLines->isChecked();
-    state.suspendLineLimit = txbSuspendIfNumLines->text();
-    return state;
-}
-
-QString frmMain::SaveState()
-{
-    return WriteStateFile(strStateFile, CurrentState());
-}
-
-void frmMain::cmdSave_Click()
-{
-    const QString strError = SaveState();
-    if (!strError.isEmpty()) {
-        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,
-                                  platform::MsgIcon::Exclamation, cmdSave->text());
-    } else {
-        // Just below the Save button: the window's corner plus the button's place in it, in twips.
-        const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));
-        const int top = platform::pixelsToTwips(pos().y()) + platform::pixelsToTwips(button.y()) + 330;
-        const int left = platform::pixelsToTwips(pos().x()) + platform::pixelsToTwips(button.x());
-        PopUp(platform::UIText(50), 2000, 380, 2000, top, left);
-    }
-    FocusFirstFile();
-}
-
-void frmMain::LoadState()
-{
-    SavedState state;
-    if (!ReadStateFile(strStateFile, state)) {
-        ResetOptions();
-        return;
-    }
-    CheckRestoredFiles(state);
-    txbFile[0]->setText(state.file1);
-    txbFile[1]->setText(state.file2);
-    txbFile[3]->setText(state.reportFile);
-    txbFolder[0]->setText(state.oldFolder);
-    txbFolder[1]->setText(state.newFolder);
-    chkIncludeSubfolders[1]->setChecked(state.includeSubfolders);
-    // Each text goes in before its check box: ticking a box whose field is empty unticks it again.
-    txbExtension[1]->setText(state.extension);
-    chkDoOnlyExtension[1]->setChecked(state.doOnlyExtension);
-    intSkipSizeMB[1] = qint16(state.skipSizeMB);
-    txbSkipSizeInMB[1]->setText(state.skipSizeMB > 0 ? QString::number(state.skipSizeMB) : QString());
-    chkSkipFiles[1]->setChecked(state.skipFiles);
-    chkWarnOnOverwrite[1]->setChecked(state.warnOnOverwrite);
-    txbSuspendIfNumLines->setText(state.suspendLineLimit);
-    chkSuspendIfNumLines->setChecked(state.suspendIfNumLines);
 }
 
 } // namespace cheqora

@@ -2,12 +2,14 @@
 
 #include "fileerror.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -19,6 +21,7 @@ class QTimer;
 
 namespace cheqora {
 
+class DigestWorker;
 class FolderComparison;
 struct ReportActionHooks;
 struct SavedState;
@@ -56,6 +59,8 @@ public:
     // A running comparison lets the window's events through at most this often (milliseconds), which
     // keeps Stop and Quit prompt without slowing a walk over many small files; 0: at every chance.
     int intEventIntervalMs = 5;
+    // A digest of the panel that takes longer than this (milliseconds) makes the window busy.
+    int intPanelBusyAfterMs = 150;
 
     // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
     // program should end with a failure status).
@@ -74,8 +79,9 @@ public:
     QString SaveState();
     void LoadState();
 
-    // The digest panel.
+    // The digest panel. ShowFilesDS reads the rows' files at the same time, off the window's thread.
     void ShowFileDS(int i);
+    void ShowFilesDS(const std::vector<int> &rows);
     void CompareFileDS();
 
     // True once Quit (or the close box) has been used: a running command should unwind and show
@@ -83,6 +89,8 @@ public:
     bool isQuitting() const { return m_blnQuitting; }
     // A folder comparison is running (the window is busy).
     bool isComparing() const;
+    // Between SetBusy(true) and SetBusy(false): a comparison, or a long read of the digest panel.
+    bool isBusy() const { return m_blnBusy; }
 
     // A control by its name and, for members of a control array, its index.
     template <class T>
@@ -128,6 +136,11 @@ protected:
     // Form_Unload: the close box quits the program.
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Enter presses a focused button; Esc stops a running comparison.
+    void keyPressEvent(QKeyEvent *event) override;
+    // Files and folders dropped on their fields.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     class CompareWindowHost;
@@ -138,6 +151,22 @@ private:
     ReportActionHooks reportActionHooks();
     SavedState CurrentState() const;
     void checkSkipSize();
+    // The line-limit check of a focus change, run once the change (and the click that made it) is over.
+    void runPendingLineLimitCheck();
+    // Runs that check at once when it is still to come (a click that moved the focus is acting on the
+    // value); false when the value was refused.
+    bool CheckPendingLineLimit();
+    // What dropping these paths on the control under pos does; false when it is refused.
+    bool dropPaths(const QPoint &pos, const QStringList &paths, bool blnApply);
+
+    struct RowDigest {
+        QString path; // as it stood when the read began
+        QString digest;
+        int status = 0;
+        QString statusText;
+    };
+    // The digests of the rows' files; empty when the program is quitting meanwhile.
+    std::map<int, RowDigest> DigestRows(const std::vector<int> &rows);
 
     QGroupBox *Frame2 = nullptr;
     QGroupBox *Frame5 = nullptr;
@@ -183,6 +212,11 @@ private:
     QTimer *Timer1 = nullptr;
 
     bool m_blnQuitting = false;
+    bool m_blnBusy = false;
+    bool m_blnLineLimitCheckPending = false;
+    // Where the focus goes back to when the window is idle again: the button that started the run.
+    QPointer<QWidget> m_focusAfterBusy;
+    std::unique_ptr<DigestWorker> m_panelWorkers[2];
     std::unique_ptr<CompareWindowHost> m_compareHost;
     std::unique_ptr<FolderComparison> m_comparison;
     // A skip-size message is on screen: the ticks that run meanwhile leave the value to it.
@@ -206,6 +240,9 @@ QString AppDataFilePath(const QString &strFile, const QString &strFolder, platfo
 
 // "7.24" for version 7.2: major, ".", minor, and the fixed digit 4.
 QString VersionText(int major, int minor);
+
+// Progress of a long read for lblInfo: the file's name and the share read, e.g. "disc.img 45%".
+QString ReadProgressText(const QString &strPath, qint64 lngDone, qint64 lngTotal);
 
 // Text of the size/date label for a file: grouped length, " bytes  ", date and time; "" when the path
 // names no file.

@@ -1,11 +1,15 @@
 // The folder comparison in the main window: the engine runs inside the click handler and talks to
 // the window through CompareWindowHost; digests are read on a worker thread meanwhile.
 #include "comparewindowhost.h"
+#include "filesystem.h"
 #include "frmview.h"
+#include "strproc.h"
 #include "uiservices.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 
 namespace cheqora {
@@ -76,11 +80,26 @@ QString frmMain::CompareWindowHost::digestFile(const QString &strPath, const pla
                                                int &lngStatus, QString &strStatus)
 {
     // The window answers while the file is read; a program that is quitting does not wait for a read
-    // that may never come back.
-    return m_worker.Digest(strPath, st, lngStatus, strStatus, [this] {
+    // that may never come back. A read that takes a while shows how far it has come in lblInfo, which
+    // then gets its caption back.
+    QLabel *label = m_form.lblInfo;
+    QElapsedTimer reading;
+    reading.start();
+    QString caption;
+    bool showingProgress = false;
+    const QString digest = m_worker.Digest(strPath, st, lngStatus, strStatus, [&] {
+        if (reading.elapsed() >= kProgressAfterMs) {
+            if (!showingProgress)
+                caption = label->text();
+            showingProgress = true;
+            label->setText(ReadProgressText(strPath, m_worker.BytesDone(), st.length));
+        }
         yield();
         return !m_form.isQuitting();
     });
+    if (showingProgress && !m_form.isQuitting())
+        label->setText(caption);
+    return digest;
 }
 
 void frmMain::prepareComparison()
@@ -105,7 +124,10 @@ void frmMain::cmdCompareFolders_Click(int Index)
 {
     // Only Stop and Quit are usable while busy; a click that reaches this all the same (a key, a
     // second window event) must not start a comparison inside the running one.
-    if (m_blnQuitting || isComparing())
+    if (m_blnQuitting || m_blnBusy)
+        return;
+    // A line limit left just before the click is checked first; a refused one stops the click.
+    if (!CheckPendingLineLimit())
         return;
     // The size standing in the field counts, not the one the last tick validated: a size typed just
     // before the click is used, and a bad one is refused with its message before anything runs.
@@ -130,9 +152,19 @@ void frmMain::cmdCompareFolders_Click(int Index)
     options.strSuspendIfNumLines = txbSuspendIfNumLines->text();
     const CompareOptions entered = options;
 
+    // An earlier report at the chosen path, to tell after a Stop whether it is still the one there.
+    platform::FileStat earlierReport;
+    platform::FileError err;
+    const bool blnEarlierReport = platform::statPath(TrimBlanks(options.strReportFile), earlierReport, err)
+        && earlierReport.kind == platform::EntryKind::File;
+    const qint64 lngStartSecs = QDateTime::currentSecsSinceEpoch();
+
     blnStop = false;
     m_compareHost->Begin();
+    // The focus comes back to this button once the run is over.
+    m_focusAfterBusy = cmdCompareFolders[Index];
     const CompareResult result = m_comparison->CompareFolders(options);
+    m_focusAfterBusy = nullptr;
 
     // The trimmed texts go back into their fields, unless the user has typed into a field meanwhile
     // (the text boxes stay editable while busy).
@@ -148,6 +180,14 @@ void frmMain::cmdCompareFolders_Click(int Index)
     if (m_blnQuitting)
         return;
     blnStop = false;
+    // Stopped before the report was opened: the report field still names the earlier report. Only a
+    // file untouched since before this run (same file, length and time) is said to be that one.
+    platform::FileStat now;
+    if (result.outcome == CompareResult::Outcome::Stopped && blnEarlierReport
+        && earlierReport.modifiedSecs < lngStartSecs && platform::statPath(options.strReportFile, now, err)
+        && now.device == earlierReport.device && now.inode == earlierReport.inode
+        && now.length == earlierReport.length && now.modifiedSecs == earlierReport.modifiedSecs)
+        lblInfo->setText(lblInfo->text() + QStringLiteral(" The report file is from an earlier comparison."));
     if (result.blnShowReport)
         ShowInViewer(this, options.strReportFile, options.strReportFile);
 }
@@ -158,6 +198,10 @@ void frmMain::cmdStop_Click()
     if (isComparing()) {
         m_comparison->requestStop();
         m_compareHost->AbortDigest();
+    }
+    for (const std::unique_ptr<DigestWorker> &worker : m_panelWorkers) {
+        if (worker)
+            worker->Abort();
     }
 }
 

@@ -599,4 +599,17 @@ bool TextFileWriter::close(FileError &err)
     return ok;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Start-up tidying of an empty report file
+
+bool isEmptyRegularFile(const QString &path)
+{
+    QByteArray native;
+    FileError err;
+    if (!nativePath(path, native, err))
+        return false;
+    struct stat st;
+    return ::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
 } // namespace platform

@@ -126,4 +126,10 @@ private:
     QByteArray m_buffer;
 };
 
+// ---------------------------------------------------------------------------------------------
+// Start-up tidying of an empty report file
+
+// True only when the path itself, not the target of a link, is a regular file of length 0.
+bool isEmptyRegularFile(const QString &path);
+
 } // namespace platform

@@ -34,6 +34,8 @@ MsgAnswer QtUiServices::messageBox(QWidget *owner, const QString &text, MsgButto
 {
     QMessageBox box(owner);
     box.setWindowTitle(title);
+    // File names are shown as they are: a name that looks like markup must not change what is shown.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
@@ -64,16 +66,22 @@ QString QtUiServices::pickFile(QWidget *owner, const FileDialogRequest &request,
         dialog.setNameFilter(filter);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return QString();
-    const QString path = chosen.first();
-    const qsizetype slash = path.lastIndexOf(kSeparator);
-    if (slash > 0 && !folderExists(path.left(slash)))
-        return QString();
-    return path;
+    // A typed path whose folder is missing is refused with a word and the dialog comes back.
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return QString();
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty())
+            return QString();
+        const QString path = chosen.first();
+        const qsizetype slash = path.lastIndexOf(kSeparator);
+        const QString folder = slash > 0 ? path.left(slash) : QString();
+        if (!(request.flags & 2048) || folder.isEmpty() || folderExists(folder))
+            return path;
+        messageBox(&dialog, folder + QStringLiteral("\nThe folder does not exist. Check the path and try again."),
+                   MsgButtons::Ok, MsgIcon::Exclamation, request.title);
+        dialog.selectFile(path);
+    }
 }
 
 QString QtUiServices::browseForFolder(QWidget *owner, const QString &title)

@@ -16,6 +16,7 @@
 # 4. Waits for the viewer, whose title is the report's path, and saves OUTPUT_DIR/e2e-viewer.png
 #    (and the main window after the comparison as OUTPUT_DIR/e2e-mainwindow.png).
 # 5. Compares the report with `cheqora-cli compare` on the same folders.
+# 6. Quits with Ctrl+Q and checks that the program has ended.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -92,3 +93,18 @@ if ! cmp -s "$report" "$expected"; then
 fi
 cp "$report" "$outdir/e2e-report.txt"
 echo "e2e: the window's report equals cheqora-cli's ($(wc -l <"$report") lines)"
+
+# Ctrl+Q ends the program from the main window.
+xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+xdotool key ctrl+q 2>/dev/null || true
+# Ended: gone, or a zombie waiting for this script.
+running() { case "$(ps -o stat= -p "$pid" 2>/dev/null)" in "" | Z*) return 1 ;; *) return 0 ;; esac; }
+for _ in $(seq 100); do
+    running || break
+    sleep 0.1
+done
+if running; then
+    echo "e2e: Ctrl+Q did not end the program" >&2
+    exit 1
+fi
+echo "e2e: Ctrl+Q ended the program"

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextCursor>
 
 namespace cheqora {
@@ -96,6 +97,8 @@ frmView::frmView(QWidget *parent)
 
     connect(cmdCopyToClipboard, &QPushButton::clicked, this, &frmView::cmdCopyToClipboard_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmView::cmdClose_Click);
+    // Esc closes the viewer as Close does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &frmView::cmdClose_Click);
 
     // Rounded up, so that whole pixels never make the window smaller than its minimum in twips.
     setMinimumSize(px(kMinWidthTwips - kFrameWidthTwips + 7), px(kMinHeightTwips - kFrameHeightTwips + 7));

@@ -241,10 +241,13 @@ void CheckRestoredFiles(SavedState &state)
     platform::FileError err;
     if (platform::fileLength(state.reportFile, err) == 0) {
         // Removing the empty file is tidying up; when it fails the field is still cleared and the rest
-        // of the restored state stays as read.
-        platform::FileError ignored;
-        platform::clearFileAttributes(state.reportFile, ignored);
-        platform::deleteFile(state.reportFile, ignored);
+        // of the restored state stays as read. Only a plain empty file goes: a link, a FIFO or a device
+        // node of length 0 is no report this program left behind.
+        if (platform::isEmptyRegularFile(state.reportFile)) {
+            platform::FileError ignored;
+            platform::clearFileAttributes(state.reportFile, ignored);
+            platform::deleteFile(state.reportFile, ignored);
+        }
         state.reportFile.clear();
     }
 }

@@ -47,7 +47,8 @@ bool ParseStateFile(const QByteArray &content, SavedState &state);
 
 // The checks a restored state gets before it is shown: a digest-panel file that is missing, empty
 // or larger than 1,000,000 bytes is dropped; a report path that names no file is dropped, and one
-// that names an empty file is dropped and that empty file deleted (read-only or not).
+// that names an empty file is dropped, and that empty file deleted (read-only or not) when it is a
+// regular file and not a link.
 void CheckRestoredFiles(SavedState &state);
 
 // Largest file the digest panel restores at start-up.

@@ -1,6 +1,8 @@
 #include "formfixture.h"
 #include "qtuiservices.h"
 
+#include <QMessageBox>
+
 using namespace cheqora;
 using namespace cheqora::test;
 
@@ -116,6 +118,25 @@ private slots:
         QTest::mouseClick(f.button("cmdHelp"), Qt::LeftButton);
         QVERIFY(viewerShown());
         QCOMPARE(frmView::instance().strViewFile, f.path(QStringLiteral("chqr_help.txt")));
+    }
+
+    // The desktop's message boxes show their text as it stands: a file name that looks like markup
+    // is not drawn as markup.
+    void messageBoxesShowPlainText()
+    {
+        platform::QtUiServices desktop;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&format] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                    format = box->textFormat();
+                    box->accept();
+                }
+            }
+        });
+        desktop.messageBox(nullptr, QStringLiteral("Overwrite file /r/<s>x</s>.txt?"), platform::MsgButtons::Ok,
+                           platform::MsgIcon::None, QStringLiteral("Compare folders"));
+        QCOMPARE(format, Qt::PlainText);
     }
 
     // The maker's address comes from the catalogue and goes out secured.

@@ -1,5 +1,3 @@
-#include "digest.h"
-#include "digestworker.h"
 #include "formfixture.h"
 
 #include <algorithm>
@@ -139,59 +137,48 @@ private slots:
         QVERIFY(!found || frmView::instance().windowTitle() == m_report);
     }
 
-    // Stop in the first walk leaves an earlier report untouched; in the second walk, once the report
-    // is open, the report keeps what was written without a summary. Neither is shown.
+    // Stop (or Esc) in the first walk leaves an earlier report untouched; in the second walk, once the
+    // report is open, the report keeps what was written without a summary. Neither is shown. While
+    // busy the focus is on Stop, afterwards back on the button that started the run.
     void stopEndsEitherWalk_data()
     {
         QTest::addColumn<bool>("secondWalk");
-        QTest::newRow("first walk") << false;
-        QTest::newRow("second walk") << true;
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("first walk") << false << false;
+        QTest::newRow("second walk") << true << false;
+        QTest::newRow("second walk, Esc") << true << true;
     }
 
     void stopEndsEitherWalk()
     {
         QFETCH(bool, secondWalk);
+        QFETCH(bool, escape);
         start();
         f.check("chkWarnOnOverwrite", 1)->setChecked(false);
-        QVERIFY(writeBytes(m_report, "previous"));
+        QVERIFY(writeBytes(m_report, "previous") && setModified(m_report, utc(2021, 3, 4, 5, 6, 7)));
         bool stopUsable = false;
         f.fake->onProcessEvents = [&] {
             const bool reportOpen = readBytes(m_report) != "previous";
             if (f.form->isComparing() && !f.form->blnStop && reportOpen == secondWalk) {
                 stopUsable = f.button("cmdStop")->isVisible() && f.button("cmdStop")->isEnabled()
-                    && !f.button("cmdCompareFolders", 0)->isEnabled();
-                QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
+                    && !f.button("cmdCompareFolders", 0)->isEnabled() && f.form->focusWidget() == f.button("cmdStop");
+                if (escape)
+                    QTest::keyClick(f.button("cmdStop"), Qt::Key_Escape);
+                else
+                    QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
             }
         };
+        f.button("cmdCompareFolders", 2)->setFocus();
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
         QVERIFY(stopUsable);
-        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped."));
+        QCOMPARE(f.form->focusWidget(), f.button("cmdCompareFolders", 0));
+        // Stopped before the report was opened, the field still names the earlier report, and says so.
+        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped.")
+                     + (secondWalk ? QString() : QStringLiteral(" The report file is from an earlier comparison.")));
         QCOMPARE(readBytes(m_report) == "previous", !secondWalk);
         QVERIFY(!readBytes(m_report).contains("Files removed: ") && !isOpenHere(m_report));
         verifyIdle();
         QVERIFY(!viewerShown());
-    }
-
-    // Stop reaches the file being read on the worker thread, and lasts until the next comparison
-    // clears it.
-    void workerAbortEndsTheDigestUntilCleared()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("data"));
-        QVERIFY(writeBytes(path, QByteArray(100000, 'y')));
-        platform::FileStat st;
-        platform::FileError err;
-        QVERIFY(platform::statPath(path, st, err));
-        DigestWorker worker;
-        worker.Abort();
-        int status = 0;
-        QString text;
-        QCOMPARE(worker.Digest(path, st, status, text, {}), QString());
-        QCOMPARE(status, int(platform::ErrInterrupted));
-        worker.ClearAbort();
-        const QString want = GetDSOfFile(path, status, text);
-        QCOMPARE(want.size(), 32);
-        QCOMPARE(worker.Digest(path, st, status, text, {}) + u'|' + QString::number(status), want + QStringLiteral("|0"));
     }
 
     // Quit while busy: the comparison unwinds, its report is closed as far as written, every window
@@ -199,14 +186,15 @@ private slots:
     // The close box is the same as Quit.
     void quitWhileBusy_data()
     {
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Quit") << false;
-        QTest::newRow("close box") << true;
+        QTest::addColumn<int>("how"); // 0 Quit, 1 close box, 2 Ctrl+Q
+        QTest::newRow("Quit") << 0;
+        QTest::newRow("close box") << 1;
+        QTest::newRow("Ctrl+Q") << 2;
     }
 
     void quitWhileBusy()
     {
-        QFETCH(bool, closeBox);
+        QFETCH(int, how);
         int quits = 0;
         start(false, [&](frmMain &form) { form.QuitApplication = [&] { ++quits; }; });
         f.check("chkWarnOnOverwrite", 1)->setChecked(false);
@@ -218,7 +206,14 @@ private slots:
         // Quit once the second walk has written its first entry.
         f.fake->onProcessEvents = [&] {
             if (f.form->isComparing() && !f.label("lblNumLinesInReport")->text().isEmpty() && !f.form->isQuitting())
-                closeBox ? void(f.form->close()) : QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
+            {
+                if (how == 0)
+                    QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
+                else if (how == 1)
+                    f.form->close();
+                else
+                    QTest::keyClick(f.box("txbFolder", 0), Qt::Key_Q, Qt::ControlModifier);
+            }
         };
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
         QCOMPARE(quits, 1);
@@ -230,6 +225,32 @@ private slots:
         // A click that arrives after Quit starts nothing.
         f.form->cmdCompareFolders_Click(0);
         QCOMPARE(readBytes(m_report), written);
+    }
+
+    // A line limit left by clicking a compare button is checked after the focus change: a valid one
+    // lets the click run the comparison, a refused one gets its message and runs nothing.
+    void lineLimitLeftByTheClick_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("valid") << "7" << "";
+        QTest::newRow("refused") << "0" << "Invalid input|Invalid value for number of lines.|3|0";
+    }
+
+    void lineLimitLeftByTheClick()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, message);
+        start();
+        f.box("txbSuspendIfNumLines")->setText(limit);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(f.box("txbSuspendIfNumLines"), &out);
+        QCOMPARE(f.boxes(), QString());
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.boxes(), message);
+        QCOMPARE(QFile::exists(m_report), message.isEmpty());
+        QVERIFY(!f.button("cmdCompareFolders", 0)->isDown());
     }
 
     // The skip size standing in the field is the one used, even before a tick has validated it.

@@ -1,5 +1,8 @@
 #include "formfixture.h"
 
+#include <QDropEvent>
+#include <QMimeData>
+
 using namespace cheqora;
 using namespace cheqora::test;
 
@@ -72,14 +75,18 @@ private slots:
         }
     }
 
-    // The result compares what the two labels show, not the files, and waits for both.
+    // The result compares what the two labels show and waits for both; only two digests or two empty
+    // files are equal or different, anything else that was not read leaves the result empty.
     void resultComparesTheCaptions_data()
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
         QTest::addColumn<QString>("expected");
         QTest::newRow("different digests") << m_abc << "D41D8CD98F00B204E9800998ECF8427E" << kText56;
-        QTest::newRow("two equal status texts") << "Zero-length file" << "Zero-length file" << kText55;
+        QTest::newRow("two empty files") << "Zero-length file" << "Zero-length file" << kText55;
+        QTest::newRow("two folders") << "Folder, not file" << "Folder, not file" << "";
+        QTest::newRow("two unreadable files") << kText34 + QStringLiteral(":70") << kText34 + QStringLiteral(":70") << "";
+        QTest::newRow("digest and empty file") << m_abc << "Zero-length file" << "";
         QTest::newRow("one row empty") << "X" << "" << "earlier";
     }
 
@@ -99,6 +106,9 @@ private slots:
     // what the row still shows and empties the size/date label.
     void copyPutsTheDigestLineOnTheClipboard()
     {
+        // An empty row has nothing to copy: the clipboard keeps what it held.
+        QTest::mouseClick(f.button("cmdCopy", 0), Qt::LeftButton);
+        QCOMPARE(f.fake->clipboardWrites, 0);
         const QString path = makeFile(QStringLiteral("a"), "abc");
         file(1)->setText(path);
         f.form->ShowFileDS(1);
@@ -124,8 +134,9 @@ private slots:
         }
         f.form->CompareFileDS();
         const QString full = path + u'|' + m_abc + QStringLiteral("|3 bytes  ") + m_when;
-        f.button("cmdQuit")->setFocus();
-        QTest::mouseClick(f.button("cmdClear", 3), Qt::LeftButton);
+        // Enter presses the focused button.
+        f.button("cmdClear", 3)->setFocus();
+        QTest::keyClick(f.button("cmdClear", 3), Qt::Key_Return);
         QCOMPARE(QStringList({f.row(0), f.row(1), file(3)->text(), result()->text()}),
                  QStringList({full, full, QString(), kText55}));
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 3));
@@ -169,6 +180,80 @@ private slots:
     }
 
     // The old folder chosen, the new one cancelled; both empty the status line.
+    // A long read makes the window busy: Stop has the focus and ends the read, the row says so and
+    // compares nothing, and the focus goes back where it was.
+    void stopEndsALongRead()
+    {
+        f.form->intPanelBusyAfterMs = 0;
+        file(0)->setText(makeFile(QStringLiteral("a"), "abc"));
+        f.form->ShowFileDS(0);
+        file(1)->setText(makeFile(QStringLiteral("big"), QByteArray(64 << 20, 'x')));
+        bool stopUsable = false;
+        f.fake->onProcessEvents = [&] {
+            if (f.form->isBusy() && !f.form->blnStop) {
+                stopUsable = f.button("cmdStop")->isVisible() && f.form->focusWidget() == f.button("cmdStop");
+                QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
+            }
+        };
+        file(1)->setFocus();
+        QTest::keyClick(file(1), Qt::Key_Return);
+        QVERIFY(stopUsable);
+        QCOMPARE(digest(1)->text() + u'|' + result()->text(), kText34 + u':' + QString::number(platform::ErrInterrupted) + u'|');
+        QVERIFY(!f.form->isBusy() && !f.button("cmdStop")->isVisible() && f.form->focusWidget() == file(1));
+        // The stop does not outlast its read: the next Enter reads the file whole.
+        f.fake->onProcessEvents = {};
+        QTest::keyClick(file(1), Qt::Key_Return);
+        QCOMPARE(digest(1)->text(), QStringLiteral("DE506679685541EFCB501EAC224ADC64"));
+    }
+
+    // Dropped paths fill the field under them, two files both rows (read side by side and compared);
+    // the wrong kind is refused with a message, and nothing is taken while the window is busy.
+    void drops_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("expected"); // txbFile_0|txbFile_1|result|txbFolder_0|txbFile_3|box title
+        const QStringList a{QStringLiteral("a")}, dir{QStringLiteral("dir")}, ab{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("file on a row's label") << QByteArray("lblSizeDateTime_1") << a << false << "|a||||";
+        QTest::newRow("two files on a row") << QByteArray("txbFile_0") << ab << false << QStringLiteral("a|b|") + kText56 + QStringLiteral("|||");
+        QTest::newRow("folder on a file row") << QByteArray("cmdCopy_0") << dir << false << "|||||Get digital signature";
+        QTest::newRow("folder on a folder field") << QByteArray("txbFolder_0") << dir << false << "|||dir||";
+        QTest::newRow("file on a folder field") << QByteArray("cmdFolder_0") << a << false << "|||||Compare files";
+        QTest::newRow("file on the report field") << QByteArray("txbFile_3") << a << false << "||||a|";
+        QTest::newRow("two files on the report field") << QByteArray("txbFile_3") << ab << false << "|||||";
+        QTest::newRow("file on an option") << QByteArray("chkSkipFiles_1") << a << false << "|||||";
+        QTest::newRow("while busy") << QByteArray("txbFolder_0") << dir << true << "|||||";
+    }
+
+    void drops()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QStringList, dropped);
+        QFETCH(bool, busy);
+        QFETCH(QString, expected);
+        makeFile(QStringLiteral("a"), "abc");
+        makeFile(QStringLiteral("b"), "abd");
+        QVERIFY(QDir(f.dir->path()).mkpath(QStringLiteral("dir")));
+        QList<QUrl> urls;
+        for (const QString &name : dropped)
+            urls << QUrl::fromLocalFile(f.path(name));
+        QMimeData mime;
+        mime.setUrls(urls);
+        auto *widget = ctl<QWidget>(*f.form, target.constData());
+        f.form->SetBusy(busy);
+        const QPointF at(widget->mapTo(f.form.get(), widget->rect().center()));
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form.get(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form.get(), &drop);
+        QStringList seen{file(0)->text(), file(1)->text(), result()->text(), f.box("txbFolder", 0)->text(), file(3)->text(),
+                         f.fake->boxes.isEmpty() ? QString() : f.fake->boxes.first().title};
+        QCOMPARE(seen.join(u'|').replace(f.dir->path() + u'/', QString()), expected);
+        QCOMPARE(digest(0)->text().isEmpty(), file(0)->text().isEmpty());
+        QCOMPARE(digest(1)->text().isEmpty(), file(1)->text().isEmpty());
+    }
+
     void choosingFolders()
     {
         f.box("txbFolder", 1)->setText(QStringLiteral("/kept"));

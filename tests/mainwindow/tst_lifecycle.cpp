@@ -61,6 +61,7 @@ private slots:
         form.strProgramFolder = QStringLiteral(CHEQORA_BIN_DIR);
         QVERIFY(form.Form_Load());
         QVERIFY(fake.boxes.isEmpty() && form.isVisible() && form.blnStartupCompleted);
+        QVERIFY(!form.windowIcon().pixmap(32).isNull());
         // The version is the major number, ".", the minor number and the digit 4.
         QCOMPARE(form.windowTitle(),
                  QStringLiteral("Cheqora %1.%2").arg(CHEQORA_VERSION_MAJOR).arg(CHEQORA_VERSION_MINOR) + u'4');
@@ -140,6 +141,10 @@ private slots:
         QCOMPARE(enabled<QAbstractButton>(),
                  QStringList({QStringLiteral("cmdStop"), QStringLiteral("cmdQuit"), QStringLiteral("viewerButton")}));
         QCOMPARE(enabled<QLabel>(), QStringList());
+        // The labels drawn in window colours grey like the others.
+        const QColor grey = f.label("Label2", 1)->palette().color(QPalette::Disabled, QPalette::WindowText);
+        for (const char *name : {"lblInfo", "lblFileComparisonResult", "lblDigitalSignature_0"})
+            QCOMPARE(f.label(name)->palette().color(QPalette::Disabled, QPalette::WindowText), grey);
         // Text boxes stay usable, and so do the frames they sit in.
         QCOMPARE(enabled<QLineEdit>().size(), f.form->findChildren<QLineEdit *>().size());
         QVERIFY(stop->isVisible() && info->isVisible() && !f.timer()->isActive());
@@ -148,11 +153,15 @@ private slots:
         QCOMPARE(corner.x(), platform::twipsToPixels(120));
         QCOMPARE(info->mapTo(f.form.get(), QPoint(0, 0)),
                  QPoint(corner.x() + stop->width() + platform::twipsToPixels(100), corner.y()));
-        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window.
-        for (const QSize size : {f.form->size(), f.form->minimumSizeHint()}) {
+        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window; a larger
+        // window keeps the frames' height and the commands and links at the bottom.
+        const int framesHeight = ctl<QWidget>(*f.form, "Frame2")->height() + ctl<QWidget>(*f.form, "Frame5")->height();
+        for (const QSize size : {f.form->size(), f.form->minimumSizeHint(), QSize(1500, 900)}) {
             f.form->resize(size);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             checkLayout(f.form.get());
+            QCOMPARE(ctl<QWidget>(*f.form, "Frame2")->height() + ctl<QWidget>(*f.form, "Frame5")->height(), framesHeight);
+            QVERIFY(f.form->height() - f.button("cmdQuit")->geometry().bottom() < 3 * f.button("cmdQuit")->height());
         }
 
         f.form->SetBusy(false);

@@ -18,10 +18,13 @@ class TestOptions : public QObject {
     QCheckBox *skip() const { return f.check("chkSkipFiles", 1); }
     QLineEdit *size() const { return f.box("txbSkipSizeInMB", 1); }
 
+    // The line limit is checked once the focus change is over.
     void leave(QWidget *field, Qt::FocusReason reason)
     {
         QFocusEvent out(QEvent::FocusOut, reason);
         QApplication::sendEvent(field, &out);
+        QCOMPARE(f.boxes(), QString());
+        QCoreApplication::processEvents();
     }
 
     // Every value Reset restores, on one line.

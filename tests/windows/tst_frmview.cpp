@@ -128,6 +128,11 @@ private Q_SLOTS:
         QTRY_COMPARE(view.cmdCopyToClipboard->text(), kCopySelected);
         QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(8));
         QTRY_COMPARE(view.cmdCopyToClipboard->text(), kCopyAll);
+        // Esc closes the viewer as Close does.
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(!view.isVisible());
     }
 
     void snapsToTheMinimumSize()

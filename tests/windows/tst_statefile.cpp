@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace cheqora::test;
 using cheqora::SavedState;
@@ -137,8 +139,9 @@ private Q_SLOTS:
 
     void checksRestoredFiles_data()
     {
-        // A read-only file of `size` bytes (-1: none, -2: a folder), named as a digest-panel file and as the
-        // report: whether each field keeps it. Only an empty report is deleted; nothing else ever is.
+        // A read-only file of `size` bytes (-1: none, -2: a folder, -3: a link to an empty file, -4: a FIFO),
+        // named as a digest-panel file and as the report: whether each field keeps it. Only an empty
+        // regular report is deleted; nothing else ever is.
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("fileKept");
         QTest::addColumn<bool>("reportKept");
@@ -148,6 +151,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << 0 << false << false;
         QTest::newRow("missing") << -1 << false << false;
         QTest::newRow("folder") << -2 << false << false;
+        QTest::newRow("link to an empty file") << -3 << false << false;
+        QTest::newRow("FIFO") << -4 << false << false;
     }
 
     void checksRestoredFiles()
@@ -156,10 +161,15 @@ private Q_SLOTS:
         QFETCH(bool, fileKept);
         QFETCH(bool, reportKept);
         const QString path = m_dir.filePath(u"file"_s), other = m_dir.filePath(u"other"_s);
-        QVERIFY(writeBytes(other, "abc"));
+        QVERIFY(writeBytes(other, "abc") && writeBytes(m_dir.filePath(u"empty"_s), QByteArray()));
         for (QString SavedState::*field : {&SavedState::file1, &SavedState::file2, &SavedState::reportFile}) {
             QFile::remove(path); // also what a failed row left behind
-            QVERIFY(size == -1 || (size == -2 ? QDir().mkpath(path) : writeBytes(path, QByteArray(size, '\n'))));
+            QDir(path).removeRecursively();
+            const QByteArray native = QFile::encodeName(path);
+            QVERIFY(size == -1 || (size == -2 ? QDir().mkpath(path)
+                                   : size == -3 ? ::symlink("empty", native.constData()) == 0
+                                   : size == -4 ? ::mkfifo(native.constData(), 0644) == 0
+                                                : writeBytes(path, QByteArray(size, '\n'))));
             QVERIFY(size < 0 || ::chmod(QFile::encodeName(path).constData(), 0444) == 0);
             const bool report = field == &SavedState::reportFile;
             SavedState s, expected;
@@ -168,7 +178,7 @@ private Q_SLOTS:
             expected.*field = (report ? reportKept : fileKept) ? path : QString();
             cheqora::CheckRestoredFiles(s);
             QVERIFY(s == expected);
-            QCOMPARE(QFileInfo::exists(path), size != -1 && !(size == 0 && report));
+            QCOMPARE(QFileInfo(path).exists() || QFileInfo(path).isSymLink(), size != -1 && !(size == 0 && report));
         }
     }
 };
