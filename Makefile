@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth x
             fonts-dejavu-core diffutils coreutils procps libqt6svg6
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test e2e asan bench install package clean
+.PHONY: all deps configure build run test e2e asan bench install package clean mutants ratio
 
 all: build
 
@@ -48,6 +48,13 @@ asan:
 bench: build
 	@$(MAKE) --no-print-directory deps PACKAGES="hashdeep"
 	bash bench/run_all.sh $(BUILD)
+
+# Seeded faults, one at a time: which of them the test suite catches (slow; not part of `test`).
+mutants: deps
+	bash scripts/mutants.sh
+
+ratio:
+	@bash scripts/test_ratio.sh
 
 install: build
 	cmake --install $(BUILD)

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Seeded faults: applies each fault of scripts/mutants.txt to a copy of the tree, one at a time,
+# builds, runs the whole suite and says whether the suite caught it. A manual check of what the tests
+# are worth, not part of `make test`.
+#
+#   bash scripts/mutants.sh [BUILD_ROOT]   # MUTANTS=regex picks faults by their description;
+#                                           # CHECK=1 only checks that each fault still applies
+set -uo pipefail
+cd "$(dirname "$0")/.."
+REPO=$PWD
+ROOT=${1:-build-mutants}
+SRC=$ROOT/src
+BUILD=$SRC/build # inside the copy, as in a checkout, so ccache serves both
+LIST=scripts/mutants.txt
+mkdir -p "$SRC" "$BUILD"
+ROOT=$(cd "$ROOT" && pwd); SRC=$ROOT/src; BUILD=$SRC/build
+
+if [ -n "${CHECK:-}" ]; then
+  bad=0
+  while IFS=$'\t' read -r file find replace what; do
+    [[ -z "$file" || "$file" == \#* ]] && continue
+    find=${find//@@/$'\n'}
+    n=$(FIND="$find" perl -0777 -ne 'my $c = () = /\Q$ENV{FIND}\E/g; print $c' "$file" 2>/dev/null || echo 0)
+    [ "$n" = 1 ] || { echo "does not apply ($n): $what"; bad=1; }
+  done <"$LIST"
+  echo "$(grep -cv -e '^#' -e '^$' "$LIST") faults listed"
+  exit $bad
+fi
+
+# The copy keeps each file's time, so only what a fault touches is rebuilt.
+git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$SRC"
+
+launcher=""
+command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher >"$ROOT/configure.log" 2>&1 \
+  || { echo "configure failed: $ROOT/configure.log"; exit 2; }
+
+run_suite() { # 0 when every test passed
+  cmake --build "$BUILD" >"$ROOT/build.log" 2>&1 || return 3
+  (cd "$BUILD" && ctest -j2 --timeout 180 >"$ROOT/ctest.log" 2>&1)
+}
+
+run_suite
+case $? in
+  0) ;;
+  3) echo "the unchanged tree does not build: $ROOT/build.log"; exit 2 ;;
+  *) echo "the unchanged tree fails its tests: $ROOT/ctest.log"; exit 2 ;;
+esac
+
+total=0; caught=0; missed=(); unusable=()
+while IFS=$'\t' read -r file find replace what; do
+  [[ -z "$file" || "$file" == \#* ]] && continue
+  [[ -n "${MUTANTS:-}" && ! "$what" =~ $MUTANTS ]] && continue
+  total=$((total + 1))
+  find=${find//@@/$'\n'}; replace=${replace//@@/$'\n'}
+  n=$(FIND="$find" perl -0777 -ne 'my $c = () = /\Q$ENV{FIND}\E/g; print $c' "$SRC/$file")
+  if [ "$n" != 1 ]; then
+    printf 'NOT APPLIED  %-60s (%s: text found %s times)\n' "$what" "$file" "$n"
+    unusable+=("$what"); continue
+  fi
+  FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
+  run_suite
+  rc=$?
+  cp "$REPO/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
+  if [ $rc = 3 ]; then
+    printf 'NO BUILD     %s\n' "$what"; unusable+=("$what")
+  elif [ $rc = 0 ]; then
+    printf 'MISSED       %s\n' "$what"; missed+=("$what")
+  else
+    failed=$(grep -o '[0-9]* - [A-Za-z_0-9]* ' "$ROOT/ctest.log" | awk '{print $3}' | tr '\n' ' ')
+    printf 'caught       %-60s by %s\n' "$what" "$failed"; caught=$((caught + 1))
+  fi
+done <"$LIST"
+
+echo
+echo "$caught of $total seeded faults caught; ${#missed[@]} missed; ${#unusable[@]} not applied or not built"
+bash scripts/test_ratio.sh
+[ ${#missed[@]} = 0 ] && [ ${#unusable[@]} = 0 ]
