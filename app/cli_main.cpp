@@ -58,7 +58,7 @@ public:
 };
 
 // Exit status: 0 nothing found, 1 something found, 2 a check failed, the comparison did not run to
-// its end, or an error.
+// its end, something could not be read, or an error.
 int compareCommand(const QStringList &args)
 {
     cheqora::CompareOptions options;
@@ -128,6 +128,11 @@ int compareCommand(const QStringList &args)
     print(stdout, result.strInfoCaption + u'\n');
     if (result.outcome == Outcome::Stopped || result.outcome == Outcome::Error)
         return 2;
+    if (result.lngNumNotCompared + result.lngNumFoldersNotRead > 0) {
+        print(stderr, QStringLiteral("Some files or folders could not be read, so they were not compared "
+                                     "(see the report).\n"));
+        return 2;
+    }
     return result.blnFoundSomething ? 1 : 0;
 }
 
