@@ -65,37 +65,33 @@ int openParentDeep(const QByteArray &native, QByteArray &last)
     return dir;
 }
 
-int openNative(const QByteArray &native, int flags, mode_t mode = 0)
+// Runs op (a call relative to a folder descriptor) on a path; a path longer than the system accepts
+// whole is taken as its last component relative to its folder, reached one level at a time.
+template <typename Op>
+int onDeepPath(const QByteArray &native, Op op)
 {
-    const int fd = ::open(native.constData(), flags, mode);
-    if (fd >= 0 || errno != ENAMETOOLONG)
-        return fd;
+    const int rc = op(AT_FDCWD, native.constData());
+    if (rc >= 0 || errno != ENAMETOOLONG)
+        return rc;
     QByteArray last;
     const int dir = openParentDeep(native, last);
     if (dir < 0)
         return -1;
-    const int out = ::openat(dir, last.constData(), flags, mode);
+    const int out = op(dir, last.constData());
     const int saved = errno;
     ::close(dir);
     errno = saved;
     return out;
 }
 
+int openNative(const QByteArray &native, int flags, mode_t mode = 0)
+{
+    return onDeepPath(native, [&](int dir, const char *path) { return ::openat(dir, path, flags, mode); });
+}
+
 int statNative(const QByteArray &native, struct stat *st)
 {
-    if (::stat(native.constData(), st) == 0)
-        return 0;
-    if (errno != ENAMETOOLONG)
-        return -1;
-    QByteArray last;
-    const int dir = openParentDeep(native, last);
-    if (dir < 0)
-        return -1;
-    const int rc = ::fstatat(dir, last.constData(), st, 0);
-    const int saved = errno;
-    ::close(dir);
-    errno = saved;
-    return rc;
+    return onDeepPath(native, [&](int dir, const char *path) { return ::fstatat(dir, path, st, 0); });
 }
 
 // A name that is not there is a missing file when its folder exists, else a missing path.

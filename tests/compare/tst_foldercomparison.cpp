@@ -320,8 +320,6 @@ private slots:
             {m_old, m_old, QString(), QString(), same},
             // Names differing only in case are different folders, and this one is not there.
             {m_old, m_old.toUpper() + u"//"_s, m_report, QString(), excl + u"2nd folder not found."_s},
-            {m_tmp->path() + u"/gone"_s, m_new, m_report, QString(), excl + u"1st folder not found."_s},
-            {m_old, m_report, m_report, QString(), excl + u"2nd folder not found."_s},
             {m_old, m_new, u"   "_s, QString(), excl + u"Report file not specified."_s},
             // Either way round, the inner folder is named first.
             {m_old + u"/sub"_s, m_old, m_report, u"rec"_s, nested},
