@@ -91,7 +91,8 @@ struct CompareResult {
         Completed,
     };
     Outcome outcome = Outcome::CheckFailed;
-    // The comparison found something: mode 1 a modified, added or removed file, mode 2 a pair.
+    // The comparison found something: mode 1 a modified, added or removed file, mode 2 a pair; in
+    // either mode a file not compared or a folder not read.
     bool blnFoundSomething = false;
     // Completed and found something: the window shows the report in the viewer.
     bool blnShowReport = false;

@@ -179,10 +179,13 @@ private slots:
         // Root reads whatever the modes say: the command runs as nobody instead.
         if (asUser && ::geteuid() == 0) {
             const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
-            if (setpriv.isEmpty())
-                QSKIP("no setpriv to run the command as an unprivileged user");
-            arguments.prepend(program);
-            arguments = QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + arguments;
+            const QStringList asNobody{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, program};
+            // Without its usage message (status 2), the user cannot run the command from where it was built.
+            QProcess probe;
+            probe.start(setpriv, asNobody);
+            if (setpriv.isEmpty() || !probe.waitForFinished(60000) || probe.exitCode() != 2)
+                QSKIP("no unprivileged user can run the command here");
+            arguments = asNobody + arguments;
             program = setpriv;
         }
         p.setWorkingDirectory(t);
