@@ -21,20 +21,17 @@ struct Unchecked {
     qint64 lngFolders = 0;
 };
 
-Unchecked uncheckedItems(const cheqora::CompareResult &)
+Unchecked uncheckedItems(const cheqora::CompareResult &result)
 {
-    return Unchecked();
+    return Unchecked{result.lngNumNotCompared, result.lngNumFoldersNotRead};
 }
 
+// The counts themselves are in the caption on stdout and in the report's summary.
 QString uncheckedMessage(const Unchecked &u)
 {
-    QStringList parts;
-    if (u.lngFiles > 0)
-        parts.append(QStringLiteral("Files not compared: ") + QString::number(u.lngFiles));
-    if (u.lngFolders > 0)
-        parts.append(QStringLiteral("Folders not read: ") + QString::number(u.lngFolders));
-    return parts.isEmpty() ? QString()
-                           : QStringLiteral("Not everything could be checked (see the report). ") + parts.join(QStringLiteral(", "));
+    if (u.lngFiles == 0 && u.lngFolders == 0)
+        return QString();
+    return QStringLiteral("Some files or folders could not be read, so they were not compared (see the report).");
 }
 
 // Exit status: 0 nothing found, 1 something found, 2 a check failed, the comparison did not run to its

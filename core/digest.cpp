@@ -28,7 +28,14 @@ QString hexDigest(const unsigned char *digest)
     return out;
 }
 
-QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus, QString &strStatus,
+// Size and modification time as measured before the read and after it: any difference means the
+// bytes read are not one state of the file.
+bool sameState(const platform::FileStat &a, const platform::FileStat &b)
+{
+    return a.length == b.length && a.modifiedSecs == b.modifiedSecs && a.modifiedNsecs == b.modifiedNsecs;
+}
+
+QString digestRegularFile(const QString &strFile, const platform::FileStat &st, int &lngStatus, QString &strStatus,
                           const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
 {
     // One context per thread, reused for every digest; each digest starts with MD5Init2.
@@ -36,14 +43,27 @@ QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus,
     // The read buffer is fresh for each call; the block size keeps it off the stack.
     const std::unique_ptr<char[]> buffer(new char[kBlockSize]());
 
-    platform::MD5Init2(context);
+    if (!platform::MD5Init2(context)) {
+        setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
+        return QString();
+    }
     platform::FileError err;
     platform::BinaryReader reader;
     if (!reader.open(strFile, err)) {
         setStatus(err.number, lngStatus, strStatus);
         return QString();
     }
-    qint64 outstanding = length;
+    // The file opened must be the one measured, in the state measured.
+    platform::FileStat now;
+    if (!reader.stat(now, err)) {
+        setStatus(err.number, lngStatus, strStatus);
+        return QString();
+    }
+    if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device))) {
+        setStatus(platform::ErrFileChanged, lngStatus, strStatus);
+        return QString();
+    }
+    qint64 outstanding = st.length;
     while (outstanding >= 1) {
         if (abort && abort->load(std::memory_order_relaxed)) {
             setStatus(platform::ErrInterrupted, lngStatus, strStatus);
@@ -55,21 +75,34 @@ QString digestRegularFile(const QString &strFile, qint64 length, int &lngStatus,
             return QString();
         }
         const qint64 chunk = outstanding > kBlockSize ? kBlockSize : outstanding;
-        // A file that now yields fewer bytes than it measured has shrunk: digesting the rest of the
-        // buffer would hash bytes that are not the file's, so there is no digest. A file that grew
-        // is digested over the length it had when measured.
+        // Fewer bytes than measured: the file shrank while being read.
         if (got < chunk) {
             setStatus(platform::ErrFileChanged, lngStatus, strStatus);
             return QString();
         }
-        platform::MD5Update2(context, buffer.get(), quint32(chunk));
+        if (!platform::MD5Update2(context, buffer.get(), quint32(chunk))) {
+            setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
+            return QString();
+        }
         outstanding -= chunk;
         if (bytesDone)
-            bytesDone->store(length - outstanding, std::memory_order_relaxed);
+            bytesDone->store(st.length - outstanding, std::memory_order_relaxed);
+    }
+    // A write during the read, behind the read position or past the end, shows in the size or time.
+    if (!reader.stat(now, err)) {
+        setStatus(err.number, lngStatus, strStatus);
+        return QString();
     }
     reader.close();
+    if (!sameState(now, st)) {
+        setStatus(platform::ErrFileChanged, lngStatus, strStatus);
+        return QString();
+    }
     unsigned char digest[16];
-    platform::MD5Final2(digest, context);
+    if (!platform::MD5Final2(digest, context)) {
+        setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
+        return QString();
+    }
     return hexDigest(digest);
 }
 
@@ -129,7 +162,7 @@ QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st
         strStatus = QStringLiteral("Zero-length file");
         return QString();
     }
-    return digestRegularFile(strFile, st.length, lngStatus, strStatus, abort, bytesDone);
+    return digestRegularFile(strFile, st, lngStatus, strStatus, abort, bytesDone);
 }
 
 } // namespace cheqora

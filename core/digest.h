@@ -22,13 +22,15 @@ bool FolderExists(const QString &strPath);
 
 // The MD5 digest of a file's content as 32 upper-case hexadecimal digits, or "" with a status that
 // says why there is none (see DigestStatus; a positive status is a file-layer error number with its
-// description in strStatus). When abort is given and becomes true while the file is read, the digest
-// is abandoned with status ErrInterrupted. bytesDone, when given, follows the bytes read so far.
+// description in strStatus). A file whose size or modification time after the read differs from
+// before it gives ErrFileChanged; MD5 missing from libcrypto gives ErrMD5Unavailable. When abort is
+// given and becomes true while the file is read, the digest is abandoned with status ErrInterrupted.
+// bytesDone, when given, follows the bytes read so far.
 QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus,
                     const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr);
 
 // The same for a walk that has already examined the file: st is its stat result, so the file is not
-// examined again before it is opened.
+// examined again before it is opened; the file read must still be that file in that state.
 QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
                             QString &strStatus, const std::atomic_bool *abort = nullptr,
                             std::atomic<qint64> *bytesDone = nullptr);

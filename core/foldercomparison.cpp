@@ -39,16 +39,15 @@ QString CompareHost::digestFile(const QString &strPath, const platform::FileStat
 
 int FolderRelation(const QString &strFolder1, const QString &strFolder2)
 {
-    QString a = LowerCaseAccented(strFolder1);
-    QString b = LowerCaseAccented(strFolder2);
-    EnsureTrailingBackslash(a);
-    EnsureTrailingBackslash(b);
-    if (a == b)
+    const QVector<platform::FileId> a = platform::folderAncestry(strFolder1);
+    const QVector<platform::FileId> b = platform::folderAncestry(strFolder2);
+    if (a.isEmpty() || b.isEmpty())
+        return 0;
+    if (a.first() == b.first())
         return 3;
-    // Whole paths with their trailing separator: /database/ does not begin with /data/.
-    if (a.startsWith(b))
+    if (a.indexOf(b.first()) > 0)
         return 1;
-    if (b.startsWith(a))
+    if (b.indexOf(a.first()) > 0)
         return 2;
     return 0;
 }
@@ -189,6 +188,15 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
             return result;
         }
     }
+    // A folder that is not there would make every file of the other one added or removed.
+    if (!platform::folderExists(options.strFolder1)) {
+        m_host.checkFailed(QStringLiteral("1st folder not found."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
+    if (!platform::folderExists(options.strFolder2)) {
+        m_host.checkFailed(QStringLiteral("2nd folder not found."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
 
     m_blnRunning = true;
     intOperation = options.intButtonIndex == 0 ? 1 : 2;
@@ -237,8 +245,10 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     result.lngNumRemoved = lngNumRemoved;
     result.lngNumDuplicates = lngNumDuplicates;
     result.lngNumLines = lngNumLines;
-    result.blnFoundSomething = intOperation == 1 ? (lngNumModified + lngNumAdded + lngNumRemoved) > 0
-                                                 : lngNumDuplicates > 0;
+    result.lngNumNotCompared = lngNumNotCompared;
+    result.lngNumFoldersNotRead = lngNumFoldersNotRead;
+    result.blnFoundSomething = lngNumNotCompared + lngNumFoldersNotRead > 0
+        || (intOperation == 1 ? (lngNumModified + lngNumAdded + lngNumRemoved) > 0 : lngNumDuplicates > 0);
     result.blnShowReport = result.outcome == CompareResult::Outcome::Completed && result.blnFoundSomething;
 
     strScanList.release();
@@ -246,6 +256,9 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     intMatched = QVector<quint8>();
     m_walkedNames.clear();
     m_walkPath.clear();
+    m_unreadListed.clear();
+    m_unreadWalked.clear();
+    m_listedNotRead.clear();
     m_host.setBusy(false);
     blnStop = false;
     blnLinesExceeded = false;
@@ -258,8 +271,14 @@ void FolderComparison::runComparison()
     lngScanCount = 0;
     intMatched = QVector<quint8>();
     m_walkedNames.clear();
+    m_unreadListed.clear();
+    m_unreadWalked.clear();
+    m_listedNotRead.clear();
     lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
+    lngNumNotCompared = lngNumFoldersNotRead = 0;
+    m_blnOneLineEntries = false;
     lngNumLines = 0;
+    platform::raiseOpenFileLimit();
     blnStop = false;
     blnLinesExceeded = false;
     blnHeaderDone = false;
@@ -268,7 +287,7 @@ void FolderComparison::runComparison()
     platform::FileStat reportStat;
     platform::FileError statErr;
     m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
-    m_reportId = FolderId{reportStat.device, reportStat.inode};
+    m_reportId = platform::FileId{reportStat.device, reportStat.inode};
 
     GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
     if (blnStop) {
@@ -287,13 +306,19 @@ void FolderComparison::runComparison()
         return;
     }
     m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
-    m_reportId = FolderId{reportStat.device, reportStat.inode};
+    m_reportId = platform::FileId{reportStat.device, reportStat.inode};
     lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
     lngNumLines = 0;
     blnStop = false;
     blnLinesExceeded = false;
     blnHeaderDone = false;
+    m_blnOneLineEntries = false;
 
+    // The listed side's unreadable folders were met before the report was open.
+    for (const QString &entry : std::as_const(m_listedNotRead)) {
+        ++lngNumFoldersNotRead;
+        writeOneLineEntry(entry);
+    }
     GetDSRecursive2(strFolderWalked, true, BuildFilespec(), true, intOperation);
     if (blnStop) {
         setInfo(QStringLiteral("Comparison was stopped."));
@@ -319,28 +344,38 @@ QString FolderComparison::finalCaption() const
     if (blnLinesExceeded)
         return QStringLiteral("Number of lines in the report file exceeded ") + QString::number(lngMaxLines)
             + u'.';
+    const bool blnUnchecked = lngNumNotCompared + lngNumFoldersNotRead > 0;
+    QString caption;
     if (intOperation == 1) {
-        if (lngNumModified + lngNumAdded + lngNumRemoved == 0)
+        // Nothing is called unchanged while some of it could not be checked.
+        if (lngNumModified + lngNumAdded + lngNumRemoved == 0 && !blnUnchecked)
             return QStringLiteral("No files were changed, added or removed.");
-        return QStringLiteral("In 2nd folder, compared to 1st folder:   Files modified: ")
+        caption = QStringLiteral("In 2nd folder, compared to 1st folder:   Files modified: ")
             + QString::number(lngNumModified) + QStringLiteral("   Files added: ") + QString::number(lngNumAdded)
             + QStringLiteral("   Files removed: ") + QString::number(lngNumRemoved);
+    } else if (lngNumDuplicates == 0) {
+        caption = QStringLiteral("There are no duplicate (identical) files.");
+    } else {
+        caption = QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates);
     }
-    if (lngNumDuplicates == 0)
-        return QStringLiteral("There are no duplicate (identical) files.");
-    return QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates);
+    if (lngNumNotCompared > 0)
+        caption += QStringLiteral("   Files not compared: ") + QString::number(lngNumNotCompared);
+    if (lngNumFoldersNotRead > 0)
+        caption += QStringLiteral("   Folders not read: ") + QString::number(lngNumFoldersNotRead);
+    return caption;
 }
 
 DigestField FolderComparison::digestFieldOf(const QString &strPath, const platform::FileStat &st)
 {
     if (IsLargeFile(st) == 1)
-        return strScanList.fieldForText(QStringLiteral("Large file skipped"));
+        return strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
     int lngStatus = 0;
     QString strStatus;
     const QString digest = m_host.digestFile(strPath, st, lngStatus, strStatus);
     if (lngStatus == 0)
         return strScanList.fieldForDigest(digest);
-    return strScanList.fieldForText(strStatus);
+    // An empty file's content is known; any other status means there is no digest.
+    return strScanList.fieldForText(strStatus, lngStatus == DigestZeroLength ? DigestField::Empty : DigestField::Failed);
 }
 
 bool FolderComparison::isReportFile(const QString &strPath, const platform::FileStat &st) const
@@ -359,17 +394,26 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
     if (mustEndWalk() || blnLinesExceeded)
         return;
     EnsureTrailingBackslash(strDirPath);
-    if (blnTopFolder) {
-        m_walkPath.clear();
-        platform::FileStat rootStat;
-        platform::FileError rootErr;
-        if (platform::statPath(strDirPath, rootStat, rootErr))
-            m_walkPath.append(FolderId{rootStat.device, rootStat.inode});
+    platform::FolderHandle folder;
+    platform::FileError err;
+    if (!folder.open(strDirPath, err)) {
+        folderNotRead(strDirPath, err.description, blnComparingFolders);
+        return;
     }
+    if (blnTopFolder)
+        m_walkPath = {folder.id()};
+    walkFolder(folder, strDirPath, strFilespec, blnComparingFolders, intOperation);
+}
+
+void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QString &strDirPath,
+                                  const QString &strFilespec, bool blnComparingFolders, int intOperation)
+{
     platform::FolderListing listing;
     platform::FileError err;
-    if (strDirPath.isEmpty() || !platform::listFolder(strDirPath, listing, err))
-        return; // a folder that cannot be read is skipped with everything below it
+    if (!platform::listFolder(folder, listing, err)) {
+        folderNotRead(strDirPath, err.description, blnComparingFolders);
+        return;
+    }
 
     const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
     const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
@@ -381,9 +425,11 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
             continue;
         const QString strPath = strDirPath + file.name;
         // The report is listed in mode 1 as the current report file; otherwise it is left out.
-        if ((!blnComparingFolders || intOperation == 2) && isReportFile(strPath, file.stat))
+        if ((!blnComparingFolders || intOperation == 2) && file.error == 0 && isReportFile(strPath, file.stat))
             continue;
-        const DigestField field = digestFieldOf(strPath, file.stat);
+        const DigestField field = file.error != 0
+            ? strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown)
+            : digestFieldOf(strPath, file.stat);
         if (mustEndWalk())
             return; // a digest cut short by a stop is no result
         const QStringView relativePath = QStringView(strPath).mid(rootLength);
@@ -405,15 +451,71 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
     if (!m_options || !m_options->blnIncludeSubfolders || listing.subfolders.isEmpty() || blnLinesExceeded)
         return;
     for (const platform::DirEntry &sub : std::as_const(listing.subfolders)) {
-        const FolderId id{sub.stat.device, sub.stat.inode};
-        if (m_walkPath.contains(id))
-            continue; // a link back to a folder on the walk's path: descending would never end
-        m_walkPath.append(id);
-        GetDSRecursive2(strDirPath + sub.name, false, strFilespec, blnComparingFolders, intOperation);
-        m_walkPath.removeLast();
+        QString strSubPath = strDirPath + sub.name;
+        EnsureTrailingBackslash(strSubPath);
+        ShowProgressDot();
+        m_host.yield();
+        if (mustEndWalk())
+            return;
+        // Opened by name from its parent, so the walk goes as deep as the tree does.
+        platform::FolderHandle child;
+        if (!child.openIn(folder, sub.name, err)) {
+            folderNotRead(strSubPath, err.description, blnComparingFolders);
+        } else if (!m_walkPath.contains(child.id())) { // a link back up the walk's path would never end
+            m_walkPath.append(child.id());
+            walkFolder(child, strSubPath, strFilespec, blnComparingFolders, intOperation);
+            m_walkPath.removeLast();
+        }
         if (mustEndWalk() || blnLinesExceeded)
             return;
     }
+}
+
+void FolderComparison::folderNotRead(const QString &strDirPath, const QString &strStatus, bool blnComparingFolders)
+{
+    const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
+    const QString relative = strDirPath.startsWith(root) ? strDirPath.mid(root.size()) : QString();
+    QString shown = strDirPath;
+    if (shown.size() > 1)
+        StripTrailing(shown, QString(QChar(platform::kSeparator)));
+    const QString entry = QStringLiteral("Folder not read: ") + VisibleText(shown) + QStringLiteral(", ") + strStatus;
+    if (!blnComparingFolders) {
+        m_unreadListed.insert(LowerCaseAccented(relative));
+        m_listedNotRead.append(entry);
+        return;
+    }
+    m_unreadWalked.insert(LowerCaseAccented(relative));
+    ++lngNumFoldersNotRead;
+    setInfo(QStringLiteral("Folder not read: ") + VisibleText(shortened(shown)));
+    writeOneLineEntry(entry);
+}
+
+void FolderComparison::writeOneLineEntry(const QString &strText)
+{
+    if (!blnHeaderDone)
+        WriteReportHeader(intOperation);
+    WriteReportText(strText + QStringLiteral("\r\n"));
+    m_blnOneLineEntries = true;
+}
+
+void FolderComparison::writeNotCompared(const QString &strPath, const QString &strStatus)
+{
+    ++lngNumNotCompared;
+    setInfo(QStringLiteral("File not compared: ") + VisibleText(shortened(strPath)));
+    writeOneLineEntry(QStringLiteral("File not compared: ") + VisibleText(strPath) + QStringLiteral(", ") + strStatus);
+}
+
+bool FolderComparison::underUnreadFolder(QStringView relativePath, const QSet<QString> &folders) const
+{
+    if (folders.isEmpty())
+        return false;
+    const QString folded = LowerCaseAccented(relativePath.toString());
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        if ((i == 0 && folders.contains(QString())) || (folded.at(i) == platform::kSeparator
+                                                         && folders.contains(folded.left(i + 1))))
+            return true;
+    }
+    return false;
 }
 
 void FolderComparison::compareWalkedFile(const QString &strPath, QStringView relativePath,
@@ -422,54 +524,79 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
 {
     const QString folded = LowerCaseAccented(relativePath.toString());
     const qsizetype index = findPair(relativePath, folded);
-    if (index > 0)
-        intMatched[index] = 1;
-    if (intOperation == 2) {
-        if (index > 0 && strScanList.field(index) == field) {
-            if (!blnHeaderDone)
-                WriteReportHeader(2);
-            ++lngNumDuplicates;
-            setInfo(VisibleText(shortened(strPath)));
-            const QString path1 = VisibleText(shortened(strPath));
-            const QString bytes1 = bytesForm(st);
-            WriteReportText(path1 + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
-            const QString path2 = VisibleText(shortened(strFolderListed + strScanList.key(index).toString()));
-            const QString bytes2 = bytesForm(strScanList.stat(index));
-            WriteReportText(path2
-                            + (bytes2 == bytes1 ? QStringLiteral(", same date, time and size")
-                                                : QStringLiteral(", ") + bytes2)
-                            + QStringLiteral("\r\n\r\n"));
+    if (index <= 0) {
+        // Nothing is known of a file whose entry could not be examined, nor of the other side of a
+        // folder that could not be read there.
+        if (intOperation == 2)
+            return;
+        if (field.kind == DigestField::Unknown) {
+            writeNotCompared(strPath, statusOf(field));
+            return;
         }
-        return;
-    }
-    if (index > 0) {
-        if (strScanList.field(index) == field)
+        if (underUnreadFolder(relativePath, m_unreadListed))
             return;
         if (!blnHeaderDone)
             WriteReportHeader(1);
-        ++lngNumModified;
+        setInfo(QStringLiteral("File added: ") + VisibleText(shortened(strPath)));
+        WriteReportText(QStringLiteral("File added: ") + VisibleText(strPath));
+        if (isReportFile(strPath, st))
+            WriteReportText(QStringLiteral(", current report file, not yet closed.\r\n"));
+        else
+            WriteReportText(QStringLiteral(", ") + bytesForm(st) + QStringLiteral("\r\n"));
+        m_blnOneLineEntries = true;
+        ++lngNumAdded;
+        return;
+    }
+    intMatched[index] = 1;
+    const DigestField &listed = strScanList.field(index);
+    const QString listedPath = strFolderListed + strScanList.key(index).toString();
+    // A file without a digest on either side is never equal nor different; the entry names the side
+    // that failed, the 2nd folder's when both did.
+    if (field.hasNoDigest() || listed.hasNoDigest()) {
+        const bool blnWalkedNamed = field.hasNoDigest() && (!listed.hasNoDigest() || intOperation == 1);
+        writeNotCompared(blnWalkedNamed ? strPath : listedPath, statusOf(blnWalkedNamed ? field : listed));
+        return;
+    }
+    const bool blnSkipped = field.kind == DigestField::Skipped || listed.kind == DigestField::Skipped;
+    if (intOperation == 2) {
+        // Files skipped for their size were not read: never called identical.
+        if (blnSkipped || listed != field)
+            return;
+        if (!blnHeaderDone)
+            WriteReportHeader(2);
+        ++lngNumDuplicates;
         setInfo(VisibleText(shortened(strPath)));
         if (intTrailingBreaks < 2)
             WriteReportText(QStringLiteral("\r\n"));
-        WriteReportText(QStringLiteral("File modified:\r\n"));
-        const QString bytes2 = bytesForm(st);
-        WriteReportText(VisibleText(shortened(strPath)) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
-        const QString bytes1 = bytesForm(strScanList.stat(index));
-        WriteReportText(VisibleText(shortened(strFolderListed + strScanList.key(index).toString()))
-                        + (bytes1 == bytes2 ? QStringLiteral(", same size, date and time")
-                                            : QStringLiteral(", ") + bytes1)
+        const QString bytes1 = bytesForm(st);
+        WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
+        const QString bytes2 = bytesForm(strScanList.stat(index));
+        WriteReportText(VisibleText(listedPath)
+                        + (bytes2 == bytes1 ? QStringLiteral(", same date, time and size")
+                                            : QStringLiteral(", ") + bytes2)
                         + QStringLiteral("\r\n\r\n"));
+        return;
+    }
+    // Two skipped files are told apart by their sizes alone; equal sizes stay unreported.
+    if (field.kind == DigestField::Skipped && listed.kind == DigestField::Skipped) {
+        if (st.length == strScanList.stat(index).length)
+            return;
+    } else if (listed == field) {
         return;
     }
     if (!blnHeaderDone)
         WriteReportHeader(1);
-    setInfo(QStringLiteral("File added: ") + VisibleText(shortened(strPath)));
-    WriteReportText(QStringLiteral("File added: ") + VisibleText(strPath));
-    if (isReportFile(strPath, st))
-        WriteReportText(QStringLiteral(", current report file, not yet closed.\r\n"));
-    else
-        WriteReportText(QStringLiteral(", ") + bytesForm(st) + QStringLiteral("\r\n"));
-    ++lngNumAdded;
+    ++lngNumModified;
+    setInfo(VisibleText(shortened(strPath)));
+    if (intTrailingBreaks < 2)
+        WriteReportText(QStringLiteral("\r\n"));
+    WriteReportText(QStringLiteral("File modified:\r\n"));
+    const QString bytes2 = bytesForm(st);
+    WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
+    const QString bytes1 = bytesForm(strScanList.stat(index));
+    WriteReportText(VisibleText(listedPath)
+                    + (bytes1 == bytes2 ? QStringLiteral(", same size, date and time") : QStringLiteral(", ") + bytes1)
+                    + QStringLiteral("\r\n\r\n"));
 }
 
 qsizetype FolderComparison::findPair(QStringView relativePath, const QString &folded)
@@ -531,13 +658,19 @@ void FolderComparison::writeRemovedEntries()
 {
     bool first = true;
     for (qsizetype i = 1; i <= strScanList.count(); ++i) {
-        if (intMatched[i] != 0)
+        if (intMatched[i] != 0 || underUnreadFolder(strScanList.key(i), m_unreadWalked))
             continue;
+        const QString path = strFolderListed + strScanList.key(i).toString();
+        if (strScanList.field(i).kind == DigestField::Unknown) {
+            writeNotCompared(path, statusOf(strScanList.field(i)));
+            if (blnLinesExceeded || m_blnFailed)
+                return;
+            continue;
+        }
         ++lngNumRemoved;
-        if (first && lngNumAdded > 0 && intTrailingBreaks < 2)
+        if (first && m_blnOneLineEntries && intTrailingBreaks < 2)
             WriteReportText(QStringLiteral("\r\n"));
         first = false;
-        const QString path = strFolderListed + strScanList.key(i).toString();
         WriteReportText(QStringLiteral("File removed: ") + VisibleText(path) + QStringLiteral("\r\n"));
         setInfo(QStringLiteral("File removed: ") + VisibleText(shortened(path)));
         if (blnLinesExceeded || m_blnFailed)

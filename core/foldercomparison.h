@@ -91,7 +91,8 @@ struct CompareResult {
         Completed,
     };
     Outcome outcome = Outcome::CheckFailed;
-    // The comparison found something: mode 1 a modified, added or removed file, mode 2 a pair.
+    // The comparison found something: mode 1 a modified, added or removed file, mode 2 a pair; in
+    // either mode a file not compared or a folder not read.
     bool blnFoundSomething = false;
     // Completed and found something: the window shows the report in the viewer.
     bool blnShowReport = false;
@@ -104,11 +105,16 @@ struct CompareResult {
     qint64 lngNumRemoved = 0;
     qint64 lngNumDuplicates = 0;
     qint64 lngNumLines = 0;
+    // Files present on both sides (or whose entry could not be examined) that have no digest, and
+    // folders that could not be read: what the comparison could not check.
+    qint64 lngNumNotCompared = 0;
+    qint64 lngNumFoldersNotRead = 0;
 };
 
-// Relation of two folder paths: 3 the same folder, 1 the 1st lies inside the 2nd, 2 the 2nd lies
-// inside the 1st, 0 neither. Whole paths are compared, folded to lower case, each with one trailing
-// separator.
+// Relation of two folders: 3 the same folder, 1 the 1st lies inside the 2nd, 2 the 2nd lies inside
+// the 1st, 0 neither (or one cannot be opened). Decided by the file system's identities of the
+// folders and their ancestors, links resolved; names that differ only in case are different folders
+// where the file system says so.
 int FolderRelation(const QString &strFolder1, const QString &strFolder2);
 
 // Report texts write line breaks inside names visibly ("\n", "\r"...), so each entry stays one line.
@@ -148,18 +154,20 @@ public:
     static constexpr int kMaxInfoLen = 90;
 
 private:
-    struct FolderId {
-        quint64 device;
-        quint64 inode;
-        bool operator==(const FolderId &o) const { return device == o.device && inode == o.inode; }
-    };
     struct FolderNames {
         QSet<QString> files;
         QSet<QString> folders;
     };
 
+    void walkFolder(const platform::FolderHandle &folder, const QString &strDirPath, const QString &strFilespec,
+                    bool blnComparingFolders, int intOperation);
+    void folderNotRead(const QString &strDirPath, const QString &strStatus, bool blnComparingFolders);
+    void writeOneLineEntry(const QString &strText);
+    void writeNotCompared(const QString &strPath, const QString &strStatus);
+    bool underUnreadFolder(QStringView relativePath, const QSet<QString> &folders) const;
     void setInfo(const QString &strCaption);
     bool mustEndWalk() const { return blnStop || m_blnFailed; }
+    QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
     void fail(const QString &strDescription);
     DigestField digestFieldOf(const QString &strPath, const platform::FileStat &st);
     qsizetype findPair(QStringView relativePath, const QString &folded);
@@ -195,6 +203,9 @@ private:
     qint64 lngNumAdded = 0;
     qint64 lngNumRemoved = 0;
     qint64 lngNumDuplicates = 0;
+    qint64 lngNumNotCompared = 0;
+    qint64 lngNumFoldersNotRead = 0;
+    bool m_blnOneLineEntries = false; // an added, not-compared or not-read line stands in the report
     QString strInfoCaption;
 
     // Report state.
@@ -203,12 +214,17 @@ private:
     qint64 lngMaxLines = 0;
     int intTrailingBreaks = 0; // kept from one comparison to the next
     bool m_blnReportIdKnown = false;
-    FolderId m_reportId{0, 0};
+    platform::FileId m_reportId;
 
     // Walk state: the folders on the path from the root (a link back to one of them is not
     // descended), names of walked folders looked at for case-only matches, and the first error.
-    QVector<FolderId> m_walkPath;
+    QVector<platform::FileId> m_walkPath;
     QHash<QString, FolderNames> m_walkedNames;
+    // Folders that could not be read, as folded paths relative to their root ("" the root itself),
+    // and the listed side's entries, written once the report is open.
+    QSet<QString> m_unreadListed;
+    QSet<QString> m_unreadWalked;
+    QStringList m_listedNotRead;
     bool m_blnFailed = false;
     QString m_strError;
 };

@@ -138,21 +138,32 @@ void FolderComparison::WriteReportHeader(int intOperation)
 
 void FolderComparison::writeSummary()
 {
+    // What could not be checked follows the counts; a run without any keeps the usual summary.
+    QString unchecked;
+    if (lngNumNotCompared > 0)
+        unchecked += QStringLiteral("Files not compared: ") + QString::number(lngNumNotCompared) + kBreak;
+    if (lngNumFoldersNotRead > 0)
+        unchecked += QStringLiteral("Folders not read: ") + QString::number(lngNumFoldersNotRead) + kBreak;
     if (intOperation == 1) {
-        if (lngNumModified + lngNumAdded + lngNumRemoved == 0) {
+        if (lngNumModified + lngNumAdded + lngNumRemoved == 0 && unchecked.isEmpty()) {
             WriteReportText(kBreak + QStringLiteral("No files were changed, added or removed.") + kBreak);
             return;
         }
         WriteReportText(kBreak + QStringLiteral("Files modified: ") + QString::number(lngNumModified) + kBreak
                         + QStringLiteral("Files added: ") + QString::number(lngNumAdded) + kBreak
-                        + QStringLiteral("Files removed: ") + QString::number(lngNumRemoved) + kBreak);
+                        + QStringLiteral("Files removed: ") + QString::number(lngNumRemoved) + kBreak + unchecked);
         return;
     }
-    if (lngNumDuplicates > 0)
-        WriteReportText(QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates)
-                        + kBreak);
-    else
+    const QString pairs = lngNumDuplicates > 0
+        ? QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates) + kBreak
+        : QString();
+    if (unchecked.isEmpty()) {
+        WriteReportText(pairs.isEmpty() ? kBreak : pairs);
+        return;
+    }
+    if (intTrailingBreaks < 2)
         WriteReportText(kBreak);
+    WriteReportText(pairs + unchecked);
 }
 
 } // namespace cheqora

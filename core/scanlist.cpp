@@ -88,13 +88,14 @@ DigestField ScanList::fieldForDigest(const QString &digest)
         if (ok)
             return f;
     }
-    return fieldForText(digest);
+    return fieldForText(digest, DigestField::Failed);
 }
 
-DigestField ScanList::fieldForText(const QString &text)
+DigestField ScanList::fieldForText(const QString &text, DigestField::Kind kind)
 {
     const QString padded = text.leftJustified(32, u' ', true);
     DigestField f;
+    f.kind = kind;
     auto it = m_textIndex.constFind(padded);
     if (it != m_textIndex.constEnd()) {
         f.textIndex = it.value();

@@ -17,10 +17,21 @@ namespace cheqora {
 // The 32-character digest field of a scan record, held compactly: either the 16 digest bytes (the 32
 // hexadecimal digits) or the number of a text in the list's table of status texts ("Zero-length
 // file", "Large file skipped", an error description, each padded or cut to 32 characters). Two
-// fields are equal exactly when their 32-character texts are.
+// fields are equal exactly when their 32-character texts are. The kind says what the field proves
+// about the content; only Digest and Empty fields may be called equal or different.
 struct DigestField {
+    enum Kind : quint8 {
+        Digest,  // the MD5 digest
+        Empty,   // a file of length 0
+        Skipped, // above the user's size limit: not read on purpose
+        Failed,  // no digest: cannot be opened or read, changed while read, not a regular file...
+        Unknown, // the entry itself could not be examined
+    };
     std::array<quint8, 16> bytes{};
     quint32 textIndex = 0; // 0: bytes hold a digest
+    Kind kind = Digest;
+
+    bool hasNoDigest() const { return kind == Failed || kind == Unknown; }
 
     bool operator==(const DigestField &other) const
     {
@@ -45,7 +56,7 @@ public:
 
     // The field for a digest text (32 hexadecimal digits) or for any other text, padded or cut to 32.
     DigestField fieldForDigest(const QString &digest);
-    DigestField fieldForText(const QString &text);
+    DigestField fieldForText(const QString &text, DigestField::Kind kind);
     QString fieldText(const DigestField &field) const;
 
     QStringView key(qsizetype i) const;

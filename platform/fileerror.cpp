@@ -23,6 +23,7 @@ QString fileErrorDescription(int number)
     case ErrNotRegularFile: return QStringLiteral("Not a regular file");
     case ErrFileChanged: return QStringLiteral("File changed while being read");
     case ErrInterrupted: return QStringLiteral("Interrupted");
+    case ErrMD5Unavailable: return QStringLiteral("MD5 is not available");
     default: return QStringLiteral("Error %1").arg(number);
     }
 }

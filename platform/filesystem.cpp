@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,73 @@ void setFolderError(FileError &err, int errnoValue)
         setFromErrno(err, errnoValue);
 }
 
+// Resolves every folder of a path but the last component one level at a time, for paths longer
+// than the system accepts whole; returns a descriptor of the last folder and the last component.
+int openParentDeep(const QByteArray &native, QByteArray &last)
+{
+    const QList<QByteArray> parts = native.split('/');
+    int dir = ::open(native.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    qsizetype lastIndex = parts.size() - 1;
+    while (lastIndex > 0 && parts.at(lastIndex).isEmpty())
+        --lastIndex;
+    for (qsizetype i = 0; dir >= 0 && i < lastIndex; ++i) {
+        if (parts.at(i).isEmpty())
+            continue;
+        const int next = ::openat(dir, parts.at(i).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int saved = errno;
+        ::close(dir);
+        errno = saved;
+        dir = next;
+    }
+    last = parts.value(lastIndex);
+    if (last.isEmpty())
+        last = ".";
+    return dir;
+}
+
+// Runs op (a call relative to a folder descriptor) on a path; a path longer than the system accepts
+// whole is taken as its last component relative to its folder, reached one level at a time.
+template <typename Op>
+int onDeepPath(const QByteArray &native, Op op)
+{
+    const int rc = op(AT_FDCWD, native.constData());
+    if (rc >= 0 || errno != ENAMETOOLONG)
+        return rc;
+    QByteArray last;
+    const int dir = openParentDeep(native, last);
+    if (dir < 0)
+        return -1;
+    const int out = op(dir, last.constData());
+    const int saved = errno;
+    ::close(dir);
+    errno = saved;
+    return out;
+}
+
+int openNative(const QByteArray &native, int flags, mode_t mode = 0)
+{
+    return onDeepPath(native, [&](int dir, const char *path) { return ::openat(dir, path, flags, mode); });
+}
+
+int statNative(const QByteArray &native, struct stat *st)
+{
+    return onDeepPath(native, [&](int dir, const char *path) { return ::fstatat(dir, path, st, 0); });
+}
+
+// A name that is not there is a missing file when its folder exists, else a missing path.
+void setPathError(FileError &err, int errnoValue, const QByteArray &native)
+{
+    if (errnoValue == ENOENT) {
+        const qsizetype slash = native.lastIndexOf('/', native.endsWith('/') ? native.size() - 2 : -1);
+        struct stat st;
+        if (slash > 0 && (statNative(native.left(slash), &st) != 0 || !S_ISDIR(st.st_mode))) {
+            err.set(ErrPathNotFound);
+            return;
+        }
+    }
+    setFromErrno(err, errnoValue);
+}
+
 // Counting and listing stop at the same entries: "." and "..".
 bool isDotEntry(const char *name)
 {
@@ -56,6 +124,7 @@ void fillStat(const struct stat &st, FileStat &out)
         out.kind = EntryKind::Special;
     out.length = out.kind == EntryKind::Folder ? 0 : qint64(st.st_size);
     out.modifiedSecs = qint64(st.st_mtim.tv_sec);
+    out.modifiedNsecs = qint64(st.st_mtim.tv_nsec);
     out.device = quint64(st.st_dev);
     out.inode = quint64(st.st_ino);
 }
@@ -136,8 +205,8 @@ bool statPath(const QString &path, FileStat &out, FileError &err)
     if (!nativePath(path, native, err))
         return false;
     struct stat st;
-    if (::stat(native.constData(), &st) != 0) {
-        setFromErrno(err, errno);
+    if (statNative(native, &st) != 0) {
+        setPathError(err, errno, native);
         return false;
     }
     fillStat(st, out);
@@ -196,18 +265,79 @@ QString groupedDecimal2(double value)
     return QLocale::system().toString(value, 'f', 2);
 }
 
-bool listFolder(const QString &path, FolderListing &out, FileError &err)
+FolderHandle::~FolderHandle()
 {
-    out = FolderListing();
-    QByteArray native;
-    if (!nativePath(path, native, err))
-        return false;
-    DIR *dir = ::opendir(native.constData());
-    if (!dir) {
+    close();
+}
+
+void FolderHandle::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+bool FolderHandle::finishOpen(int fd, FileError &err)
+{
+    if (fd < 0) {
         setFolderError(err, errno);
         return false;
     }
-    const int dirFd = ::dirfd(dir);
+    // Looking up "." needs the right to search the folder: a folder that can be listed but not
+    // searched fails here, rather than listing names that cannot be examined.
+    struct stat st;
+    if (::fstatat(fd, ".", &st, 0) != 0) {
+        setFromErrno(err, errno);
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_id = FileId{quint64(st.st_dev), quint64(st.st_ino)};
+    return true;
+}
+
+bool FolderHandle::open(const QString &path, FileError &err)
+{
+    close();
+    QByteArray native;
+    if (path.isEmpty()) {
+        err.set(ErrPathNotFound);
+        return false;
+    }
+    if (!nativePath(path, native, err))
+        return false;
+    return finishOpen(openNative(native, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK), err);
+}
+
+bool FolderHandle::openIn(const FolderHandle &parent, const QString &name, FileError &err)
+{
+    close();
+    QByteArray native;
+    if (!nativePath(name, native, err))
+        return false;
+    return finishOpen(::openat(parent.fd(), native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK), err);
+}
+
+bool listFolder(const QString &path, FolderListing &out, FileError &err)
+{
+    out = FolderListing();
+    FolderHandle folder;
+    return folder.open(path, err) && listFolder(folder, out, err);
+}
+
+bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err)
+{
+    out = FolderListing();
+    // The listing reads through a descriptor of its own, so the folder's stays usable for opening.
+    const int listFd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        setFolderError(err, errno);
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    const int dirFd = folder.fd();
     struct Keyed {
         QString folded;
         DirEntry entry;
@@ -227,12 +357,18 @@ bool listFolder(const QString &path, FolderListing &out, FileError &err)
         const char *name = d->d_name;
         if (isDotEntry(name))
             continue;
-        struct stat st;
-        if (::fstatat(dirFd, name, &st, 0) != 0)
-            continue; // vanished, or a dangling link
         Keyed k;
+        struct stat st;
+        if (::fstatat(dirFd, name, &st, 0) != 0) {
+            const int statErr = errno;
+            // Vanished, or a dangling link: nothing is there to compare.
+            if (statErr == ENOENT)
+                continue;
+            k.entry.error = fileErrorFromErrno(statErr);
+        } else {
+            fillStat(st, k.entry.stat);
+        }
         k.entry.name = decodeName(QByteArray(name));
-        fillStat(st, k.entry.stat);
         k.folded = k.entry.name.toLower();
         if (k.entry.stat.kind == EntryKind::Folder)
             folders.append(std::move(k));
@@ -259,6 +395,41 @@ bool listFolder(const QString &path, FolderListing &out, FileError &err)
     for (Keyed &k : folders)
         out.subfolders.append(std::move(k.entry));
     return true;
+}
+
+QVector<FileId> folderAncestry(const QString &path)
+{
+    QVector<FileId> chain;
+    QByteArray native;
+    FileError err;
+    if (path.trimmed().isEmpty() || !nativePath(path.trimmed(), native, err))
+        return chain;
+    // ".." of an open folder is its real parent, whatever links the path went through.
+    int fd = openNative(native, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    while (fd >= 0) {
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            break;
+        const FileId id{quint64(st.st_dev), quint64(st.st_ino)};
+        if (!chain.isEmpty() && chain.constLast() == id)
+            break; // the root is its own parent
+        chain.append(id);
+        const int up = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = up;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return chain;
+}
+
+void raiseOpenFileLimit()
+{
+    struct rlimit lim;
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &lim);
+    }
 }
 
 int subfolderCount(const QString &path, FileError &err)
@@ -318,7 +489,7 @@ bool deleteFile(const QString &path, FileError &err)
         return false;
     }
     if (::unlink(native.constData()) != 0) {
-        setFromErrno(err, errno);
+        setPathError(err, errno, native);
         return false;
     }
     return true;
@@ -343,9 +514,9 @@ bool readWholeFile(const QString &path, QByteArray &out, FileError &err)
     QByteArray native;
     if (!nativePath(path, native, err))
         return false;
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = openNative(native, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        setFromErrno(err, errno);
+        setPathError(err, errno, native);
         return false;
     }
     struct stat st;
@@ -491,9 +662,9 @@ bool BinaryReader::open(const QString &path, FileError &err)
     if (!nativePath(path, native, err))
         return false;
     // O_NONBLOCK keeps a FIFO that slipped past the caller's checks from hanging the open.
-    m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    m_fd = openNative(native, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0) {
-        setFromErrno(err, errno);
+        setPathError(err, errno, native);
         return false;
     }
     struct stat st;
@@ -509,6 +680,18 @@ bool BinaryReader::open(const QString &path, FileError &err)
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return true;
+}
+
+bool BinaryReader::stat(FileStat &out, FileError &err) const
+{
+    out = FileStat();
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    fillStat(st, out);
     return true;
 }
 
@@ -554,9 +737,9 @@ bool TextFileWriter::open(const QString &path, FileError &err)
         return false;
     // Without O_NONBLOCK, opening a FIFO that nobody reads would wait for ever; with it the open
     // fails at once. Writes then go back to blocking.
-    m_fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    m_fd = openNative(native, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (m_fd < 0) {
-        setFromErrno(err, errno);
+        setPathError(err, errno, native);
         return false;
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);

@@ -24,14 +24,24 @@ struct FileStat {
     EntryKind kind = EntryKind::Missing;
     qint64 length = 0;
     qint64 modifiedSecs = 0; // seconds since the epoch
+    qint64 modifiedNsecs = 0; // and the nanoseconds within that second
     quint64 device = 0;
     quint64 inode = 0;
 
     QDateTime modified() const;
 };
 
+// Identity of a file or folder on this machine.
+struct FileId {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId &o) const { return device == o.device && inode == o.inode; }
+};
+
 // stat() following links. False with err set when the path cannot be examined; a path that does not
-// exist gives 53 (or 76 when a folder on the way is a file) and leaves kind Missing.
+// exist gives 53, or 76 when its folder is missing or a folder on the way is a file; kind stays
+// Missing. Paths longer than the system's limit are reached one folder at a time, here and in every
+// other operation that opens or examines a path.
 bool statPath(const QString &path, FileStat &out, FileError &err);
 
 // True for an existing file that is not a folder; false for an empty path.
@@ -55,6 +65,7 @@ QString groupedDecimal2(double value);
 struct DirEntry {
     QString name;
     FileStat stat;
+    int error = 0; // the entry is there but cannot be examined: file-layer number, kind Missing
 };
 
 struct FolderListing {
@@ -62,10 +73,39 @@ struct FolderListing {
     QVector<DirEntry> subfolders; // folders, links to folders included
 };
 
+// An open folder, from which its entries are listed and opened by name, so that a walk reaches any
+// depth whatever the length of the full path. Opening fails when the folder cannot be read or
+// searched (a folder that can be listed but not searched would list names that cannot be examined).
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(const FolderHandle &) = delete;
+    FolderHandle &operator=(const FolderHandle &) = delete;
+
+    bool open(const QString &path, FileError &err);
+    bool openIn(const FolderHandle &parent, const QString &name, FileError &err);
+    void close();
+    int fd() const { return m_fd; }
+    FileId id() const { return m_id; }
+
+private:
+    bool finishOpen(int fd, FileError &err);
+    int m_fd = -1;
+    FileId m_id;
+};
+
 // Lists a folder's own files and its direct subfolders, each sorted by the name folded to lower case
 // and then by the exact name, so that every run walks a tree in the same order. Entries that vanish
-// while being listed, and dangling links, are left out.
+// while being listed, and dangling links, are left out; an entry that is there but cannot be
+// examined is listed among the files with its error.
+bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err);
 bool listFolder(const QString &path, FolderListing &out, FileError &err);
+// The identities of a folder and of each folder above it up to the root, links resolved; empty when
+// the folder cannot be opened.
+QVector<FileId> folderAncestry(const QString &path);
+// Lets the process keep as many files open as the system allows, for walks of deep trees.
+void raiseOpenFileLimit();
 // Number of direct subfolders, or -1 with err set.
 int subfolderCount(const QString &path, FileError &err);
 
@@ -96,6 +136,8 @@ public:
     BinaryReader &operator=(const BinaryReader &) = delete;
 
     bool open(const QString &path, FileError &err);
+    // The open file's state now.
+    bool stat(FileStat &out, FileError &err) const;
     // Reads up to size bytes; returns the number read (0 at end of file) or -1 with err set.
     qint64 read(char *buffer, qint64 size, FileError &err);
     void close();

@@ -2,19 +2,16 @@
 
 #include <openssl/evp.h>
 
-#include <stdexcept>
-
 namespace platform {
 
 namespace {
 EVP_MD_CTX *evp(void *p) { return static_cast<EVP_MD_CTX *>(p); }
 } // namespace
 
+// A context that libcrypto could not make leaves every call false.
 MD5Context::MD5Context()
     : m_ctx(EVP_MD_CTX_new())
 {
-    if (!m_ctx)
-        throw std::bad_alloc();
 }
 
 MD5Context::~MD5Context()
@@ -22,21 +19,20 @@ MD5Context::~MD5Context()
     EVP_MD_CTX_free(evp(m_ctx));
 }
 
-void MD5Init2(MD5Context &context)
+bool MD5Init2(MD5Context &context)
 {
-    if (EVP_DigestInit_ex(evp(context.m_ctx), EVP_md5(), nullptr) != 1)
-        throw std::runtime_error("MD5 is not available from libcrypto");
+    return context.m_ctx && EVP_DigestInit_ex(evp(context.m_ctx), EVP_md5(), nullptr) == 1;
 }
 
-void MD5Update2(MD5Context &context, const void *data, quint32 length)
+bool MD5Update2(MD5Context &context, const void *data, quint32 length)
 {
-    EVP_DigestUpdate(evp(context.m_ctx), data, length);
+    return context.m_ctx && EVP_DigestUpdate(evp(context.m_ctx), data, length) == 1;
 }
 
-void MD5Final2(unsigned char *digest, MD5Context &context)
+bool MD5Final2(unsigned char *digest, MD5Context &context)
 {
     unsigned int size = 0;
-    EVP_DigestFinal_ex(evp(context.m_ctx), digest, &size);
+    return context.m_ctx && EVP_DigestFinal_ex(evp(context.m_ctx), digest, &size) == 1 && size == 16;
 }
 
 } // namespace platform

@@ -26,7 +26,10 @@ QHash<int, QString> &loadedTexts()
     return texts;
 }
 
-enum class ReadOutcome { Ok, CannotOpen, ReadError };
+enum class ReadOutcome { Ok, CannotOpen, ReadError, TooLarge };
+
+// Far more than any catalogue needs; a larger file is refused before it is read.
+constexpr qint64 kMaxFileBytes = qint64(1) << 20;
 
 ReadOutcome readCatalogueFile(const QString &path, QByteArray &out)
 {
@@ -38,6 +41,10 @@ ReadOutcome readCatalogueFile(const QString &path, QByteArray &out)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return ReadOutcome::ReadError;
+    }
+    if (st.st_size > kMaxFileBytes) {
+        ::close(fd);
+        return ReadOutcome::TooLarge;
     }
     char buffer[16384];
     for (;;) {
@@ -51,6 +58,11 @@ ReadOutcome readCatalogueFile(const QString &path, QByteArray &out)
         if (n == 0)
             break;
         out.append(buffer, qsizetype(n));
+        // A file that grows while it is read is held to the same bound.
+        if (out.size() > kMaxFileBytes) {
+            ::close(fd);
+            return ReadOutcome::TooLarge;
+        }
     }
     ::close(fd);
     return ReadOutcome::Ok;
@@ -128,6 +140,7 @@ int _lt(const QString &path, int /*options*/)
         switch (readCatalogueFile(path, bytes)) {
         case ReadOutcome::CannotOpen: return LtCannotOpen;
         case ReadOutcome::ReadError: return LtReadError;
+        case ReadOutcome::TooLarge: return LtTooMuchText;
         case ReadOutcome::Ok: break;
         }
         if (bytes.isEmpty())

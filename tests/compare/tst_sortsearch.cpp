@@ -76,7 +76,7 @@ private slots:
             for (int i = 0; i < n; ++i) {
                 st.length = (qint64(1) << 40) + i; // sizes are kept past 32 bits
                 st.modifiedSecs = 1700000000 + i;
-                scan.append(randomName(rng, u"aAbB./-É"_s), scan.fieldForText(QString::number(i)), st);
+                scan.append(randomName(rng, u"aAbB./-É"_s), scan.fieldForText(QString::number(i), DigestField::Failed), st);
                 records.append(scan.recordText(i + 1));
             }
             QStringList sorted = records;

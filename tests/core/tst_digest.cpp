@@ -108,18 +108,24 @@ private slots:
         }
     }
 
-    // The length is measured before the file is read. A file that then yields fewer bytes gets no
-    // digest (the stale buffer would be hashed); one that grew is digested over the measured length.
+    // What was measured before the read must hold after it: a file whose length or modification time
+    // differs (it shrank, grew, or was rewritten since it was measured) gets no digest.
     void changedWhileRead()
     {
-        // {size, measured}: shrank by a byte; by a whole block; grew, within a block; by a block and a bit.
-        for (const auto &[size, measured] : {std::pair{20000, 20001}, {16384, 32768}, {20000, 100}, {20000, 16390}}) {
-            const QByteArray data = randomBytes(size, 9);
-            QVERIFY(writeBytes(path(u"changing"_s), data));
-            const platform::FileStat st{platform::EntryKind::File, measured};
-            const QString md5 = QString::fromLatin1(QCryptographicHash::hash(data.left(measured), QCryptographicHash::Md5).toHex().toUpper());
+        const QByteArray data = randomBytes(20000, 9);
+        QVERIFY(writeBytes(path(u"changing"_s), data));
+        platform::FileStat now;
+        platform::FileError err;
+        QVERIFY(platform::statPath(path(u"changing"_s), now, err));
+        const QString md5 = QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex().toUpper());
+        const QString changed = u"|1002|File changed while being read"_s;
+        for (const auto &[length, nsecs, result] : {std::tuple{20000, 0, md5 + u"|0|"_s}, {20001, 0, changed},
+                                                    {16384, 0, changed}, {100, 0, changed}, {20000, 1, changed}}) {
+            platform::FileStat st = now;
+            st.length = length;
+            st.modifiedNsecs += nsecs;
             const int before = openDescriptorCount();
-            QCOMPARE(digestOf(path(u"changing"_s), &st), measured > size ? u"|1002|File changed while being read"_s : md5 + u"|0|"_s);
+            QCOMPARE(digestOf(path(u"changing"_s), &st), result);
             QCOMPARE(openDescriptorCount(), before);
         }
     }

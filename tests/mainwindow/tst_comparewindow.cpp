@@ -65,8 +65,9 @@ private slots:
         QTest::newRow("1st folder") << "   " << "" << "" << false << "1st folder not specified.|3";
         QTest::newRow("2nd folder") << "/d/a" << " " << "" << false << "2nd folder not specified.|3";
         QTest::newRow("same text") << "/d/a" << " /d/a " << "" << false << "The 1st and 2nd folders are the same.|3";
-        QTest::newRow("nested") << "/d/a/sub" << "/d/a" << "" << true
-                                << "/d/a/sub is contained in /d/a.\n\nWhen files are included in subfolders "
+        // "@" stands for the 1st folder of start(), which exists: nesting is decided on real folders.
+        QTest::newRow("nested") << "@/sub" << "@" << "" << true
+                                << "@/sub is contained in @.\n\nWhen files are included in subfolders "
                                    "recursively\none folder cannot be a subfolder the other folder.|4";
         QTest::newRow("report") << "/d/a/sub" << "/d/a" << "  " << false << "Report file not specified.|3";
     }
@@ -79,12 +80,13 @@ private slots:
         QFETCH(bool, recursive);
         QFETCH(QString, message);
         start();
-        f.box("txbFolder", 0)->setText(folder1);
-        f.box("txbFolder", 1)->setText(folder2);
+        QVERIFY(QDir().mkpath(m_old + QStringLiteral("/sub")));
+        f.box("txbFolder", 0)->setText(folder1.replace(u'@', m_old));
+        f.box("txbFolder", 1)->setText(folder2.replace(u'@', m_old));
         f.box("txbFile", 3)->setText(report);
         f.check("chkIncludeSubfolders", 1)->setChecked(recursive);
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QCOMPARE(f.boxes(), QStringLiteral("Compare folders|") + message + QStringLiteral("|0"));
+        QCOMPARE(f.boxes(), QStringLiteral("Compare folders|") + message.replace(u'@', m_old) + QStringLiteral("|0"));
     }
 
     // Answered No, the question keeps the report; answered Yes, it is replaced and shown.

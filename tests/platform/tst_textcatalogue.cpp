@@ -102,6 +102,12 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(u"chqr.dat"_s));
         QCOMPARE(toolbelt::_lt(dir.filePath(u"chqr.dat"_s), 0), int(toolbelt::LtReadError));
         QCOMPARE(startUp(dir.path()), u"Error reading file."_s);
+        // A catalogue over 1 MiB is refused before it is read (the file is sparse: no disk space).
+        QVERIFY(QDir(dir.path()).rmdir(u"chqr.dat"_s));
+        QFile big(dir.filePath(u"chqr.dat"_s));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("1=a\n") == 4 && big.resize((qint64(1) << 30)));
+        big.close();
+        QCOMPARE(startUp(dir.path()), u"Too much program text."_s);
     }
 
     // Results the loader never gives still have their messages; line numbers count from each range's edge.
