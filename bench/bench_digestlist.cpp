@@ -178,7 +178,7 @@ int main(int argc, char **argv)
         QString root = folder;
         cheqora::EnsureTrailingBackslash(root);
         cheqora::ScanList walked;
-        const cheqora::DigestField none = walked.fieldForText(QStringLiteral("not read"));
+        const cheqora::DigestField none = walked.fieldForText(QStringLiteral("not read"), cheqora::DigestField::Failed);
         watch.lap();
         walk(root, root, walked, none);
         walked.sort();

@@ -740,19 +740,19 @@ bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &fi
     switch (entry.kind) {
     case DigestListEntry::Kind::Digest:
         if (filter.skipSizeMB > 0 && entry.statRecorded && entry.length > qint64(filter.skipSizeMB) * 1048576) {
-            field = fields.fieldForText(skippedText());
+            field = fields.fieldForText(skippedText(), DigestField::Skipped);
         } else if (entry.digest == kEmptyDigest) {
-            field = fields.fieldForText(zeroLengthText());
+            field = fields.fieldForText(zeroLengthText(), DigestField::Empty);
         } else {
             field = DigestField();
             field.bytes = entry.digest;
         }
         break;
     case DigestListEntry::Kind::Skipped:
-        field = fields.fieldForText(skippedText());
+        field = fields.fieldForText(skippedText(), DigestField::Skipped);
         break;
     case DigestListEntry::Kind::NotRead:
-        field = fields.fieldForText(entry.status);
+        field = fields.fieldForText(entry.status, DigestField::Failed);
         break;
     }
     return true;
