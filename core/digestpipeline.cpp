@@ -2,6 +2,7 @@
 
 #include "digest.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace cheqora {
@@ -13,6 +14,12 @@ namespace {
 constexpr size_t kFilesPerJob = 32;
 constexpr qint64 kMaxQueuedBytes = qint64(1) << 30;
 
+bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
+{
+    return a.kind == b.kind && a.length == b.length && a.modifiedSecs == b.modifiedSecs
+        && a.modifiedNsecs == b.modifiedNsecs && a.device == b.device && a.inode == b.inode;
+}
+
 } // namespace
 
 int DigestPipeline::jobsFor(int intJobs)
@@ -23,7 +30,7 @@ int DigestPipeline::jobsFor(int intJobs)
     if (intJobs > 0)
         return qMin(intJobs, kMaxJobs);
     const unsigned hardware = std::thread::hardware_concurrency();
-    return hardware > 0 ? int(hardware) : 1;
+    return hardware > 0 ? int(qMin(hardware, unsigned(kMaxJobs))) : 1;
 }
 
 DigestPipeline::DigestPipeline(int intJobs)
@@ -36,9 +43,14 @@ DigestPipeline::DigestPipeline(int intJobs)
 
 DigestPipeline::~DigestPipeline()
 {
+    stop();
     abandon();
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (JobPtr &job : m_ahead)
+            drop(std::move(job));
+        m_ahead.clear();
+        m_finished.wait(lock, [this] { return m_dropped.empty(); });
         m_blnQuit = true;
     }
     m_work.notify_all();
@@ -46,24 +58,56 @@ DigestPipeline::~DigestPipeline()
         t.join();
 }
 
+DigestPipeline::Job *DigestPipeline::nextJob() const
+{
+    for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
+        for (const JobPtr &job : *list) {
+            if (!job->started)
+                return job.get();
+        }
+    }
+    return nullptr;
+}
+
 void DigestPipeline::run()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_work.wait(lock, [this] { return m_blnQuit || m_started < m_queue.size(); });
+        Job *job = nullptr;
+        m_work.wait(lock, [&] { return m_blnQuit || (job = nextJob()) != nullptr; });
         if (m_blnQuit)
             return;
-        Job *job = m_queue[m_started++].get();
+        job->started = true;
         ++m_reading;
         lock.unlock();
         Result r;
-        r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &m_abort, &job->bytesDone);
+        r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort, &job->bytesDone);
         lock.lock();
         job->result = std::move(r);
         job->done = true;
         --m_reading;
+        m_dropped.erase(std::remove_if(m_dropped.begin(), m_dropped.end(), [](const JobPtr &j) { return j->done; }),
+                        m_dropped.end());
         m_finished.notify_all();
     }
+}
+
+DigestPipeline::JobPtr DigestPipeline::newJob(const QString &strPath, const platform::FileStat &st) const
+{
+    auto job = std::make_unique<Job>();
+    job->path = strPath;
+    job->st = st;
+    job->abort = m_blnStopped;
+    return job;
+}
+
+// Called with the mutex held: a job no one will use ends at its next read; one being read stays
+// owned here until its worker lets go of it.
+void DigestPipeline::drop(JobPtr job)
+{
+    job->abort = true;
+    if (job->started && !job->done)
+        m_dropped.push_back(std::move(job));
 }
 
 bool DigestPipeline::hasRoom(qint64 lngLength) const
@@ -74,17 +118,49 @@ bool DigestPipeline::hasRoom(qint64 lngLength) const
         || (n < kFilesPerJob * m_threads.size() && m_lngQueuedBytes + lngLength <= kMaxQueuedBytes);
 }
 
+bool DigestPipeline::idle() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.size() + m_ahead.size() < m_threads.size();
+}
+
 void DigestPipeline::submit(const QString &strPath, const platform::FileStat &st)
 {
-    auto job = std::make_unique<Job>();
-    job->path = strPath;
-    job->st = st;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_queue.push_back(std::move(job));
+        JobPtr job;
+        // A prefetched digest counts only for the same file in the same state, as listed and as it
+        // is now (a file changed since is read again, as any file queued now would be); an
+        // interrupted one not at all. Prefetched files the walk passed by are dropped.
+        while (!m_ahead.empty() && !job) {
+            JobPtr early = std::move(m_ahead.front());
+            m_ahead.pop_front();
+            platform::FileStat now;
+            platform::FileError err;
+            if (early->path == strPath && sameFileState(early->st, st) && !early->abort
+                && platform::statPath(strPath, now, err) && sameFileState(now, st))
+                job = std::move(early);
+            else
+                drop(std::move(early));
+        }
+        if (!job)
+            job = newJob(strPath, st);
         m_lngQueuedBytes += st.length;
+        m_queue.push_back(std::move(job));
     }
     m_work.notify_one();
+}
+
+bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &st)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_ahead.size() >= m_threads.size())
+            return false;
+        m_ahead.push_back(newJob(strPath, st));
+    }
+    m_work.notify_one();
+    return true;
 }
 
 bool DigestPipeline::waitHead(int ms)
@@ -106,29 +182,27 @@ DigestPipeline::Result DigestPipeline::takeHead()
     Result r = std::move(m_queue.front()->result);
     m_lngQueuedBytes -= m_queue.front()->st.length;
     m_queue.pop_front();
-    --m_started;
     return r;
 }
 
 void DigestPipeline::abandon()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_queue.empty())
-        return;
-    // Files no worker has taken yet go at once; those being read end at their next read.
-    m_queue.erase(m_queue.begin() + qsizetype(m_started), m_queue.end());
-    m_abort = true;
-    m_finished.wait(lock, [this] { return m_reading == 0; });
+    for (JobPtr &job : m_queue)
+        drop(std::move(job));
     m_queue.clear();
-    m_started = 0;
     m_lngQueuedBytes = 0;
-    m_abort = m_stopped.load();
+    m_finished.wait(lock, [this] { return m_dropped.empty(); });
 }
 
 void DigestPipeline::stop()
 {
-    m_stopped = true;
-    m_abort = true;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_blnStopped = true;
+    for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
+        for (const JobPtr &job : *list)
+            job->abort = true;
+    }
 }
 
 } // namespace cheqora

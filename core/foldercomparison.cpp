@@ -281,6 +281,7 @@ void FolderComparison::runComparison()
     lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
     lngNumNotCompared = lngNumFoldersNotRead = 0;
     m_blnOneLineEntries = false;
+    m_blnPrefetched = false;
     lngNumLines = 0;
     platform::raiseOpenFileLimit();
     blnStop = false;
@@ -402,6 +403,27 @@ bool FolderComparison::waitForDigest(const QString &strPath, const platform::Fil
     return true;
 }
 
+// The 2nd walk's first files, for workers that the end of the 1st walk leaves idle: two sides of one
+// large file each are read at the same time. The 2nd walk lists its folder again and uses such a
+// digest only for the same file in the same state.
+void FolderComparison::prefetchWalkedRoot(const QString &strFilespec)
+{
+    m_blnPrefetched = true;
+    platform::FolderHandle folder;
+    platform::FolderListing listing;
+    platform::FileError err;
+    if (!folder.open(strFolderWalked, err) || !platform::listFolder(folder, listing, err))
+        return;
+    for (const platform::DirEntry &file : std::as_const(listing.files)) {
+        const QString strPath = strFolderWalked + file.name;
+        if (!FileNameMatches(file.name, strFilespec, false) || !needsDigest(file)
+            || (intOperation == 2 && isReportFile(strPath, file.stat)))
+            continue;
+        if (!m_pipeline->prefetch(strPath, file.stat))
+            return;
+    }
+}
+
 bool FolderComparison::isReportFile(const QString &strPath, const platform::FileStat &st) const
 {
     // The same file under another spelling (a relative report path, a doubled separator, a link)
@@ -484,6 +506,8 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
                 m_host.fileQueued(strNext);
                 m_pipeline->submit(strNext, next.stat);
             }
+            if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
+                prefetchWalkedRoot(strFilespec);
             if (!waitForDigest(strPath, file.stat, field))
                 return;
         }

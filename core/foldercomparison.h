@@ -180,6 +180,7 @@ private:
     void fail(const QString &strDescription);
     bool needsDigest(const platform::DirEntry &file) const;
     bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
+    void prefetchWalkedRoot(const QString &strFilespec);
     qsizetype findPair(QStringView relativePath, const QString &folded);
     bool walkedTreeHasExactFile(QStringView relativePath);
     bool isReportFile(const QString &strPath, const platform::FileStat &st) const;
@@ -236,6 +237,7 @@ private:
     QSet<QString> m_unreadWalked;
     QStringList m_listedNotRead;
     std::unique_ptr<DigestPipeline> m_pipeline; // lives while CompareFolders runs
+    bool m_blnPrefetched = false; // the 2nd walk's first files were handed to idle workers
     bool m_blnFailed = false;
     QString m_strError;
 };
