@@ -50,7 +50,8 @@ TSAN_TESTS := tst_pipeline tst_foldercomparison tst_comparedifferential tst_host
 tsan:
 	$(MAKE) configure BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_TSAN=ON
 	cmake --build build-tsan --target cheqora-cli $(TSAN_TESTS)
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --timeout 900 \
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	  ctest --output-on-failure --timeout 900 \
 	  -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
 bench: build

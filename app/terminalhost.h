@@ -47,6 +47,7 @@ public:
 
     void setInfoCaption(const QString &) override {}
     void yield() override;
+    void setBusy(bool) override { m_currentDone = nullptr; }
     bool askOverwrite(const QString &strPrompt, const QString &strTitle) override;
     void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override;
     void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone) override;

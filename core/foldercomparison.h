@@ -82,7 +82,7 @@ public:
     virtual void setBusy(bool blnBusy);
     // Digests run on worker threads ahead of the walk. In walk order, on this thread: a file is handed
     // to the workers; the walk waits for its digest (bytesDone follows the read, valid until
-    // fileDigested); the walk has its digest. Called for every file: keep them cheap.
+    // fileDigested or setBusy(false)); the walk has its digest. Called for every file: keep them cheap.
     virtual void fileQueued(const QString &strPath);
     virtual void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone);
     virtual void fileDigested(const QString &strPath, qint64 lngSize);

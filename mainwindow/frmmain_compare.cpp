@@ -77,6 +77,7 @@ void frmMain::CompareWindowHost::checkFailed(const QString &strText, platform::M
 
 void frmMain::CompareWindowHost::setBusy(bool blnBusy)
 {
+    m_readingDone = nullptr;
     m_form.SetBusy(blnBusy);
 }
 
