@@ -500,7 +500,8 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
         } else if (!needsDigest(file)) {
             field = strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
         } else {
-            while (queued < toDigest.size() && m_pipeline->hasRoom(listing.files.at(toDigest.at(queued)).stat.length)) {
+            while (queued < toDigest.size()
+                   && m_pipeline->hasRoom(listing.files.at(toDigest.at(queued)).stat.length)) {
                 const platform::DirEntry &next = listing.files.at(toDigest.at(queued++));
                 const QString strNext = strDirPath + next.name;
                 m_host.fileQueued(strNext);

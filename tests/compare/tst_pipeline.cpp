@@ -41,7 +41,8 @@ QString generatedTrees(unsigned seed)
         case 3: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u"=<fifo>"_s; break;
         case 4: entries << u"O/"_s + rel + u"->nowhere"_s << u"N/"_s + rel + u'=' + data; break;
         case 5: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel.toUpper() + u'=' + data; break;
-        case 6: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data << u"N/"_s + rel.toUpper() + u'=' + data; break;
+        case 6: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data
+                        << u"N/"_s + rel.toUpper() + u'=' + data; break;
         default: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data;
         }
     }
@@ -179,7 +180,8 @@ private slots:
         if (side == u"O"_s)
             QCOMPARE(written, QByteArray("previous report"));
         else
-            QVERIFY2(written.contains("\r\nFile modified:\r\n") && !written.contains("Files modified: "), written.constData());
+            QVERIFY2(written.contains("\r\nFile modified:\r\n") && !written.contains("Files modified: "),
+                     written.constData());
         QVERIFY(!host.digested.join(u'|').contains(u"/big"_s));
     }
 };
