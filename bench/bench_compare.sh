@@ -50,9 +50,8 @@ cheqora_both() {
 }
 # peak_mb COMMAND...: the command's peak resident memory in MB.
 peak_mb() {
-    local kb
-    kb=$( { /usr/bin/time -f '%M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
-    echo "$((kb / 1024))"
+    /usr/bin/time -f '%M' -o "$WORK/peak.txt" "$@" >/dev/null 2>&1 || true
+    echo "$(($(tail -n 1 "$WORK/peak.txt") / 1024))"
 }
 
 # Tree (a): large files.

@@ -13,6 +13,9 @@ namespace {
 // cache read ahead of the walk is not evicted before it is used.
 constexpr size_t kFilesPerJob = 32;
 constexpr qint64 kMaxQueuedBytes = qint64(1) << 30;
+// Waking the walk for every small file would cost more than its digest: it is woken once this many
+// results wait for it, or once no worker reads any more; its own wait slices catch the rest.
+constexpr size_t kWakeBatch = 8;
 
 bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
 {
@@ -86,10 +89,24 @@ void DigestPipeline::run()
         job->result = std::move(r);
         job->done = true;
         --m_reading;
+        const size_t dropped = m_dropped.size();
         m_dropped.erase(std::remove_if(m_dropped.begin(), m_dropped.end(), [](const JobPtr &j) { return j->done; }),
                         m_dropped.end());
-        m_finished.notify_all();
+        if (m_reading == 0 || m_dropped.size() != dropped || headReady())
+            m_finished.notify_all();
     }
+}
+
+bool DigestPipeline::headReady() const
+{
+    size_t done = 0;
+    for (const JobPtr &job : m_queue) {
+        if (!job->done)
+            return done > 0 && m_reading == 0;
+        if (++done >= kWakeBatch)
+            return true;
+    }
+    return done > 0;
 }
 
 DigestPipeline::JobPtr DigestPipeline::newJob(const QString &strPath, const platform::FileStat &st) const
@@ -166,8 +183,10 @@ bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &
 bool DigestPipeline::waitHead(int ms)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_finished.wait_for(lock, std::chrono::milliseconds(ms),
-                               [this] { return !m_queue.empty() && m_queue.front()->done; });
+    if (!m_queue.empty() && m_queue.front()->done)
+        return true;
+    m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });
+    return !m_queue.empty() && m_queue.front()->done;
 }
 
 const std::atomic<qint64> *DigestPipeline::headBytesDone() const

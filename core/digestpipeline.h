@@ -75,6 +75,7 @@ private:
 
     void run();
     Job *nextJob() const;
+    bool headReady() const;
     JobPtr newJob(const QString &strPath, const platform::FileStat &st) const;
     void drop(JobPtr job);
 
