@@ -339,6 +339,20 @@ private:
             m_pendingLine = n;
             return true;
         }
+        if (keyword == "folder-not-read") {
+            DigestListEntry &e = m_entry;
+            e.kind = DigestListEntry::Kind::FolderNotRead;
+            e.digest = {};
+            e.statRecorded = false;
+            e.length = e.modifiedSecs = 0;
+            qsizetype pos = 0;
+            if (!expect(rest, pos, '"') || !unescape(rest, pos, true, m_bytes) || !expect(rest, pos, ' '))
+                return fail(n, bad);
+            e.status = platform::decodeText(m_bytes);
+            if (!unescape(rest, pos, false, m_bytes))
+                return fail(n, bad);
+            return entry(m_bytes, n);
+        }
         if (keyword == "skipped" || keyword == "not-read") {
             DigestListEntry &e = m_entry;
             e.kind = keyword == "skipped" ? DigestListEntry::Kind::Skipped : DigestListEntry::Kind::NotRead;
@@ -556,6 +570,10 @@ QString FormatDigestListEntry(const DigestListEntry &entry)
         appendSizeAndTime(out, entry);
         out.append(u' ' + escaped(entry.relativePath));
         break;
+    case DigestListEntry::Kind::FolderNotRead:
+        out.append(QLatin1String("#: folder-not-read \"") + escaped(entry.status, true) + QLatin1String("\" ")
+                   + escaped(entry.relativePath));
+        break;
     case DigestListEntry::Kind::NotRead:
         out.append(QLatin1String("#: not-read "));
         appendSizeAndTime(out, entry);
@@ -644,6 +662,29 @@ bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestLis
     return parser.finish();
 }
 
+bool LooksLikeDigestList(const QString &path)
+{
+    platform::BinaryReader in;
+    platform::FileError err;
+    if (!in.open(path, err))
+        return false;
+    QByteArray head(65536, '\0');
+    const qint64 n = in.read(head.data(), head.size(), err);
+    if (n < 0)
+        return false;
+    head.truncate(n);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    const QByteArray line = head.trimmed().split('\n').constFirst().trimmed();
+    if (line.isEmpty() || line.startsWith('#'))
+        return true;
+    qsizetype pos = line.startsWith('\\') ? 1 : 0;
+    const qsizetype start = pos;
+    while (pos < line.size() && hexValue(line[pos]) >= 0)
+        ++pos;
+    return pos > start && pos < line.size() && (line[pos] == ' ' || line[pos] == '\t');
+}
+
 // ---- DigestList ---------------------------------------------------------------------------------------
 
 DigestList::DigestList() = default;
@@ -675,7 +716,7 @@ void DigestList::append(const DigestListEntry &e)
             e.length, e.modifiedSecs, e.digest};
     m_free += n;
     m_freeLeft -= n;
-    if (e.kind == DigestListEntry::Kind::NotRead) {
+    if (e.kind == DigestListEntry::Kind::NotRead || e.kind == DigestListEntry::Kind::FolderNotRead) {
         qsizetype index = m_statusTexts.indexOf(e.status);
         if (index < 0) {
             index = m_statusTexts.size();
@@ -714,7 +755,7 @@ DigestListEntry DigestList::entry(qsizetype i) const
     e.relativePath = relativePath(i);
     e.kind = r.kind;
     e.digest = r.digest;
-    if (r.kind == DigestListEntry::Kind::NotRead)
+    if (r.kind == DigestListEntry::Kind::NotRead || r.kind == DigestListEntry::Kind::FolderNotRead)
         e.status = m_statusTexts.at(r.status);
     e.statRecorded = r.statRecorded;
     e.length = r.length;
@@ -752,8 +793,11 @@ bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &fi
         field = fields.fieldForText(skippedText(), DigestField::Skipped);
         break;
     case DigestListEntry::Kind::NotRead:
-        field = fields.fieldForText(entry.status, DigestField::Failed);
+        // Without a stat the walk could not even examine the entry.
+        field = fields.fieldForText(entry.status, entry.statRecorded ? DigestField::Failed : DigestField::Unknown);
         break;
+    case DigestListEntry::Kind::FolderNotRead:
+        return false;
     }
     return true;
 }
