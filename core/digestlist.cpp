@@ -339,29 +339,22 @@ private:
             m_pendingLine = n;
             return true;
         }
-        if (keyword == "folder-not-read") {
+        if (keyword == "skipped" || keyword == "not-read" || keyword == "folder-not-read") {
             DigestListEntry &e = m_entry;
-            e.kind = DigestListEntry::Kind::FolderNotRead;
-            e.digest = {};
-            e.statRecorded = false;
-            e.length = e.modifiedSecs = 0;
-            qsizetype pos = 0;
-            if (!expect(rest, pos, '"') || !unescape(rest, pos, true, m_bytes) || !expect(rest, pos, ' '))
-                return fail(n, bad);
-            e.status = platform::decodeText(m_bytes);
-            if (!unescape(rest, pos, false, m_bytes))
-                return fail(n, bad);
-            return entry(m_bytes, n);
-        }
-        if (keyword == "skipped" || keyword == "not-read") {
-            DigestListEntry &e = m_entry;
-            e.kind = keyword == "skipped" ? DigestListEntry::Kind::Skipped : DigestListEntry::Kind::NotRead;
+            e.kind = keyword == "skipped"    ? DigestListEntry::Kind::Skipped
+                : keyword == "not-read" ? DigestListEntry::Kind::NotRead
+                                        : DigestListEntry::Kind::FolderNotRead;
             e.digest = {};
             e.status.clear();
             qsizetype pos = 0;
-            if (!sizeAndTime(rest, pos, e) || !expect(rest, pos, ' '))
+            // A folder has no size or time of its own in a list.
+            if (e.kind == DigestListEntry::Kind::FolderNotRead) {
+                e.statRecorded = false;
+                e.length = e.modifiedSecs = 0;
+            } else if (!sizeAndTime(rest, pos, e) || !expect(rest, pos, ' ')) {
                 return fail(n, bad);
-            if (e.kind == DigestListEntry::Kind::NotRead) {
+            }
+            if (e.kind != DigestListEntry::Kind::Skipped) {
                 if (!expect(rest, pos, '"') || !unescape(rest, pos, true, m_bytes) || !expect(rest, pos, ' '))
                     return fail(n, bad);
                 e.status = platform::decodeText(m_bytes);
@@ -727,13 +720,13 @@ void DigestList::append(const DigestListEntry &e)
     m_entries.push_back(r);
 }
 
-bool DigestList::read(const QString &listPath, DigestListError &err)
+bool DigestList::read(const QString &listPath, DigestListError &err, const std::function<bool()> &progress)
 {
     release();
     DigestListHeader header;
-    if (!ReadDigestList(listPath, header, err, [this](const DigestListEntry &e) {
+    if (!ReadDigestList(listPath, header, err, [&](const DigestListEntry &e) {
             append(e);
-            return true;
+            return !progress || progress();
         })) {
         release();
         return false;

@@ -121,8 +121,9 @@ public:
     DigestList(const DigestList &) = delete;
     DigestList &operator=(const DigestList &) = delete;
 
-    // Replaces the content with the list file's; on an error the list is left empty.
-    bool read(const QString &listPath, DigestListError &err);
+    // Replaces the content with the list file's; on an error the list is left empty. progress, when
+    // given, is called after each entry; returning false ends the read (false, err unset, list empty).
+    bool read(const QString &listPath, DigestListError &err, const std::function<bool()> &progress = {});
     void release();
 
     const DigestListHeader &header() const { return m_header; }

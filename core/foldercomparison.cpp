@@ -299,8 +299,11 @@ void FolderComparison::runComparison()
     m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
     m_reportId = platform::FileId{reportStat.device, reportStat.inode};
 
-    if (!readListSides())
+    if (!readListSides()) {
+        if (blnStop)
+            setInfo(QStringLiteral("Comparison was stopped."));
         return;
+    }
     if (m_blnListSide[intOperation == 1 ? 0 : 1])
         readListedList(intOperation == 1 ? m_options->strFolder1 : m_options->strFolder2);
     else

@@ -60,8 +60,15 @@ bool FolderComparison::readListSides()
     if (!m_blnListSide[walked])
         return true;
     DigestListError err;
-    if (!m_walkedList.read(walked == 0 ? m_options->strFolder1 : m_options->strFolder2, err)) {
-        listFailed(err);
+    qint64 n = 0;
+    if (!m_walkedList.read(walked == 0 ? m_options->strFolder1 : m_options->strFolder2, err, [&] {
+            if (++n % kEntriesPerDot == 0)
+                ShowProgressDot();
+            m_host.yield();
+            return !mustEndWalk();
+        })) {
+        if (err.isSet())
+            listFailed(err);
         return false;
     }
     strFolderWalked = folderOf(m_walkedList.header());

@@ -308,7 +308,7 @@ private slots:
 
     // Every option of the help is in the manual page and the README.
     // A digest list stands in for its folder: the report is the folder's byte for byte but for the
-    // header's folder lines, with a list on either side or on both; md5sum accepts the list.
+    // header's folder lines, with a list on either side or on both.
     void listRoundTrip_data()
     {
         QTest::addColumn<QString>("options"); // of compare, separated by "|"
@@ -331,13 +331,6 @@ private slots:
             const Outcome listed = run({u"list"_s, u"-r"_s, u"T/"_s + side + u" dir"_s, u"-o"_s, u"T/"_s + side + u".md5"_s});
             QCOMPARE(listed.exitCode, 0);
             QCOMPARE(listed.err, QByteArray());
-        }
-        QProcess md5sum;
-        md5sum.setWorkingDirectory(m_old);
-        md5sum.start(u"md5sum"_s, {u"-c"_s, u"--strict"_s, u"--quiet"_s, m_tmp->path() + u"/old.md5"_s});
-        if (md5sum.waitForStarted()) {
-            QVERIFY(md5sum.waitForFinished(-1));
-            QCOMPARE(md5sum.exitCode(), 0);
         }
         const QStringList opts = options.isEmpty() ? QStringList() : options.split(u'|');
         QByteArray expected;
