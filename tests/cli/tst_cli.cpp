@@ -351,6 +351,17 @@ private slots:
             QCOMPARE(o.out, first.out);
             QCOMPARE(report, expected);
         }
+        // A folder the list could not read: reported when the walk would meet it, and nothing below it
+        // on the other side is called added.
+        QFile oldList(m_tmp->path() + u"/old.md5"_s);
+        QVERIFY(oldList.open(QIODevice::Append) && oldList.write("#: folder-not-read \"Permission denied\" sub dir\n") > 0);
+        oldList.close();
+        const bool recursive = options.contains(u"-r"_s);
+        QCOMPARE(run(QStringList{u"compare"_s, u"-f"_s} + opts + QStringList{u"T/old.md5"_s, u"N"_s, u"R"_s}).exitCode,
+                 recursive ? 2 : first.exitCode);
+        const QByteArray locked = readFile(m_report);
+        QCOMPARE(locked.contains("Folder not read: " + m_old.toUtf8() + "/sub dir, Permission denied\r\n"), recursive);
+        QVERIFY2(!locked.contains("sub dir/new.txt"), locked.constData());
         // A list that cannot be read is a failed check: status 2, its line named, no report.
         QVERIFY(QFile::remove(m_report) && writeTree(m_tmp->path(), u"bad.md5=# x\n\nzz  y"_s));
         const Outcome bad = run(QStringList{u"compare"_s} + opts + QStringList{u"N"_s, u"T/bad.md5"_s, u"R"_s});
