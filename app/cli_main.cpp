@@ -109,5 +109,7 @@ int main(int argc, char **argv)
     cli::installInterruptHandler();
     if (parsed.args.command == cli::Command::Digest)
         return digestCommand(parsed.args.files);
+    if (parsed.args.command == cli::Command::List)
+        return cli::listCommand(parsed.args);
     return compareCommand(parsed.args);
 }

@@ -87,71 +87,94 @@ ParsedCommandLine parseDigest(const QStringList &arguments)
     return r;
 }
 
+// The options that decide what a walk reads, shared by compare and list.
+struct WalkOptions {
+    QCommandLineOption recursive{{QStringLiteral("r"), QStringLiteral("recursive")},
+                                 QStringLiteral("Include the files in subfolders.")};
+    QCommandLineOption ext{QStringLiteral("ext"), QStringLiteral("Only files with this extension."),
+                           QStringLiteral("EXT")};
+    QCommandLineOption skip{QStringLiteral("skip-mb"),
+                            QStringLiteral("Do not read files larger than N MB (1 to 99999)."), QStringLiteral("N")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Digest up to N files at a time (1 for a spinning disk)."), QStringLiteral("N")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("Show no progress line on the terminal.")};
+
+    QList<QCommandLineOption> all() const { return {recursive, ext, skip, jobs, quiet}; }
+
+    // Into a; false with the complaint in r.
+    bool read(const QCommandLineParser &parser, Arguments &a, ParsedCommandLine &r) const
+    {
+        cheqora::CompareOptions &o = a.options;
+        o.blnIncludeSubfolders = parser.isSet(recursive);
+        a.blnQuiet = parser.isSet(quiet);
+        if (parser.isSet(ext)) {
+            o.blnDoOnlyExtension = true;
+            o.strExtension = parser.value(ext);
+        }
+        qint64 value = 0;
+        o.blnSkipFiles = parser.isSet(skip);
+        if (o.blnSkipFiles) {
+            if (!wholeNumber(parser.value(skip), 99999, value)) {
+                r = invalidValue(QStringLiteral("Invalid value for skip size."));
+                return false;
+            }
+            o.intSkipSizeMB = int(value);
+        }
+        if (parser.isSet(jobs)) {
+            if (!wholeNumber(parser.value(jobs), 2147483647, value)) {
+                r = invalidValue(QStringLiteral("Invalid value for number of jobs."));
+                return false;
+            }
+            a.intJobs = int(value);
+        }
+        return true;
+    }
+};
+
 ParsedCommandLine parseCompare(const QStringList &arguments)
 {
     const QString N = QStringLiteral("N");
     const QCommandLineOption duplicates({QStringLiteral("d"), QStringLiteral("duplicates")},
                                         QStringLiteral("List the files identical in both folders instead of the changes."));
-    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
-                                       QStringLiteral("Include the files in subfolders."));
-    const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("Compare only files with this extension."),
-                                 QStringLiteral("EXT"));
-    const QCommandLineOption skip(QStringLiteral("skip-mb"),
-                                  QStringLiteral("Do not read files larger than N MB (1 to 99999)."), N);
     const QCommandLineOption maxLines(QStringLiteral("max-lines"),
                                       QStringLiteral("End the report after N lines. By default it is complete."), N);
     const QCommandLineOption noLimit(QStringLiteral("no-line-limit"), QStringLiteral("Write the complete report (the default)."));
     const QCommandLineOption force({QStringLiteral("f"), QStringLiteral("force")},
                                    QStringLiteral("Replace an existing report without asking."));
-    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
-                                  QStringLiteral("Digest up to N files at a time (1 for a spinning disk)."), N);
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Show no progress line on the terminal."));
+    const WalkOptions walk;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Compares the NEW folder with the OLD one by the files' MD5 digests and writes the report to REPORT:\n"
         "the files added, removed or modified, or with --duplicates the files identical in both.\n"
+        "OLD and NEW may each be a digest list written by 'cheqora-cli list' or md5sum instead of a folder.\n"
         "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
         "not be read), 130 interrupted."));
-    parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder."));
-    parser.addPositionalArgument(QStringLiteral("NEW"), QStringLiteral("The 2nd folder, taken as derived from the 1st."));
+    parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder, or a digest list."));
+    parser.addPositionalArgument(QStringLiteral("NEW"),
+                                 QStringLiteral("The 2nd folder (or digest list), taken as derived from the 1st."));
     parser.addPositionalArgument(QStringLiteral("REPORT"), QStringLiteral("The report file to write."));
     const QString command = QStringLiteral("compare");
     ParsedCommandLine r;
-    if (!parseInto(parser, {duplicates, recursive, ext, skip, maxLines, noLimit, force, jobs, quiet}, arguments, command,
-                   QStringLiteral("compare [options] OLD NEW REPORT"), r))
+    if (!parseInto(parser, QList<QCommandLineOption>{duplicates, maxLines, noLimit, force} + walk.all(), arguments,
+                   command, QStringLiteral("compare [options] OLD NEW REPORT"), r))
         return r;
 
     Arguments &a = r.args;
     a.command = Command::Compare;
     cheqora::CompareOptions &o = a.options;
     o.intButtonIndex = parser.isSet(duplicates) ? 2 : 0;
-    o.blnIncludeSubfolders = parser.isSet(recursive);
     o.blnWarnOnOverwrite = !parser.isSet(force);
-    a.blnQuiet = parser.isSet(quiet);
-    if (parser.isSet(ext)) {
-        o.blnDoOnlyExtension = true;
-        o.strExtension = parser.value(ext);
-    }
-    qint64 value = 0;
-    o.blnSkipFiles = parser.isSet(skip);
-    if (o.blnSkipFiles) {
-        if (!wholeNumber(parser.value(skip), 99999, value))
-            return invalidValue(QStringLiteral("Invalid value for skip size."));
-        o.intSkipSizeMB = int(value);
-    }
+    if (!walk.read(parser, a, r))
+        return r;
     // A script gets the whole report unless it asks for a limit.
+    qint64 value = 0;
     o.blnSuspendIfNumLines = parser.isSet(maxLines);
     if (o.blnSuspendIfNumLines) {
         if (!wholeNumber(parser.value(maxLines), 2147483647, value))
             return invalidValue(QStringLiteral("Invalid value for number of lines."));
         o.strSuspendIfNumLines = QString::number(value);
-    }
-    if (parser.isSet(jobs)) {
-        if (!wholeNumber(parser.value(jobs), 2147483647, value))
-            return invalidValue(QStringLiteral("Invalid value for number of jobs."));
-        a.intJobs = int(value);
     }
     if (o.blnSuspendIfNumLines && parser.isSet(noLimit))
         return refused(QStringLiteral("--max-lines and --no-line-limit exclude each other."), command);
@@ -161,6 +184,38 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
     o.strFolder1 = positional.at(0);
     o.strFolder2 = positional.at(1);
     o.strReportFile = positional.at(2);
+    r.blnRun = true;
+    return r;
+}
+
+ParsedCommandLine parseList(const QStringList &arguments)
+{
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the list to FILE instead of standard output."),
+                                    QStringLiteral("FILE"));
+    const WalkOptions walk;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the digest list of FOLDER: one md5sum line per file, in the order a comparison walks them,\n"
+        "with the size and date of each file and the options in '#:' comment lines. 'md5sum -c' run in\n"
+        "FOLDER checks it; 'cheqora-cli compare' takes it in place of the folder.\n"
+        "Exit status: 0 every file was read, 2 a file or folder could not be read, or trouble,\n"
+        "130 interrupted."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to list."));
+    const QString command = QStringLiteral("list");
+    ParsedCommandLine r;
+    if (!parseInto(parser, QList<QCommandLineOption>{output} + walk.all(), arguments, command,
+                   QStringLiteral("list [options] FOLDER"), r))
+        return r;
+    Arguments &a = r.args;
+    a.command = Command::List;
+    if (!walk.read(parser, a, r))
+        return r;
+    a.strOutput = parser.value(output);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return refused(QStringLiteral("One argument expected: FOLDER."), command);
+    a.options.strFolder1 = positional.at(0);
     r.blnRun = true;
     return r;
 }
@@ -175,6 +230,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     parser.addPositionalArgument(QStringLiteral("digest"), QStringLiteral("Print the digest line of each file."));
     parser.addPositionalArgument(QStringLiteral("compare"), QStringLiteral("Compare two folders and write a report."));
+    parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("Write the digest list of a folder."));
     ParsedCommandLine r;
     if (!parseInto(parser, {}, arguments, QString(), QStringLiteral("[options] COMMAND [options] ARGUMENTS..."), r)) {
         if (r.intExitCode == 0 && r.strOut.startsWith(QStringLiteral("Usage: ")))
@@ -190,6 +246,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         return parseDigest(rest);
     if (command == QStringLiteral("compare"))
         return parseCompare(rest);
+    if (command == QStringLiteral("list"))
+        return parseList(rest);
     return refused(QStringLiteral("Unknown command '") + command + QStringLiteral("'."));
 }
 

@@ -9,12 +9,13 @@
 
 namespace cli {
 
-enum class Command { Digest, Compare };
+enum class Command { Digest, Compare, List };
 
 struct Arguments {
     Command command = Command::Digest;
     QStringList files;               // digest: the files, in the order given
-    cheqora::CompareOptions options; // compare: folders, report and options
+    cheqora::CompareOptions options; // compare: folders, report and options; list: strFolder1 and options
+    QString strOutput;               // list: -o FILE; "" = standard output
     int intJobs = 0;                 // --jobs; 0 when not given
     bool blnQuiet = false;           // --quiet: no progress line
 };
@@ -31,5 +32,8 @@ struct ParsedCommandLine {
 
 // arguments: the command line without the program's name.
 ParsedCommandLine parseCommandLine(const QStringList &arguments);
+
+// The list command (cli_list.cpp); its exit status.
+int listCommand(Arguments &args);
 
 } // namespace cli

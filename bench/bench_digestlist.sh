@@ -35,4 +35,30 @@ for mode in stream held; do
     echo "-- $mode"
     "$DRIVER" "$mode" "$ENTRIES" "$WORK/tree" | sed 's/^/  /' || status=1
 done
+
+# The whole command: two saved lists of ENTRIES files compared by cheqora-cli, one in a thousand
+# changed, against sorting and joining the same lists with sort and join.
+CLI=$BUILD/bin/cheqora-cli
+if [ -x "$CLI" ]; then
+    echo "-- cheqora-cli compare LIST LIST, $ENTRIES entries"
+    perl -e '
+        my ($n, $old, $new) = @ARGV;
+        open(my $a, ">", $old) or die; open(my $b, ">", $new) or die;
+        for my $i (0 .. $n - 1) {
+            my $d = sprintf("%032x", $i * 2654435761 % 4294967296);
+            my $p = sprintf("d%03d/s%02d/Photo_%07d.JPG", $i % 200, int($i / 200) % 20, $i);
+            print $a "$d  $p\n";
+            print $b (($i % 1000) ? $d : "f" x 32), "  $p\n";
+        }' "$ENTRIES" "$WORK/old.md5" "$WORK/new.md5"
+    t0=$(date +%s%N)
+    /usr/bin/env time -f "%M" -o "$WORK/rss" "$CLI" compare -f -q -r "$WORK/old.md5" "$WORK/new.md5" "$WORK/r.txt" \
+        >/dev/null || [ $? -eq 1 ] || status=1
+    t1=$(date +%s%N)
+    sort -k2 "$WORK/old.md5" > "$WORK/o.s"; sort -k2 "$WORK/new.md5" > "$WORK/n.s"
+    join -1 2 -2 2 "$WORK/o.s" "$WORK/n.s" | awk '$2 != $3' | wc -l >/dev/null
+    t2=$(date +%s%N)
+    ms=$(( (t1 - t0) / 1000000 )); ref=$(( (t2 - t1) / 1000000 ))
+    echo "  cheqora-cli: $ms ms, peak $(( $(tail -n 1 "$WORK/rss") / 1024 )) MB;" \
+         "sort+join: $ref ms; ratio $(awk -v a="$ms" -v b="$ref" 'BEGIN { printf "%.2f", a / (b ? b : 1) }')"
+fi
 exit $status

@@ -339,15 +339,22 @@ private:
             m_pendingLine = n;
             return true;
         }
-        if (keyword == "skipped" || keyword == "not-read") {
+        if (keyword == "skipped" || keyword == "not-read" || keyword == "folder-not-read") {
             DigestListEntry &e = m_entry;
-            e.kind = keyword == "skipped" ? DigestListEntry::Kind::Skipped : DigestListEntry::Kind::NotRead;
+            e.kind = keyword == "skipped"    ? DigestListEntry::Kind::Skipped
+                : keyword == "not-read" ? DigestListEntry::Kind::NotRead
+                                        : DigestListEntry::Kind::FolderNotRead;
             e.digest = {};
             e.status.clear();
             qsizetype pos = 0;
-            if (!sizeAndTime(rest, pos, e) || !expect(rest, pos, ' '))
+            // A folder has no size or time of its own in a list.
+            if (e.kind == DigestListEntry::Kind::FolderNotRead) {
+                e.statRecorded = false;
+                e.length = e.modifiedSecs = 0;
+            } else if (!sizeAndTime(rest, pos, e) || !expect(rest, pos, ' ')) {
                 return fail(n, bad);
-            if (e.kind == DigestListEntry::Kind::NotRead) {
+            }
+            if (e.kind != DigestListEntry::Kind::Skipped) {
                 if (!expect(rest, pos, '"') || !unescape(rest, pos, true, m_bytes) || !expect(rest, pos, ' '))
                     return fail(n, bad);
                 e.status = platform::decodeText(m_bytes);
@@ -556,6 +563,10 @@ QString FormatDigestListEntry(const DigestListEntry &entry)
         appendSizeAndTime(out, entry);
         out.append(u' ' + escaped(entry.relativePath));
         break;
+    case DigestListEntry::Kind::FolderNotRead:
+        out.append(QLatin1String("#: folder-not-read \"") + escaped(entry.status, true) + QLatin1String("\" ")
+                   + escaped(entry.relativePath));
+        break;
     case DigestListEntry::Kind::NotRead:
         out.append(QLatin1String("#: not-read "));
         appendSizeAndTime(out, entry);
@@ -644,6 +655,29 @@ bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestLis
     return parser.finish();
 }
 
+bool LooksLikeDigestList(const QString &path)
+{
+    platform::BinaryReader in;
+    platform::FileError err;
+    if (!in.open(path, err))
+        return false;
+    QByteArray head(65536, '\0');
+    const qint64 n = in.read(head.data(), head.size(), err);
+    if (n < 0)
+        return false;
+    head.truncate(n);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    const QByteArray line = head.trimmed().split('\n').constFirst().trimmed();
+    if (line.isEmpty() || line.startsWith('#'))
+        return true;
+    qsizetype pos = line.startsWith('\\') ? 1 : 0;
+    const qsizetype start = pos;
+    while (pos < line.size() && hexValue(line[pos]) >= 0)
+        ++pos;
+    return pos > start && pos < line.size() && (line[pos] == ' ' || line[pos] == '\t');
+}
+
 // ---- DigestList ---------------------------------------------------------------------------------------
 
 DigestList::DigestList() = default;
@@ -675,7 +709,7 @@ void DigestList::append(const DigestListEntry &e)
             e.length, e.modifiedSecs, e.digest};
     m_free += n;
     m_freeLeft -= n;
-    if (e.kind == DigestListEntry::Kind::NotRead) {
+    if (e.kind == DigestListEntry::Kind::NotRead || e.kind == DigestListEntry::Kind::FolderNotRead) {
         qsizetype index = m_statusTexts.indexOf(e.status);
         if (index < 0) {
             index = m_statusTexts.size();
@@ -686,13 +720,13 @@ void DigestList::append(const DigestListEntry &e)
     m_entries.push_back(r);
 }
 
-bool DigestList::read(const QString &listPath, DigestListError &err)
+bool DigestList::read(const QString &listPath, DigestListError &err, const std::function<bool()> &progress)
 {
     release();
     DigestListHeader header;
-    if (!ReadDigestList(listPath, header, err, [this](const DigestListEntry &e) {
+    if (!ReadDigestList(listPath, header, err, [&](const DigestListEntry &e) {
             append(e);
-            return true;
+            return !progress || progress();
         })) {
         release();
         return false;
@@ -714,7 +748,7 @@ DigestListEntry DigestList::entry(qsizetype i) const
     e.relativePath = relativePath(i);
     e.kind = r.kind;
     e.digest = r.digest;
-    if (r.kind == DigestListEntry::Kind::NotRead)
+    if (r.kind == DigestListEntry::Kind::NotRead || r.kind == DigestListEntry::Kind::FolderNotRead)
         e.status = m_statusTexts.at(r.status);
     e.statRecorded = r.statRecorded;
     e.length = r.length;
@@ -752,8 +786,11 @@ bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &fi
         field = fields.fieldForText(skippedText(), DigestField::Skipped);
         break;
     case DigestListEntry::Kind::NotRead:
-        field = fields.fieldForText(entry.status, DigestField::Failed);
+        // Without a stat the walk could not even examine the entry.
+        field = fields.fieldForText(entry.status, entry.statRecorded ? DigestField::Failed : DigestField::Unknown);
         break;
+    case DigestListEntry::Kind::FolderNotRead:
+        return false;
     }
     return true;
 }

@@ -15,6 +15,7 @@
 //     3b5d5c3712955042212316173ccf37be  2026/beach.jpg
 //     #: skipped 5368709120 2026-11-30T18:02:11Z disk.iso
 //     #: not-read 1234 2026-11-30T18:02:11Z "Permission denied" private/notes.txt
+//     #: folder-not-read "Permission denied" private/locked
 //
 // The first line that is not blank names the format. A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
 // Texts in "#:" lines escape "\" as "\\", a line feed as "\n" and a carriage return as "\r" (and the
@@ -50,11 +51,12 @@ struct DigestListEntry {
         Digest,  // the digest of the file's content
         NotRead, // the file could not be read; status says why
         Skipped, // larger than the skip size, not read on purpose
+        FolderNotRead, // a folder the walk could not read; status says why (no digest, size or time)
     };
     QString relativePath; // "/" between folders; decoded with the lossless name codec
     Kind kind = Kind::Digest;
     std::array<quint8, 16> digest{};
-    QString status; // NotRead only
+    QString status; // NotRead and FolderNotRead only
     bool statRecorded = false;
     qint64 length = 0;
     qint64 modifiedSecs = 0; // seconds since the epoch
@@ -106,6 +108,11 @@ using DigestListSink = std::function<bool(const DigestListEntry &)>;
 bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestListError &err,
                     const DigestListSink &sink);
 
+// Whether the file reads as a digest list at all: its first line that is not blank is a "#" line or
+// begins like a digest line (any number of hexadecimal digits, then a blank). An empty file is an
+// empty list. Cheap: looks at the first 64 KiB only.
+bool LooksLikeDigestList(const QString &path);
+
 // A whole list held compactly in memory: paths in large blocks, a few fixed fields per entry.
 class DigestList {
 public:
@@ -114,8 +121,9 @@ public:
     DigestList(const DigestList &) = delete;
     DigestList &operator=(const DigestList &) = delete;
 
-    // Replaces the content with the list file's; on an error the list is left empty.
-    bool read(const QString &listPath, DigestListError &err);
+    // Replaces the content with the list file's; on an error the list is left empty. progress, when
+    // given, is called after each entry; returning false ends the read (false, err unset, list empty).
+    bool read(const QString &listPath, DigestListError &err, const std::function<bool()> &progress = {});
     void release();
 
     const DigestListHeader &header() const { return m_header; }
@@ -159,6 +167,7 @@ struct DigestListFilter {
 // folder's files; the extension filter on the file's name). When it would, field and st are what the
 // walk would have stored: the digest, "Zero-length file" for an empty file, "Large file skipped" for
 // a file the list skipped or that is larger than the skip size, or the status of a file not read.
+// A folder entry is never a file's record.
 // fields is the scan list whose text table the field indexes. st.length is kLengthNotRecorded when the
 // list records no size (st.modifiedSecs is then 0).
 bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &filter, ScanList &fields,

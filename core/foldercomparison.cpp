@@ -166,7 +166,10 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         m_host.checkFailed(same, platform::MsgIcon::Exclamation, title());
         return result;
     }
-    const int relation = FolderRelation(options.strFolder1, options.strFolder2);
+    // A digest list is a file, not a folder: it is neither the other folder nor inside it.
+    m_blnListSide[0] = IsListSide(options.strFolder1);
+    m_blnListSide[1] = IsListSide(options.strFolder2);
+    const int relation = m_blnListSide[0] || m_blnListSide[1] ? 0 : FolderRelation(options.strFolder1, options.strFolder2);
     if (relation == 3) {
         m_host.checkFailed(same, platform::MsgIcon::Exclamation, title());
         return result;
@@ -192,11 +195,11 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         }
     }
     // A folder that is not there would make every file of the other one added or removed.
-    if (!platform::folderExists(options.strFolder1)) {
+    if (!m_blnListSide[0] && !platform::folderExists(options.strFolder1)) {
         m_host.checkFailed(QStringLiteral("1st folder not found."), platform::MsgIcon::Exclamation, title());
         return result;
     }
-    if (!platform::folderExists(options.strFolder2)) {
+    if (!m_blnListSide[1] && !platform::folderExists(options.strFolder2)) {
         m_host.checkFailed(QStringLiteral("2nd folder not found."), platform::MsgIcon::Exclamation, title());
         return result;
     }
@@ -205,8 +208,10 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     intOperation = options.intButtonIndex == 0 ? 1 : 2;
     strFolder1 = options.strFolder1;
     strFolder2 = options.strFolder2;
-    EnsureTrailingBackslash(strFolder1);
-    EnsureTrailingBackslash(strFolder2);
+    if (!m_blnListSide[0])
+        EnsureTrailingBackslash(strFolder1);
+    if (!m_blnListSide[1])
+        EnsureTrailingBackslash(strFolder2);
     strFolderListed = intOperation == 1 ? strFolder1 : strFolder2;
     strFolderWalked = intOperation == 1 ? strFolder2 : strFolder1;
     strReportFile = options.strReportFile;
@@ -232,6 +237,8 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         fail(closeErr.description);
     if (blnStop)
         result.outcome = CompareResult::Outcome::Stopped;
+    else if (m_blnListFailed)
+        result.outcome = CompareResult::Outcome::CheckFailed;
     else if (m_blnFailed)
         result.outcome = CompareResult::Outcome::Error;
     else if (blnLinesExceeded)
@@ -263,6 +270,9 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     m_unreadListed.clear();
     m_unreadWalked.clear();
     m_listedNotRead.clear();
+    m_listedFoldersNotRead.clear();
+    m_walkedList.release();
+    m_walkedListPaths.clear();
     m_host.setBusy(false);
     blnStop = false;
     blnLinesExceeded = false;
@@ -281,7 +291,7 @@ void FolderComparison::runComparison()
     lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
     lngNumNotCompared = lngNumFoldersNotRead = 0;
     m_blnOneLineEntries = false;
-    m_blnPrefetched = false;
+    m_blnPrefetched = walkedIsList(); // a list is not read ahead
     lngNumLines = 0;
     platform::raiseOpenFileLimit();
     blnStop = false;
@@ -294,7 +304,17 @@ void FolderComparison::runComparison()
     m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);
     m_reportId = platform::FileId{reportStat.device, reportStat.inode};
 
-    GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
+    if (!readListSides()) {
+        if (blnStop)
+            setInfo(QStringLiteral("Comparison was stopped."));
+        return;
+    }
+    if (m_blnListSide[intOperation == 1 ? 0 : 1])
+        readListedList(intOperation == 1 ? m_options->strFolder1 : m_options->strFolder2);
+    else
+        GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
+    if (m_blnListFailed)
+        return;
     if (blnStop) {
         setInfo(QStringLiteral("Comparison was stopped."));
         return;
@@ -324,7 +344,10 @@ void FolderComparison::runComparison()
         ++lngNumFoldersNotRead;
         writeOneLineEntry(entry);
     }
-    GetDSRecursive2(strFolderWalked, true, BuildFilespec(), true, intOperation);
+    if (walkedIsList())
+        walkWalkedList();
+    else
+        GetDSRecursive2(strFolderWalked, true, BuildFilespec(), true, intOperation);
     if (blnStop) {
         setInfo(QStringLiteral("Comparison was stopped."));
         return;
@@ -428,8 +451,8 @@ bool FolderComparison::isReportFile(const QString &strPath, const platform::File
 {
     // The same file under another spelling (a relative report path, a doubled separator, a link)
     // is the report too.
-    return strPath == strReportFile
-        || (m_blnReportIdKnown && st.device == m_reportId.device && st.inode == m_reportId.inode);
+    return !m_blnWalkingList && (strPath == strReportFile
+        || (m_blnReportIdKnown && st.device == m_reportId.device && st.inode == m_reportId.inode));
 }
 
 void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, const QString &strFilespec,
@@ -560,6 +583,7 @@ void FolderComparison::folderNotRead(const QString &strDirPath, const QString &s
         StripTrailing(shown, QString(QChar(platform::kSeparator)));
     const QString entry = QStringLiteral("Folder not read: ") + VisibleText(shown) + QStringLiteral(", ") + strStatus;
     if (!blnComparingFolders) {
+        m_listedFoldersNotRead.append({relative, strStatus});
         m_unreadListed.insert(LowerCaseAccented(relative));
         m_listedNotRead.append(entry);
         return;
@@ -652,14 +676,16 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
         WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
         const QString bytes2 = bytesForm(strScanList.stat(index));
         WriteReportText(VisibleText(listedPath)
-                        + (bytes2 == bytes1 ? QStringLiteral(", same date, time and size")
+                        + (bytes2 == bytes1 && st.length != kLengthNotRecorded ? QStringLiteral(", same date, time and size")
                                             : QStringLiteral(", ") + bytes2)
                         + QStringLiteral("\r\n\r\n"));
         return;
     }
-    // Two skipped files are told apart by their sizes alone; equal sizes stay unreported.
-    if (field.kind == DigestField::Skipped && listed.kind == DigestField::Skipped) {
-        if (st.length == strScanList.stat(index).length)
+    // A skipped file is told apart from the other by the sizes alone: equal or unrecorded sizes
+    // stay unreported.
+    if (blnSkipped) {
+        const qint64 lngListedLength = strScanList.stat(index).length;
+        if (st.length == lngListedLength || st.length == kLengthNotRecorded || lngListedLength == kLengthNotRecorded)
             return;
     } else if (listed == field) {
         return;
@@ -675,7 +701,7 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
     WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
     const QString bytes1 = bytesForm(strScanList.stat(index));
     WriteReportText(VisibleText(listedPath)
-                    + (bytes1 == bytes2 ? QStringLiteral(", same size, date and time") : QStringLiteral(", ") + bytes1)
+                    + (bytes1 == bytes2 && st.length != kLengthNotRecorded ? QStringLiteral(", same size, date and time") : QStringLiteral(", ") + bytes1)
                     + QStringLiteral("\r\n\r\n"));
 }
 
@@ -708,6 +734,13 @@ bool FolderComparison::walkedTreeHasExactFile(QStringView relativePath)
 {
     // Asked only for case-only matches, so listing the folders concerned costs nothing otherwise.
     const QString path = relativePath.toString();
+    if (walkedIsList()) {
+        if (m_walkedListPaths.isEmpty()) {
+            for (qsizetype i = 0; i < m_walkedList.count(); ++i)
+                m_walkedListPaths.insert(m_walkedList.relativePath(i));
+        }
+        return m_walkedListPaths.contains(path);
+    }
     const QStringList parts = path.split(QChar(platform::kSeparator));
     QString folder = strFolderWalked;
     for (qsizetype k = 0; k < parts.size(); ++k) {

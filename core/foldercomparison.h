@@ -28,6 +28,7 @@
 // yield() is where the window processes its events (Stop, Quit). It must not be called again while it
 // runs; a window that quits during a comparison calls requestStop() and lets it return first.
 
+#include "digestlist.h"
 #include "filesystem.h"
 #include "scanlist.h"
 #include "uiservices.h"
@@ -38,6 +39,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace cheqora {
@@ -161,6 +163,32 @@ public:
     int trailingBreaks() const { return intTrailingBreaks; }
 
     static constexpr int kMaxInfoLen = 90;
+
+    // ---- Digest lists in place of folders (foldercomparison_lists.cpp) ----------------------------
+    // A side given as a regular file that reads as a digest list: its records stand in for a walk.
+    static bool IsListSide(const QString &strFolder);
+    // The comparison's first walk of options.strFolder1 with its options, handing out each file as a
+    // list entry in walk order, then each folder that could not be read. False, with strError, when
+    // the folder itself cannot be read or the walk fails; false on a stop.
+    bool WalkForList(CompareOptions &options, const std::function<void(const DigestListEntry &)> &visit,
+                     QString &strError);
+
+private:
+    bool readListSides();
+    void listFailed(const DigestListError &err);
+    void readListedList(const QString &strList);
+    void walkWalkedList();
+    bool anySubfolder(const QString &strFolder, int side) const;
+    bool walkedIsList() const { return m_blnListSide[intOperation == 1 ? 1 : 0]; }
+
+    DigestList m_walkedList;
+    bool m_blnListSide[2] = {false, false};   // the 1st / 2nd side is a digest list
+    bool m_blnListSubfolders[2] = {false, false}; // its paths name subfolders
+    bool m_blnListFailed = false;              // a list could not be read: a check failure
+    bool m_blnWalkingList = false;             // the records come from the walked side's list
+    QSet<QString> m_walkedListPaths;           // the walked list's paths, for case-only matches
+    QVector<QPair<QString, QString>> m_listedFoldersNotRead; // relative path, status
+    // ---- end of digest lists --------------------------------------------------------------------
 
 private:
     struct FolderNames {

@@ -69,6 +69,9 @@ QString VisibleText(const QString &strText)
 
 QString FolderComparison::bytesForm(const platform::FileStat &st) const
 {
+    // A plain md5sum list records neither.
+    if (st.length == kLengthNotRecorded)
+        return QStringLiteral("size and date not recorded");
     return FormatSizeDateTime(st, true);
 }
 
@@ -110,11 +113,8 @@ void FolderComparison::WriteReportHeader(int intOperation)
     const bool blnRecursive = m_options && m_options->blnIncludeSubfolders;
     if (intOperation == 1) {
         bool blnAnySubfolder = false;
-        if (blnRecursive) {
-            platform::FileError err;
-            blnAnySubfolder = platform::subfolderCount(strFolder1, err) > 0
-                || platform::subfolderCount(strFolder2, err) > 0;
-        }
+        if (blnRecursive)
+            blnAnySubfolder = anySubfolder(strFolder1, 0) || anySubfolder(strFolder2, 1);
         QString sentence = blnAnySubfolder
             ? QStringLiteral("Assuming the 2nd folder and its subfolders were ")
                 + QStringLiteral("derived from the 1st folder and its subfolders")

@@ -5,6 +5,7 @@
 #include "digestline.h"
 #include "digestworker.h"
 #include "filesystem.h"
+#include "foldercomparison.h"
 #include "frmmain_keys.h"
 #include "textcatalogue.h"
 #include "uiservices.h"
@@ -283,8 +284,18 @@ void frmMain::cmdGetFileLocation_Click(int Index)
 void frmMain::cmdFolder_Click(int Index)
 {
     lblInfo->setText(QString());
-    const QString chosen = BrowseForFolder(this, Index == 0 ? QStringLiteral("Select 1st folder")
-                                                            : QStringLiteral("Select 2nd folder"));
+    QString chosen;
+    // Shift picks a digest list, which a comparison takes in place of the folder.
+    if (QApplication::keyboardModifiers() & Qt::ShiftModifier) {
+        platform::FileDialogRequest request;
+        request.title = Index == 0 ? QStringLiteral("Select 1st digest list") : QStringLiteral("Select 2nd digest list");
+        request.filter = QStringLiteral("Digest lists (*.md5) | *.md5");
+        request.flags = 2052;
+        bool ok = true;
+        chosen = platform::ui().pickFile(this, request, ok);
+    } else {
+        chosen = BrowseForFolder(this, Index == 0 ? QStringLiteral("Select 1st folder") : QStringLiteral("Select 2nd folder"));
+    }
     if (!chosen.isEmpty())
         txbFolder[Index]->setText(chosen);
 }
@@ -300,8 +311,8 @@ void frmMain::txbFolder_MouseUp(int Index)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Drag and drop: a file on a file row (two files fill both rows), a folder on a folder field, a file
-// on the report field.
+// Drag and drop: a file on a file row (two files fill both rows), a folder or a digest list on a folder
+// field, a file on the report field.
 
 bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApply)
 {
@@ -331,7 +342,8 @@ bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApp
         return true;
 
     for (const QString &path : paths) {
-        const bool isFolder = FolderExists(path);
+        // A digest list stands in for a folder.
+        const bool isFolder = FolderExists(path) || (folder && FolderComparison::IsListSide(path));
         if (isFolder != folder) {
             const QString title = fileRow ? QStringLiteral("Get digital signature") : QStringLiteral("Compare files");
             platform::ui().messageBox(this, path + (isFolder ? QStringLiteral("\n\nFolder, not file") : QStringLiteral("\n\nFile, not folder")),

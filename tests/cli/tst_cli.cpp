@@ -309,11 +309,74 @@ private slots:
     }
 
     // Every option of the help is in the manual page and the README.
+    // A digest list stands in for its folder: the report is the folder's byte for byte but for the
+    // header's folder lines, with a list on either side or on both.
+    void listRoundTrip_data()
+    {
+        QTest::addColumn<QString>("options"); // of compare, separated by "|"
+        QTest::newRow("top folder only") << QString();
+        QTest::newRow("recursive") << u"-r"_s;
+        QTest::newRow("duplicates") << u"-r|-d"_s;
+        QTest::newRow("extension") << u"-r|--ext=txt"_s;
+        QTest::newRow("skip size") << u"-r|--skip-mb|1"_s;
+    }
+    void listRoundTrip()
+    {
+        QFETCH(QString, options);
+        const QString odd = u"a b.txt=%1|back\\slash=bs|line\nbreak=%1|Twin=t|twin=u|empty=|"_s;
+        QVERIFY(writeTree(m_tmp->path(), platform::decodeName("old dir/caf\xe9=c|new dir/caf\xe9=c|old dir/big=a*1100000|"
+                                                              "new dir/big=b*1100000|old dir/sub dir/gone=g|"
+                                                              "new dir/sub dir/new.txt=n|new dir/TWIN=t")));
+        QVERIFY(writeTree(m_tmp->path() + u"/old dir"_s, odd.arg(u"one"_s) + u"sub dir/deep.txt=d"_s));
+        QVERIFY(writeTree(m_tmp->path() + u"/new dir"_s, odd.arg(u"ONE"_s).remove(u"Twin=t|"_s) + u"sub dir/deep.txt=e"_s));
+        for (const QString &side : {u"old"_s, u"new"_s}) {
+            const Outcome listed = run({u"list"_s, u"-r"_s, u"T/"_s + side + u" dir"_s, u"-o"_s, u"T/"_s + side + u".md5"_s});
+            QCOMPARE(listed.exitCode, 0);
+            QCOMPARE(listed.err, QByteArray());
+        }
+        const QStringList opts = options.isEmpty() ? QStringList() : options.split(u'|');
+        QByteArray expected;
+        Outcome first;
+        for (const QStringList &sides : {QStringList{u"O"_s, u"N"_s}, QStringList{u"T/old.md5"_s, u"N"_s},
+                                         QStringList{u"O"_s, u"T/new.md5"_s}, QStringList{u"T/old.md5"_s, u"T/new.md5"_s}}) {
+            const Outcome o = run(QStringList{u"compare"_s, u"-f"_s} + opts + sides + QStringList{u"R"_s});
+            QByteArray report = readFile(m_report);
+            const QString shown = sides.at(0) == u"O"_s ? m_old + u'/' : m_tmp->path() + u"/old.md5"_s;
+            QVERIFY2(report.startsWith("1st folder: " + shown.toUtf8() + "\r\n"), report.constData());
+            report = report.mid(report.indexOf("\r\n", report.indexOf("\r\n") + 2));
+            if (expected.isEmpty()) {
+                expected = report;
+                first = o;
+                QVERIFY2(report.contains(options.contains(u"-d"_s) ? "same.txt" : "File modified"), report.constData());
+            }
+            QCOMPARE(o.exitCode, first.exitCode);
+            QCOMPARE(o.out, first.out);
+            QCOMPARE(report, expected);
+        }
+        // A folder the list could not read: reported when the walk would meet it, and nothing below it
+        // on the other side is called added.
+        QFile oldList(m_tmp->path() + u"/old.md5"_s);
+        QVERIFY(oldList.open(QIODevice::Append) && oldList.write("#: folder-not-read \"Permission denied\" sub dir\n") > 0);
+        oldList.close();
+        const bool recursive = options.contains(u"-r"_s);
+        QCOMPARE(run(QStringList{u"compare"_s, u"-f"_s} + opts + QStringList{u"T/old.md5"_s, u"N"_s, u"R"_s}).exitCode,
+                 recursive ? 2 : first.exitCode);
+        const QByteArray locked = readFile(m_report);
+        QCOMPARE(locked.contains("Folder not read: " + m_old.toUtf8() + "/sub dir, Permission denied\r\n"), recursive);
+        QVERIFY2(!locked.contains("sub dir/new.txt"), locked.constData());
+        // A list that cannot be read is a failed check: status 2, its line named, no report.
+        QVERIFY(QFile::remove(m_report) && writeTree(m_tmp->path(), u"bad.md5=# x\n\nzz  y"_s));
+        const Outcome bad = run(QStringList{u"compare"_s} + opts + QStringList{u"N"_s, u"T/bad.md5"_s, u"R"_s});
+        QCOMPARE(bad.exitCode, 2);
+        QVERIFY2(bad.err.endsWith("/bad.md5, line 3: not a digest line.\n"), bad.err.constData());
+        QVERIFY(!QFile::exists(m_report));
+    }
+
     void helpInStepWithDocumentation()
     {
         QString help;
         for (const QStringList &args : {QStringList{u"--help"_s}, QStringList{u"digest"_s, u"--help"_s},
-                                        QStringList{u"compare"_s, u"--help"_s}})
+                                        QStringList{u"compare"_s, u"--help"_s}, QStringList{u"list"_s, u"--help"_s}})
             help += QString::fromUtf8(run(args).out);
         const QString manual = QString::fromUtf8(readFile(kSourceDir + u"/app/cheqora-cli.1"_s));
         const QString readme = QString::fromUtf8(readFile(kSourceDir + u"/README.md"_s));

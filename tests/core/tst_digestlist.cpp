@@ -239,6 +239,11 @@ private slots:
         written << DigestListEntryOf(u"sub dir/huge \"iso\"\n"_s, big, true, QString(), 0, QString())
                 << DigestListEntryOf(u"sub dir/lost\\"_s, platform::FileStat(), false, QString(), 53,
                                      u"File \"not\" found\\\n"_s);
+        DigestListEntry locked;
+        locked.kind = DigestListEntry::Kind::FolderNotRead;
+        locked.relativePath = u"sub dir/locked \"x\""_s;
+        locked.status = u"Permission denied"_s;
+        written << locked;
         for (const DigestListEntry &e : std::as_const(written))
             text += FormatDigestListEntry(e);
         const QString path = root + u"/sub dir/list.md5"_s;

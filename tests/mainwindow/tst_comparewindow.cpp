@@ -1,4 +1,9 @@
+#include "digest.h"
+#include "digestlist.h"
 #include "formfixture.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -137,6 +142,41 @@ private slots:
         const bool found = (button == 0) != identical;
         QCOMPARE(viewerShown(), found);
         QVERIFY(!found || frmView::instance().windowTitle() == m_report);
+    }
+
+    // A digest list of the old folder dropped on its field gives the folder's report, but for the
+    // header's folder line.
+    void listInOldFolderField()
+    {
+        start();
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        const QByteArray byFolder = readBytes(m_report);
+        const QString list = f.path(QStringLiteral("old.md5")), file = m_old + QStringLiteral("/a.txt");
+        platform::FileStat st;
+        platform::FileError fe;
+        QVERIFY(platform::statPath(file, st, fe));
+        int status = 0;
+        QString text;
+        const QString digest = GetDSOfExaminedFile(file, st, status, text);
+        DigestListHeader header;
+        header.folder = m_old;
+        QVERIFY(writeBytes(list, (FormatDigestListHeader(header)
+                                  + FormatDigestListEntry(DigestListEntryOf(QStringLiteral("a.txt"), st, false, digest, status, text)))
+                                     .toUtf8()));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(list)});
+        QLineEdit *field = f.box("txbFolder", 0);
+        const QPointF at(field->mapTo(f.form.get(), field->rect().center()));
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form.get(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form.get(), &drop);
+        QCOMPARE(field->text(), list);
+        f.fake->boxAnswers << platform::MsgAnswer::Yes;
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        const QByteArray byList = readBytes(m_report);
+        QVERIFY2(byList.startsWith("1st folder: " + list.toUtf8() + "\r\n"), byList.constData());
+        QCOMPARE(byList.mid(byList.indexOf('\n')), byFolder.mid(byFolder.indexOf('\n')));
     }
 
     // Stop (or Esc) in the first walk leaves an earlier report untouched; in the second walk, once the

@@ -1,0 +1,217 @@
+// Digest lists in place of folders: a side of the comparison given as a list file takes its records
+// from the list instead of a walk, and the `list` command takes its entries from the first walk (which
+// leaves out options.strReportFile, the list being written).
+#include "foldercomparison.h"
+
+#include "digest.h"
+#include "digestpipeline.h"
+#include "strproc.h"
+
+namespace cheqora {
+
+namespace {
+
+// Progress dots while a list is read: one per this many entries, as a walk shows one per folder.
+constexpr qint64 kEntriesPerDot = 4096;
+
+DigestListFilter filterOf(const CompareOptions &o, const QString &strFilespec)
+{
+    return DigestListFilter{o.blnIncludeSubfolders, strFilespec, o.blnSkipFiles ? o.intSkipSizeMB : 0};
+}
+
+QString folderOf(const DigestListHeader &header)
+{
+    QString folder = header.folder;
+    EnsureTrailingBackslash(folder);
+    return folder;
+}
+
+bool namesSubfolder(const DigestListEntry &e)
+{
+    return e.kind == DigestListEntry::Kind::FolderNotRead || e.relativePath.contains(QChar(platform::kSeparator));
+}
+
+} // namespace
+
+bool FolderComparison::IsListSide(const QString &strFolder)
+{
+    platform::FileStat st;
+    platform::FileError err;
+    return platform::statPath(strFolder, st, err) && st.kind == platform::EntryKind::File
+        && LooksLikeDigestList(strFolder);
+}
+
+void FolderComparison::listFailed(const DigestListError &err)
+{
+    // Said before the report is opened, so an unreadable list never leaves half a report.
+    m_blnListFailed = true;
+    const QString text = VisibleText(err.text());
+    setInfo(text);
+    m_host.checkFailed(text, platform::MsgIcon::Exclamation, QStringLiteral("Compare folders"));
+}
+
+bool FolderComparison::readListSides()
+{
+    m_blnListFailed = false;
+    m_blnWalkingList = false;
+    m_walkedList.release();
+    m_walkedListPaths.clear();
+    m_listedFoldersNotRead.clear();
+    const int walked = intOperation == 1 ? 1 : 0;
+    if (!m_blnListSide[walked])
+        return true;
+    DigestListError err;
+    qint64 n = 0;
+    if (!m_walkedList.read(walked == 0 ? m_options->strFolder1 : m_options->strFolder2, err, [&] {
+            if (++n % kEntriesPerDot == 0)
+                ShowProgressDot();
+            m_host.yield();
+            return !mustEndWalk();
+        })) {
+        if (err.isSet())
+            listFailed(err);
+        return false;
+    }
+    strFolderWalked = folderOf(m_walkedList.header());
+    m_blnListSubfolders[walked] = false;
+    for (qsizetype i = 0; i < m_walkedList.count() && !m_blnListSubfolders[walked]; ++i)
+        m_blnListSubfolders[walked] = m_walkedList.relativePath(i).contains(QChar(platform::kSeparator))
+            || m_walkedList.entry(i).kind == DigestListEntry::Kind::FolderNotRead;
+    return true;
+}
+
+void FolderComparison::readListedList(const QString &strList)
+{
+    const DigestListFilter filter = filterOf(*m_options, BuildFilespec());
+    const int side = intOperation == 1 ? 0 : 1;
+    m_blnListSubfolders[side] = false;
+    DigestListHeader header;
+    DigestListError err;
+    DigestField field;
+    platform::FileStat st;
+    qint64 n = 0;
+    QVector<QPair<QString, QString>> foldersNotRead;
+    const bool ok = ReadDigestList(strList, header, err, [&](const DigestListEntry &e) {
+        m_blnListSubfolders[side] = m_blnListSubfolders[side] || namesSubfolder(e);
+        if (e.kind == DigestListEntry::Kind::FolderNotRead)
+            foldersNotRead.append({e.relativePath, e.status});
+        else if (DigestListRecordOf(e, filter, strScanList, field, st))
+            strScanList.append(e.relativePath, field, st);
+        if (++n % kEntriesPerDot == 0)
+            ShowProgressDot();
+        m_host.yield();
+        return !mustEndWalk();
+    });
+    lngScanCount = strScanList.count();
+    if (!ok && err.isSet()) {
+        strScanList.release();
+        lngScanCount = 0;
+        listFailed(err);
+        return;
+    }
+    strFolderListed = folderOf(header);
+    // A walk meets an unreadable subfolder only when it descends.
+    if (filter.recursive) {
+        for (const auto &folder : std::as_const(foldersNotRead))
+            folderNotRead(strFolderListed + folder.first + QChar(platform::kSeparator), folder.second, false);
+    }
+}
+
+void FolderComparison::walkWalkedList()
+{
+    const DigestListFilter filter = filterOf(*m_options, BuildFilespec());
+    DigestField field;
+    platform::FileStat st;
+    m_blnWalkingList = true;
+    for (qsizetype i = 0; i < m_walkedList.count(); ++i) {
+        if (i % kEntriesPerDot == 0)
+            ShowProgressDot();
+        m_host.yield();
+        if (mustEndWalk() || blnLinesExceeded)
+            break;
+        const DigestListEntry e = m_walkedList.entry(i);
+        if (e.kind == DigestListEntry::Kind::FolderNotRead) {
+            if (filter.recursive)
+                folderNotRead(strFolderWalked + e.relativePath + QChar(platform::kSeparator), e.status, true);
+        } else if (DigestListRecordOf(e, filter, strScanList, field, st)) {
+            compareWalkedFile(strFolderWalked + e.relativePath, e.relativePath, st, field, intOperation);
+        }
+    }
+    m_blnWalkingList = false;
+}
+
+bool FolderComparison::anySubfolder(const QString &strFolder, int side) const
+{
+    if (m_blnListSide[side])
+        return m_blnListSubfolders[side];
+    platform::FileError err;
+    return platform::subfolderCount(strFolder, err) > 0;
+}
+
+bool FolderComparison::WalkForList(CompareOptions &options,
+                                   const std::function<void(const DigestListEntry &)> &visit, QString &strError)
+{
+    if (m_blnRunning)
+        return false;
+    m_options = &options;
+    m_blnRunning = true;
+    intOperation = 1;
+    strFolder1 = strFolderListed = options.strFolder1;
+    EnsureTrailingBackslash(strFolderListed);
+    strReportFile = options.strReportFile;
+    platform::FileStat reportStat;
+    platform::FileError statErr;
+    m_blnReportIdKnown = !strReportFile.isEmpty() && platform::statPath(strReportFile, reportStat, statErr);
+    m_reportId = platform::FileId{reportStat.device, reportStat.inode};
+    strScanList.release();
+    m_unreadListed.clear();
+    m_listedNotRead.clear();
+    m_listedFoldersNotRead.clear();
+    m_blnFailed = false;
+    m_strError.clear();
+    blnStop = false;
+    m_blnPrefetched = true; // there is no second walk to read ahead in
+    platform::raiseOpenFileLimit();
+    try {
+        GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
+    } catch (const std::bad_alloc &) {
+        fail(platform::fileErrorDescription(platform::ErrOutOfMemory));
+    }
+    // The folder itself could not be read: there is no list to write.
+    if (!m_blnFailed && !m_listedFoldersNotRead.isEmpty() && m_listedFoldersNotRead.first().first.isEmpty())
+        fail(m_listedFoldersNotRead.first().second);
+    const bool ok = !blnStop && !m_blnFailed;
+    strError = m_strError;
+    for (qsizetype i = 1; ok && i <= strScanList.count(); ++i) {
+        const DigestField &field = strScanList.field(i);
+        platform::FileStat st = strScanList.stat(i);
+        if (field.kind == DigestField::Unknown)
+            st.kind = platform::EntryKind::Missing; // the entry could not be examined: no size or time
+        const QString status = strScanList.fieldText(field).trimmed();
+        const int lngStatus = field.kind == DigestField::Digest ? DigestOk
+            : field.kind == DigestField::Empty                  ? DigestZeroLength
+                                                                : DigestFolder; // any status without a digest
+        visit(DigestListEntryOf(strScanList.key(i).toString(), st, field.kind == DigestField::Skipped,
+                                status, lngStatus, status));
+    }
+    for (qsizetype i = 0; ok && i < m_listedFoldersNotRead.size(); ++i) {
+        DigestListEntry e;
+        e.kind = DigestListEntry::Kind::FolderNotRead;
+        e.relativePath = m_listedFoldersNotRead.at(i).first;
+        StripTrailing(e.relativePath, QString(QChar(platform::kSeparator)));
+        e.status = m_listedFoldersNotRead.at(i).second;
+        visit(e);
+    }
+    m_pipeline.reset(); // no digest is read past the walk
+    strScanList.release();
+    m_unreadListed.clear();
+    m_listedNotRead.clear();
+    m_listedFoldersNotRead.clear();
+    m_walkPath.clear();
+    m_options = nullptr;
+    m_blnRunning = false;
+    blnStop = false;
+    return ok;
+}
+
+} // namespace cheqora
