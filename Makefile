@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth x
             fonts-dejavu-core diffutils coreutils procps libqt6svg6
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test e2e asan bench install package clean mutants ratio
+.PHONY: all deps configure build run test e2e asan tsan bench install package clean mutants ratio
 
 all: build
 
@@ -45,6 +45,15 @@ e2e: build
 asan:
 	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_SANITIZE=ON
 
+# The comparison's tests, whose digests run on worker threads, under ThreadSanitizer.
+TSAN_TESTS := tst_pipeline tst_foldercomparison tst_comparedifferential tst_hostiletrees tst_cli
+tsan:
+	$(MAKE) configure BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_TSAN=ON
+	cmake --build build-tsan --target cheqora-cli $(TSAN_TESTS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	  ctest --output-on-failure --timeout 900 \
+	  -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
+
 bench: build
 	@$(MAKE) --no-print-directory deps PACKAGES="hashdeep"
 	bash bench/run_all.sh $(BUILD)
@@ -67,4 +76,4 @@ package: build
 	bash scripts/check_package.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-tsan

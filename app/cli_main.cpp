@@ -41,7 +41,7 @@ int compareCommand(cli::Arguments &args)
     cli::TerminalHost host(args.options, !args.blnQuiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    // args.intJobs (0 = not given) is for the engine, which digests one file at a time so far.
+    args.options.intJobs = args.intJobs; // 0 when not given: one per hardware thread
     const cheqora::CompareResult result = comparison.CompareFolders(args.options);
     host.endProgress();
     const int intTrouble = cli::g_interrupted.load() ? kExitInterrupted : 2;

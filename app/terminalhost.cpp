@@ -4,8 +4,6 @@
 #include "strproc.h"
 #include "textcodec.h"
 
-#include <QMutexLocker>
-#include <QThread>
 
 #include <cerrno>
 #include <csignal>
@@ -107,7 +105,7 @@ void installInterruptHandler()
         return;
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    // The engine's reads and writes carry on; the flag is looked at between files and inside digests.
+    // The engine's reads and writes carry on; the flag is looked at between files and while digests are waited for.
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
 }
@@ -138,14 +136,8 @@ void ProgressLine::clear()
 
 TerminalHost::TerminalHost(const cheqora::CompareOptions &options, bool blnProgress)
     : m_options(options)
-    , m_owner(QThread::currentThread())
     , m_progress(blnProgress)
 {
-}
-
-bool TerminalHost::onOwnThread() const
-{
-    return QThread::currentThread() == m_owner;
 }
 
 void TerminalHost::say(const QString &strText)
@@ -183,18 +175,14 @@ QString TerminalHost::walkOf(const QString &strPath) const
 
 void TerminalHost::showProgress()
 {
-    QString prefix;
-    QString current;
-    {
-        QMutexLocker lock(&m_mutex);
-        if (m_strWalk.isEmpty())
-            return; // no file reached yet
-        prefix = QStringLiteral("%1: %2 %3, %4 MB  ")
-                     .arg(m_strWalk, QString::number(m_lngFiles), m_lngFiles == 1 ? QStringLiteral("file") : QStringLiteral("files"),
-                          QString::number(double(m_lngBytes) / 1048576.0, 'f', 1));
-        current = m_strCurrent;
-    }
-    m_progress.show(prefix, current);
+    if (m_strWalk.isEmpty())
+        return; // no file reached yet
+    const qint64 bytes = m_lngBytes + (m_currentDone ? m_currentDone->load(std::memory_order_relaxed) : 0);
+    const QString prefix = QStringLiteral("%1: %2 %3, %4 MB  ")
+                               .arg(m_strWalk, QString::number(m_lngFiles),
+                                    m_lngFiles == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                                    QString::number(double(bytes) / 1048576.0, 'f', 1));
+    m_progress.show(prefix, m_strCurrent);
 }
 
 bool TerminalHost::askOverwrite(const QString &strPrompt, const QString &)
@@ -232,33 +220,27 @@ void TerminalHost::checkFailed(const QString &strText, platform::MsgIcon, const 
     say(strText);
 }
 
-QString TerminalHost::digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                                 QString &strStatus)
+void TerminalHost::fileDigesting(const QString &strPath, qint64, const std::atomic<qint64> *bytesDone)
 {
-    const bool blnOwnThread = onOwnThread();
-    bool blnNewWalk = false;
-    if (m_progress.enabled()) {
-        const QString walk = walkOf(strPath);
-        QMutexLocker lock(&m_mutex);
-        blnNewWalk = !walk.isEmpty() && walk != m_strWalk;
-        if (blnNewWalk)
-            m_strWalk = walk;
-        m_strCurrent = strPath;
-    }
+    if (!m_progress.enabled())
+        return;
+    const QString walk = walkOf(strPath);
+    const bool blnNewWalk = !walk.isEmpty() && walk != m_strWalk;
+    if (blnNewWalk)
+        m_strWalk = walk;
+    m_strCurrent = strPath;
+    m_currentDone = bytesDone;
     // The start of each walk shows at once, so a short run shows both.
-    if (blnOwnThread && (blnNewWalk || m_progress.due()))
+    if (blnNewWalk || m_progress.due())
         showProgress();
-    // Ctrl+C cuts a long digest short; the stop request that follows keeps the walk from using it.
-    const QString digest = cheqora::GetDSOfExaminedFile(strPath, st, lngStatus, strStatus,
-                                                        blnOwnThread ? &g_interrupted : nullptr);
-    if (blnOwnThread)
-        stopIfInterrupted();
-    if (m_progress.enabled()) {
-        QMutexLocker lock(&m_mutex);
-        ++m_lngFiles;
-        m_lngBytes += st.length;
-    }
-    return digest;
+}
+
+void TerminalHost::fileDigested(const QString &, qint64 lngSize)
+{
+    m_currentDone = nullptr;
+    ++m_lngFiles;
+    m_lngBytes += lngSize;
+    stopIfInterrupted();
 }
 
 } // namespace cli

@@ -6,13 +6,10 @@
 #include "foldercomparison.h"
 
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QString>
 
 #include <atomic>
 #include <cstdio>
-
-class QThread;
 
 namespace cli {
 
@@ -38,7 +35,7 @@ private:
 };
 
 // The comparison's host on a terminal: messages on stderr, the overwrite question answered by a typed
-// yes, progress from the digests, Ctrl+C turned into a stop.
+// yes, progress from the walk's digests, Ctrl+C turned into a stop.
 class TerminalHost final : public cheqora::CompareHost {
 public:
     // options: those the comparison runs with (it trims them in place); they name the two folders.
@@ -50,26 +47,25 @@ public:
 
     void setInfoCaption(const QString &) override {}
     void yield() override;
+    void setBusy(bool) override { m_currentDone = nullptr; }
     bool askOverwrite(const QString &strPrompt, const QString &strTitle) override;
     void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override;
-    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                       QString &strStatus) override;
+    void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone) override;
+    void fileDigested(const QString &strPath, qint64 lngSize) override;
 
 private:
-    bool onOwnThread() const;
     void stopIfInterrupted();
     void showProgress();
     QString walkOf(const QString &strPath) const;
 
     const cheqora::CompareOptions &m_options;
     cheqora::FolderComparison *m_comparison = nullptr;
-    QThread *m_owner;
     ProgressLine m_progress;
-    QMutex m_mutex; // guards the counts below, should digests come from more than one thread
     QString m_strWalk; // "1st folder" or "2nd folder" from the first digest on
     QString m_strCurrent;
     qint64 m_lngFiles = 0;
     qint64 m_lngBytes = 0;
+    const std::atomic<qint64> *m_currentDone = nullptr; // bytes read of the file waited for
 };
 
 } // namespace cli

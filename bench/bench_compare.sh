@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Times `cheqora-cli compare --recursive` against md5sum over both trees and `hashdeep -r -c md5`, in
-# the same run, on two generated pairs of trees:
+# Times `cheqora-cli compare --recursive` against md5sum over both trees and `hashdeep -r -c md5 -j P`
+# (P: the hardware threads), in the same run, on three generated pairs of trees:
 #   (a) 8 files of 64 MiB per side, half of them changed;
-#   (b) 20,000 files of 1-8 KiB in 200 folders per side, 10% changed and 1% removed.
-# Each tool runs on a warm page cache; the best of RUNS runs counts. Then the scan-list driver sorts
-# and looks up a million records and prints its peak memory.
+#   (b) 20,000 files of 1-8 KiB in 200 folders per side, 10% changed and 1% removed;
+#   (c) one 1 GiB file per side, the last byte changed.
+# Each tool runs on a warm page cache; the best of RUNS runs counts. For each tree: the ratios to
+# md5sum with the default number of jobs and with --jobs 1, cheqora's peak memory, and a scaling
+# table for 1, 2 and 4 jobs. Then the scan-list driver sorts and looks up a million records and
+# prints its peak memory.
 #
 # usage: bench/bench_compare.sh BUILD_DIR   (RUNS=3 by default)
 set -euo pipefail
@@ -38,9 +41,18 @@ best_of() {
 
 ratio() { printf "%.2f" "$(echo "$1 / $2" | bc -l)"; }
 
+PROCS=$(nproc)
 md5sum_both() { (cd "$1" && find old new -type f -print0 | xargs -0 md5sum); }
-hashdeep_both() { (cd "$1" && hashdeep -r -c md5 old new); }
-cheqora_both() { "$CLI" compare "$1/old" "$1/new" "$1/report.txt" --recursive --force --no-line-limit; }
+hashdeep_both() { (cd "$1" && hashdeep -r -c md5 -j "$PROCS" old new); }
+# cheqora_both DIR [JOBS]: the default number of jobs when JOBS is not given.
+cheqora_both() {
+    "$CLI" compare "$1/old" "$1/new" "$1/report.txt" --recursive --force --no-line-limit ${2:+--jobs "$2"}
+}
+# peak_mb COMMAND...: the command's peak resident memory in MB.
+peak_mb() {
+    /usr/bin/time -f '%M' -o "$WORK/peak.txt" "$@" >/dev/null 2>&1 || true
+    echo "$(($(tail -n 1 "$WORK/peak.txt") / 1024))"
+}
 
 # Tree (a): large files.
 make_tree_a() {
@@ -53,6 +65,15 @@ make_tree_a() {
             printf 'changed' | dd of="$d/new/big$i.bin" bs=1 seek=$((i * 1000003)) conv=notrunc status=none
         fi
     done
+}
+
+# Tree (c): one large file per side.
+make_tree_c() {
+    local d=$WORK/c
+    mkdir -p "$d/old" "$d/new"
+    head -c $((1 << 30)) /dev/urandom >"$d/old/huge.bin"
+    cp "$d/old/huge.bin" "$d/new/huge.bin"
+    printf 'x' | dd of="$d/new/huge.bin" bs=1 seek=$(((1 << 30) - 1)) conv=notrunc status=none
 }
 
 # Tree (b): many small files; perl writes them without a process per file.
@@ -82,28 +103,50 @@ command -v hashdeep >/dev/null || HAVE_HASHDEEP=0
 echo "Building the trees in $WORK ..."
 make_tree_a
 make_tree_b
+make_tree_c
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is needed for peak memory (apt-get install -y time)" >&2; exit 2; }
 
-for tree in a b; do
+declare -A SCALING
+for tree in a b c; do
     dir=$WORK/$tree
-    if [ "$tree" = a ]; then
-        echo "Tree (a): 8 files of 64 MiB per side, 4 changed"; target=1.10
-    else
-        echo "Tree (b): 20,000 files of 1-8 KiB in 200 folders per side, 10% changed, 1% removed"; target=1.3
-    fi
+    case $tree in
+    a) echo "Tree (a): 8 files of 64 MiB per side, 4 changed"; target=0.55; today=0.98 ;;
+    b) echo "Tree (b): 20,000 files of 1-8 KiB in 200 folders per side, 10% changed, 1% removed"; target=0.65; today=1.05 ;;
+    c) echo "Tree (c): one 1 GiB file per side, the last byte changed"; target=0.60; today=0.97 ;;
+    esac
     md5sum_both "$dir" >/dev/null # warm the page cache
+    best_of "md5sum (both trees)" md5sum_both "$dir"
+    md5=$BEST_md5sum__both_trees_
     best_of "cheqora-cli compare --recursive" cheqora_both "$dir"
     cheq=$BEST_cheqora_cli_compare___recursive
     tail -n 3 "$dir/report.txt" | tr -d '\r' | sed 's/^/    report: /'
-    best_of "md5sum (both trees)" md5sum_both "$dir"
-    md5=$BEST_md5sum__both_trees_
     echo "  ratio cheqora / md5sum:             $(ratio "$cheq" "$md5")   (target: at most $target)"
     if [ "$HAVE_HASHDEEP" = 1 ]; then
-        best_of "hashdeep -r -c md5" hashdeep_both "$dir"
-        hd=$BEST_hashdeep__r__c_md5
+        best_of "hashdeep -r -c md5 -j $PROCS" hashdeep_both "$dir"
+        hd=$(eval echo "\$BEST_hashdeep__r__c_md5__j_$PROCS")
+        echo "  ratio hashdeep / md5sum:            $(ratio "$hd" "$md5")"
         echo "  ratio cheqora / hashdeep:           $(ratio "$cheq" "$hd")"
     else
         echo "  hashdeep is not installed (apt-get install -y hashdeep): skipped"
     fi
+    row=""
+    for jobs in 1 2 4; do
+        best_of "cheqora-cli compare --jobs $jobs" cheqora_both "$dir" "$jobs"
+        ms=$(eval echo "\$BEST_cheqora_cli_compare___jobs_$jobs")
+        row="$row $(printf '%8.3f s %5s' "$(echo "$ms / 1000" | bc -l)" "$(ratio "$ms" "$md5")")"
+        if [ "$jobs" = 1 ]; then
+            echo "  ratio --jobs 1 / md5sum:            $(ratio "$ms" "$md5")   (one digest at a time before: $today; at most 1.05 times that)"
+        fi
+    done
+    SCALING[$tree]=$row
+    peak=$(peak_mb "$CLI" compare "$dir/old" "$dir/new" "$dir/report.txt" --recursive --force --no-line-limit)
+    echo "  peak memory, default jobs:          $peak MB   (target: under 100 MB)"
+done
+
+echo "Scaling (time, ratio to md5sum in the same run; $PROCS hardware threads)"
+printf '  %-6s %17s %17s %17s\n' tree "--jobs 1" "--jobs 2" "--jobs 4"
+for tree in a b c; do
+    printf '  %-6s%s\n' "($tree)" "${SCALING[$tree]}"
 done
 
 if [ -x "$SCANLIST" ]; then

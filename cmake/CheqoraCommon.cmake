@@ -2,6 +2,7 @@
 include_guard(GLOBAL)
 
 option(CHEQORA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(CHEQORA_TSAN "Build with ThreadSanitizer" OFF)
 option(CHEQORA_WERROR "Treat warnings as errors" OFF)
 
 add_library(cheqora_options INTERFACE)
@@ -22,6 +23,10 @@ target_compile_definitions(cheqora_options INTERFACE
 if(CHEQORA_SANITIZE)
   target_compile_options(cheqora_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(cheqora_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(CHEQORA_TSAN)
+  target_compile_options(cheqora_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(cheqora_options INTERFACE -fsanitize=thread)
 endif()
 
 # Layers below the windows must not reach for widget or GUI headers; the check runs at configure time

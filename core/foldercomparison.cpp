@@ -1,6 +1,7 @@
 #include "foldercomparison.h"
 
 #include "digest.h"
+#include "digestpipeline.h"
 #include "filefilter.h"
 #include "sortsearch.h"
 #include "strproc.h"
@@ -31,11 +32,11 @@ void CompareHost::yield() {}
 
 void CompareHost::setBusy(bool) {}
 
-QString CompareHost::digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                                QString &strStatus)
-{
-    return GetDSOfExaminedFile(strPath, st, lngStatus, strStatus);
-}
+void CompareHost::fileQueued(const QString &) {}
+
+void CompareHost::fileDigesting(const QString &, qint64, const std::atomic<qint64> *) {}
+
+void CompareHost::fileDigested(const QString &, qint64) {}
 
 int FolderRelation(const QString &strFolder1, const QString &strFolder2)
 {
@@ -84,6 +85,8 @@ FolderComparison::FolderComparison(CompareHost &host)
     : m_host(host)
 {
 }
+
+FolderComparison::~FolderComparison() = default;
 
 void FolderComparison::setInfo(const QString &strCaption)
 {
@@ -227,7 +230,8 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         fail(QString::fromLocal8Bit(e.what()));
     }
 
-    // The end, reached in every case once busy.
+    // The end, reached in every case once busy. No digest is read past it.
+    m_pipeline.reset();
     platform::FileError closeErr;
     if (!intFileNum.close(closeErr))
         fail(closeErr.description);
@@ -287,6 +291,7 @@ void FolderComparison::runComparison()
     lngNumModified = lngNumAdded = lngNumRemoved = lngNumDuplicates = 0;
     lngNumNotCompared = lngNumFoldersNotRead = 0;
     m_blnOneLineEntries = false;
+    m_blnPrefetched = walkedIsList(); // a list is not read ahead
     lngNumLines = 0;
     platform::raiseOpenFileLimit();
     blnStop = false;
@@ -388,17 +393,58 @@ QString FolderComparison::finalCaption() const
     return caption;
 }
 
-DigestField FolderComparison::digestFieldOf(const QString &strPath, const platform::FileStat &st)
+bool FolderComparison::needsDigest(const platform::DirEntry &file) const
 {
-    if (IsLargeFile(st) == 1)
-        return strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
-    int lngStatus = 0;
-    QString strStatus;
-    const QString digest = m_host.digestFile(strPath, st, lngStatus, strStatus);
-    if (lngStatus == 0)
-        return strScanList.fieldForDigest(digest);
-    // An empty file's content is known; any other status means there is no digest.
-    return strScanList.fieldForText(strStatus, lngStatus == DigestZeroLength ? DigestField::Empty : DigestField::Failed);
+    return file.error == 0 && IsLargeFile(file.stat) == 0;
+}
+
+// The digest of the oldest file queued, which is the walk's current file. The walk waits in short
+// slices and yields in between, so Stop and Quit are answered while the workers read. false: the walk
+// ends (stop or error); a digest cut short by a stop is no result.
+bool FolderComparison::waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field)
+{
+    constexpr int kWaitSliceMs = 5;
+    m_host.fileDigesting(strPath, st.length, m_pipeline->headBytesDone());
+    while (!m_pipeline->waitHead(kWaitSliceMs)) {
+        m_host.yield();
+        if (mustEndWalk()) {
+            m_pipeline->stop();
+            return false;
+        }
+    }
+    const DigestPipeline::Result r = m_pipeline->takeHead();
+    m_host.fileDigested(strPath, st.length);
+    if (mustEndWalk()) {
+        m_pipeline->stop();
+        return false;
+    }
+    if (r.lngStatus == 0)
+        field = strScanList.fieldForDigest(r.digest);
+    else // An empty file's content is known; any other status means there is no digest.
+        field = strScanList.fieldForText(r.strStatus, r.lngStatus == DigestZeroLength ? DigestField::Empty
+                                                                                     : DigestField::Failed);
+    return true;
+}
+
+// The 2nd walk's first files, for workers that the end of the 1st walk leaves idle: two sides of one
+// large file each are read at the same time. The 2nd walk lists its folder again and uses such a
+// digest only for the same file in the same state.
+void FolderComparison::prefetchWalkedRoot(const QString &strFilespec)
+{
+    m_blnPrefetched = true;
+    platform::FolderHandle folder;
+    platform::FolderListing listing;
+    platform::FileError err;
+    if (!folder.open(strFolderWalked, err) || !platform::listFolder(folder, listing, err))
+        return;
+    for (const platform::DirEntry &file : std::as_const(listing.files)) {
+        const QString strPath = strFolderWalked + file.name;
+        if (!FileNameMatches(file.name, strFilespec, false) || !needsDigest(file)
+            || (intOperation == 2 && isReportFile(strPath, file.stat)))
+            continue;
+        if (!m_pipeline->prefetch(strPath, file.stat))
+            return;
+    }
 }
 
 bool FolderComparison::isReportFile(const QString &strPath, const platform::FileStat &st) const
@@ -425,6 +471,8 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
     }
     if (blnTopFolder)
         m_walkPath = {folder.id()};
+    if (!m_pipeline)
+        m_pipeline = std::make_unique<DigestPipeline>(m_options ? m_options->intJobs : 0);
     walkFolder(folder, strDirPath, strFilespec, blnComparingFolders, intOperation);
 }
 
@@ -440,21 +488,53 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
 
     const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
     const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
-    for (const platform::DirEntry &file : std::as_const(listing.files)) {
+    // The folder's files in walk order, and which of them get a digest: those are handed to the
+    // workers ahead of the walk, as far as the look-ahead allows.
+    QVector<qsizetype> walked;
+    QVector<qsizetype> toDigest;
+    for (qsizetype i = 0; i < listing.files.size(); ++i) {
+        const platform::DirEntry &file = listing.files.at(i);
+        if (!FileNameMatches(file.name, strFilespec, false))
+            continue;
+        // The report is listed in mode 1 as the current report file; otherwise it is left out.
+        if ((!blnComparingFolders || intOperation == 2) && file.error == 0
+            && isReportFile(strDirPath + file.name, file.stat))
+            continue;
+        walked.append(i);
+        if (needsDigest(file))
+            toDigest.append(i);
+    }
+    qsizetype queued = 0;
+    // Whatever way the loop ends, no digest of this folder is left queued for the next one.
+    struct Abandon {
+        DigestPipeline &pipeline;
+        ~Abandon() { pipeline.abandon(); }
+    } abandon{*m_pipeline};
+
+    for (const qsizetype i : std::as_const(walked)) {
+        const platform::DirEntry &file = listing.files.at(i);
         m_host.yield();
         if (mustEndWalk())
             return;
-        if (!FileNameMatches(file.name, strFilespec, false))
-            continue;
         const QString strPath = strDirPath + file.name;
-        // The report is listed in mode 1 as the current report file; otherwise it is left out.
-        if ((!blnComparingFolders || intOperation == 2) && file.error == 0 && isReportFile(strPath, file.stat))
-            continue;
-        const DigestField field = file.error != 0
-            ? strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown)
-            : digestFieldOf(strPath, file.stat);
-        if (mustEndWalk())
-            return; // a digest cut short by a stop is no result
+        DigestField field;
+        if (file.error != 0) {
+            field = strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
+        } else if (!needsDigest(file)) {
+            field = strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
+        } else {
+            while (queued < toDigest.size()
+                   && m_pipeline->hasRoom(listing.files.at(toDigest.at(queued)).stat.length)) {
+                const platform::DirEntry &next = listing.files.at(toDigest.at(queued++));
+                const QString strNext = strDirPath + next.name;
+                m_host.fileQueued(strNext);
+                m_pipeline->submit(strNext, next.stat);
+            }
+            if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
+                prefetchWalkedRoot(strFilespec);
+            if (!waitForDigest(strPath, file.stat, field))
+                return;
+        }
         const QStringView relativePath = QStringView(strPath).mid(rootLength);
         if (!blnComparingFolders) {
             strScanList.append(relativePath, field, file.stat);

@@ -38,9 +38,13 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 namespace cheqora {
+
+class DigestPipeline;
 
 // The values of the main window's fields and options for one comparison.
 struct CompareOptions {
@@ -57,6 +61,7 @@ struct CompareOptions {
     bool blnWarnOnOverwrite = true;    // chkWarnOnOverwrite(1)
     bool blnSuspendIfNumLines = true;  // chkSuspendIfNumLines
     QString strSuspendIfNumLines = QStringLiteral("100"); // txbSuspendIfNumLines
+    int intJobs = 0; // files digested at the same time; 0 = one per hardware thread, 1 = one at a time
 };
 
 // What the comparison asks of whoever runs it. All calls come from the thread running CompareFolders.
@@ -77,11 +82,12 @@ public:
     virtual void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) = 0;
     // SetBusy(true) before the first walk, SetBusy(false) at the end.
     virtual void setBusy(bool blnBusy);
-    // The digest of one file of a walk, as GetDSOfExaminedFile gives it (st is the walk's stat of it).
-    // A window may digest on a worker thread and process events meanwhile; a digest abandoned for a
-    // stop request may return any status, since a stopped walk does not use it.
-    virtual QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                               QString &strStatus);
+    // Digests run on worker threads ahead of the walk. In walk order, on this thread: a file is handed
+    // to the workers; the walk waits for its digest (bytesDone follows the read, valid until
+    // fileDigested or setBusy(false)); the walk has its digest. Called for every file: keep them cheap.
+    virtual void fileQueued(const QString &strPath);
+    virtual void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone);
+    virtual void fileDigested(const QString &strPath, qint64 lngSize);
 };
 
 struct CompareResult {
@@ -130,13 +136,15 @@ qint64 LineLimitFromText(const QString &strText);
 class FolderComparison {
 public:
     explicit FolderComparison(CompareHost &host);
+    ~FolderComparison();
     FolderComparison(const FolderComparison &) = delete;
     FolderComparison &operator=(const FolderComparison &) = delete;
 
     // The compare-folders command. The folder, report and extension texts of options are trimmed in
     // place, as the command writes them back into the window's fields.
     CompareResult CompareFolders(CompareOptions &options);
-    // The Stop button: the walk ends at the next folder, file or stored record.
+    // The Stop button: the walk ends at the next folder, file or stored record, or within a few
+    // milliseconds of waiting for a digest. Safe from any thread.
     void requestStop() { blnStop = true; }
     bool isRunning() const { return m_blnRunning; }
 
@@ -198,7 +206,9 @@ private:
     bool mustEndWalk() const { return blnStop || m_blnFailed; }
     QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
     void fail(const QString &strDescription);
-    DigestField digestFieldOf(const QString &strPath, const platform::FileStat &st);
+    bool needsDigest(const platform::DirEntry &file) const;
+    bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
+    void prefetchWalkedRoot(const QString &strFilespec);
     qsizetype findPair(QStringView relativePath, const QString &folded);
     bool walkedTreeHasExactFile(QStringView relativePath);
     bool isReportFile(const QString &strPath, const platform::FileStat &st) const;
@@ -225,7 +235,7 @@ private:
     QString strReportFile;
     QString strFolder1; // the 1st and 2nd folders as entered, with one trailing separator (header)
     QString strFolder2;
-    bool blnStop = false;
+    std::atomic_bool blnStop{false};
     bool blnLinesExceeded = false;
     bool blnHeaderDone = false;
     qint64 lngNumModified = 0;
@@ -254,6 +264,8 @@ private:
     QSet<QString> m_unreadListed;
     QSet<QString> m_unreadWalked;
     QStringList m_listedNotRead;
+    std::unique_ptr<DigestPipeline> m_pipeline; // lives while CompareFolders runs
+    bool m_blnPrefetched = false; // the 2nd walk's first files were handed to idle workers
     bool m_blnFailed = false;
     QString m_strError;
 };

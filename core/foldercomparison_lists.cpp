@@ -4,6 +4,7 @@
 #include "foldercomparison.h"
 
 #include "digest.h"
+#include "digestpipeline.h"
 #include "strproc.h"
 
 namespace cheqora {
@@ -169,6 +170,7 @@ bool FolderComparison::WalkForList(CompareOptions &options,
     m_blnFailed = false;
     m_strError.clear();
     blnStop = false;
+    m_blnPrefetched = true; // there is no second walk to read ahead in
     platform::raiseOpenFileLimit();
     try {
         GetDSRecursive2(strFolderListed, true, BuildFilespec(), false, 2);
@@ -200,6 +202,7 @@ bool FolderComparison::WalkForList(CompareOptions &options,
         e.status = m_listedFoldersNotRead.at(i).second;
         visit(e);
     }
+    m_pipeline.reset(); // no digest is read past the walk
     strScanList.release();
     m_unreadListed.clear();
     m_listedNotRead.clear();

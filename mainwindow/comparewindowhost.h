@@ -1,9 +1,8 @@
 #pragma once
 
 // The main window's side of a folder comparison: lblInfo, the line count, the boxes, the busy switch,
-// the yields and the digests on a worker thread. Private to the main window's sources.
+// the yields and the progress of a long read. Private to the main window's sources.
 
-#include "digestworker.h"
 #include "foldercomparison.h"
 #include "frmmain.h"
 
@@ -15,10 +14,8 @@ class frmMain::CompareWindowHost final : public CompareHost {
 public:
     explicit CompareWindowHost(frmMain &form);
 
-    // A new comparison: its first yield lets the events through, and no stop of the last one lingers.
+    // A new comparison: its first yield lets the events through.
     void Begin();
-    // Stop or Quit: the file being digested is left at its next block.
-    void AbortDigest();
 
     void setInfoCaption(const QString &strCaption) override;
     void showLineCount(qint64 lngNumLines) override;
@@ -26,17 +23,23 @@ public:
     bool askOverwrite(const QString &strPrompt, const QString &strTitle) override;
     void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override;
     void setBusy(bool blnBusy) override;
-    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                       QString &strStatus) override;
+    void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone) override;
+    void fileDigested(const QString &strPath, qint64 lngSize) override;
 
 private:
     static constexpr qint64 kPaintIntervalMs = 50;
     static constexpr qint64 kProgressAfterMs = 1000;
 
     frmMain &m_form;
-    DigestWorker m_worker;
     QElapsedTimer m_lastEvents;
     QElapsedTimer m_lastPaint;
+    // The file the walk waits for: "name 45%" in lblInfo once its read takes a while.
+    QString m_strReading;
+    qint64 m_lngReadingSize = 0;
+    const std::atomic<qint64> *m_readingDone = nullptr;
+    QElapsedTimer m_reading;
+    QString m_strCaption; // lblInfo's caption while the progress shows
+    bool m_blnShowingProgress = false;
 };
 
 } // namespace cheqora

@@ -1,7 +1,6 @@
 #include "digestworker.h"
 
 #include "digest.h"
-#include "fileerror.h"
 
 #include <atomic>
 #include <chrono>
@@ -129,20 +128,6 @@ QString DigestWorker::Result(int &lngStatus, QString &strStatus)
 qint64 DigestWorker::BytesDone() const
 {
     return m_shared->bytesDone.load(std::memory_order_relaxed);
-}
-
-QString DigestWorker::Digest(const QString &strPath, const platform::FileStat &st, int &lngStatus,
-                             QString &strStatus, const std::function<bool()> &whileWaiting)
-{
-    Begin(strPath, &st);
-    while (!Wait(kWaitSliceMs)) {
-        if (whileWaiting && !whileWaiting() && !Wait(0)) {
-            lngStatus = platform::ErrInterrupted;
-            strStatus = platform::fileErrorDescription(platform::ErrInterrupted);
-            return QString();
-        }
-    }
-    return Result(lngStatus, strStatus);
 }
 
 void DigestWorker::Abort()

@@ -4,29 +4,20 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <thread>
 
 namespace cheqora {
 
-// Digests files on a thread of its own, so that the window goes on answering (Stop, Quit, repaints)
-// while a large file is read: the files of a folder comparison one at a time (Digest() returns only
-// when the digest is over, so the comparison sees its files in the same order as ever), and a row of
-// the digest panel (Begin, Wait, Result), two rows on two workers at the same time.
+// Digests a file on a thread of its own, so that the window goes on answering (Stop, Quit, repaints)
+// while a large file is read: a row of the digest panel (Begin, Wait, Result), two rows on two
+// workers at the same time.
 class DigestWorker {
 public:
     DigestWorker();
     ~DigestWorker();
     DigestWorker(const DigestWorker &) = delete;
     DigestWorker &operator=(const DigestWorker &) = delete;
-
-    // The digest of one file that a walk has examined, as GetDSOfExaminedFile gives it. While it is
-    // read, whileWaiting runs on the calling thread every few milliseconds; when it returns false the
-    // digest is abandoned at once: the result is "" with status ErrInterrupted and the thread finishes
-    // the file (or its stuck read) on its own, without anyone waiting for it.
-    QString Digest(const QString &strPath, const platform::FileStat &st, int &lngStatus, QString &strStatus,
-                   const std::function<bool()> &whileWaiting);
 
     // Starts the digest of a file that a walk has examined (st given), or of a path as the digest
     // panel names it (st null, as GetDSOfFile takes it).
@@ -43,7 +34,7 @@ public:
     void Abort();
     void ClearAbort();
 
-    // How long the caller waits for the digest between two calls of whileWaiting.
+    // How long the panel waits for the digests between two looks at the window's events.
     static constexpr int kWaitSliceMs = 10;
 
 private:

@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "comparewindowhost.h"
+#include "digestworker.h"
 #include "filesystem.h"
 #include "frmmain_keys.h"
 #include "qtuiservices.h"

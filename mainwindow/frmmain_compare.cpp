@@ -1,6 +1,7 @@
 // The folder comparison in the main window: the engine runs inside the click handler and talks to
-// the window through CompareWindowHost; digests are read on a worker thread meanwhile.
+// the window through CompareWindowHost; the engine's workers read the digests meanwhile.
 #include "comparewindowhost.h"
+#include "digestworker.h"
 #include "filesystem.h"
 #include "frmview.h"
 #include "strproc.h"
@@ -23,12 +24,8 @@ void frmMain::CompareWindowHost::Begin()
 {
     m_lastEvents.invalidate();
     m_lastPaint.invalidate();
-    m_worker.ClearAbort();
-}
-
-void frmMain::CompareWindowHost::AbortDigest()
-{
-    m_worker.Abort();
+    m_readingDone = nullptr;
+    m_blnShowingProgress = false;
 }
 
 void frmMain::CompareWindowHost::setInfoCaption(const QString &strCaption)
@@ -55,6 +52,13 @@ void frmMain::CompareWindowHost::yield()
     const int interval = m_form.intEventIntervalMs;
     if (interval > 0 && m_lastEvents.isValid() && m_lastEvents.elapsed() < interval)
         return;
+    if (m_readingDone && m_reading.elapsed() >= kProgressAfterMs) {
+        if (!m_blnShowingProgress)
+            m_strCaption = m_form.lblInfo->text();
+        m_blnShowingProgress = true;
+        m_form.lblInfo->setText(ReadProgressText(m_strReading, m_readingDone->load(std::memory_order_relaxed),
+                                                 m_lngReadingSize));
+    }
     platform::ui().processEvents();
     m_lastEvents.start();
 }
@@ -73,33 +77,26 @@ void frmMain::CompareWindowHost::checkFailed(const QString &strText, platform::M
 
 void frmMain::CompareWindowHost::setBusy(bool blnBusy)
 {
+    m_readingDone = nullptr;
     m_form.SetBusy(blnBusy);
 }
 
-QString frmMain::CompareWindowHost::digestFile(const QString &strPath, const platform::FileStat &st,
-                                               int &lngStatus, QString &strStatus)
+void frmMain::CompareWindowHost::fileDigesting(const QString &strPath, qint64 lngSize,
+                                               const std::atomic<qint64> *bytesDone)
 {
-    // The window answers while the file is read; a program that is quitting does not wait for a read
-    // that may never come back. A read that takes a while shows how far it has come in lblInfo, which
-    // then gets its caption back.
-    QLabel *label = m_form.lblInfo;
-    QElapsedTimer reading;
-    reading.start();
-    QString caption;
-    bool showingProgress = false;
-    const QString digest = m_worker.Digest(strPath, st, lngStatus, strStatus, [&] {
-        if (reading.elapsed() >= kProgressAfterMs) {
-            if (!showingProgress)
-                caption = label->text();
-            showingProgress = true;
-            label->setText(ReadProgressText(strPath, m_worker.BytesDone(), st.length));
-        }
-        yield();
-        return !m_form.isQuitting();
-    });
-    if (showingProgress && !m_form.isQuitting())
-        label->setText(caption);
-    return digest;
+    m_strReading = strPath;
+    m_lngReadingSize = lngSize;
+    m_readingDone = bytesDone;
+    m_reading.start();
+}
+
+void frmMain::CompareWindowHost::fileDigested(const QString &, qint64)
+{
+    // lblInfo gets its caption back after a long read's progress.
+    m_readingDone = nullptr;
+    if (m_blnShowingProgress && !m_form.isQuitting())
+        m_form.lblInfo->setText(m_strCaption);
+    m_blnShowingProgress = false;
 }
 
 void frmMain::prepareComparison()
@@ -195,10 +192,8 @@ void frmMain::cmdCompareFolders_Click(int Index)
 void frmMain::cmdStop_Click()
 {
     blnStop = true;
-    if (isComparing()) {
+    if (isComparing())
         m_comparison->requestStop();
-        m_compareHost->AbortDigest();
-    }
     for (const std::unique_ptr<DigestWorker> &worker : m_panelWorkers) {
         if (worker)
             worker->Abort();

@@ -88,13 +88,15 @@ inline QString compareCaption(int modified, int added, int removed)
 }
 
 // Records check messages (title, icon number, text), busy states and digested paths, answers No to
-// questions; a test acts at yields and digests through the hooks.
+// questions; a test acts at yields, when a file is handed to the digest workers and when the walk has
+// its digest, through the hooks.
 class RecordingHost : public CompareHost {
 public:
     QStringList messages;
     QList<bool> busy;
     QStringList digested;
     std::function<void()> onYield = [] {};
+    std::function<void(const QString &)> onQueued = [](const QString &) {};
     std::function<void(const QString &)> onDigest = [](const QString &) {};
 
     void setInfoCaption(const QString &) override {}
@@ -105,11 +107,11 @@ public:
     {
         messages.append(QStringLiteral("%1|%2|%3").arg(strTitle, QString::number(int(icon)), strText));
     }
-    QString digestFile(const QString &strPath, const platform::FileStat &st, int &lngStatus, QString &strStatus) override
+    void fileQueued(const QString &strPath) override { onQueued(strPath); }
+    void fileDigested(const QString &strPath, qint64) override
     {
         digested.append(strPath);
         onDigest(strPath);
-        return CompareHost::digestFile(strPath, st, lngStatus, strStatus);
     }
 };
 

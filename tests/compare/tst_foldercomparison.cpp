@@ -252,7 +252,7 @@ private slots:
         QFETCH(QString, info);
         QFETCH(QString, report);
         const QString victim = m_new + u"/a"_s;
-        m_host->onDigest = [&](const QString &path) {
+        m_host->onQueued = [&](const QString &path) {
             if (path != victim)
                 return;
             if (change == u"delete"_s)
@@ -266,13 +266,13 @@ private slots:
     void stopDuringWalk_data()
     {
         QTest::addColumn<QString>("walk"); // the folder whose first digest brings the Stop click
-        QTest::addColumn<bool>("inDigest"); // the click arrives while the digest runs, not at the next yield
+        QTest::addColumn<bool>("inDigest"); // the click arrives with the digest, before the walk uses it
         QTest::addColumn<QString>("report");
         QTest::newRow("1st walk") << u"O"_s << false << u"previous report"_s;
         QTest::newRow("2nd walk") << u"N"_s << false
                                   << kSubHeader + u"File modified:\nN/f1, 2026-01-02 03:04:05, 3 bytes\n"
                                                   "O/f1, same size, date and time\n\n"_s;
-        QTest::newRow("2nd walk, during a digest") << u"N"_s << true << QString();
+        QTest::newRow("2nd walk, with a digest") << u"N"_s << true << QString();
     }
     void stopDuringWalk()
     {

@@ -1,0 +1,227 @@
+#include "digestpipeline.h"
+
+#include "digest.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace cheqora {
+
+namespace {
+
+// Enough look-ahead to keep every worker on a file while the walk compares; small enough that page
+// cache read ahead of the walk is not evicted before it is used.
+constexpr size_t kFilesPerJob = 32;
+constexpr qint64 kMaxQueuedBytes = qint64(1) << 30;
+// Waking the walk for every small file would cost more than its digest: it is woken once this many
+// results wait for it, or once no worker reads any more; its own wait slices catch the rest.
+constexpr size_t kWakeBatch = 8;
+
+bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
+{
+    return a.kind == b.kind && a.length == b.length && a.modifiedSecs == b.modifiedSecs
+        && a.modifiedNsecs == b.modifiedNsecs && a.device == b.device && a.inode == b.inode;
+}
+
+} // namespace
+
+int DigestPipeline::jobsFor(int intJobs)
+{
+    // Past a few dozen readers a disk gains nothing, and a thread per requested job must not exhaust
+    // the process.
+    constexpr int kMaxJobs = 64;
+    if (intJobs > 0)
+        return qMin(intJobs, kMaxJobs);
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return hardware > 0 ? int(qMin(hardware, unsigned(kMaxJobs))) : 1;
+}
+
+DigestPipeline::DigestPipeline(int intJobs)
+{
+    const int n = jobsFor(intJobs);
+    m_threads.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        m_threads.emplace_back(&DigestPipeline::run, this);
+}
+
+DigestPipeline::~DigestPipeline()
+{
+    stop();
+    abandon();
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (JobPtr &job : m_ahead)
+            drop(std::move(job));
+        m_ahead.clear();
+        m_finished.wait(lock, [this] { return m_dropped.empty(); });
+        m_blnQuit = true;
+    }
+    m_work.notify_all();
+    for (std::thread &t : m_threads)
+        t.join();
+}
+
+DigestPipeline::Job *DigestPipeline::nextJob() const
+{
+    for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
+        for (const JobPtr &job : *list) {
+            if (!job->started)
+                return job.get();
+        }
+    }
+    return nullptr;
+}
+
+void DigestPipeline::run()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        Job *job = nullptr;
+        m_work.wait(lock, [&] { return m_blnQuit || (job = nextJob()) != nullptr; });
+        if (m_blnQuit)
+            return;
+        job->started = true;
+        ++m_reading;
+        lock.unlock();
+        Result r;
+        r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort, &job->bytesDone);
+        lock.lock();
+        job->result = std::move(r);
+        job->done = true;
+        --m_reading;
+        const size_t dropped = m_dropped.size();
+        m_dropped.erase(std::remove_if(m_dropped.begin(), m_dropped.end(), [](const JobPtr &j) { return j->done; }),
+                        m_dropped.end());
+        if (m_reading == 0 || m_dropped.size() != dropped || headReady())
+            m_finished.notify_all();
+    }
+}
+
+bool DigestPipeline::headReady() const
+{
+    size_t done = 0;
+    for (const JobPtr &job : m_queue) {
+        if (!job->done)
+            return done > 0 && m_reading == 0;
+        if (++done >= kWakeBatch)
+            return true;
+    }
+    return done > 0;
+}
+
+DigestPipeline::JobPtr DigestPipeline::newJob(const QString &strPath, const platform::FileStat &st) const
+{
+    auto job = std::make_unique<Job>();
+    job->path = strPath;
+    job->st = st;
+    job->abort = m_blnStopped;
+    return job;
+}
+
+// Called with the mutex held: a job no one will use ends at its next read; one being read stays
+// owned here until its worker lets go of it.
+void DigestPipeline::drop(JobPtr job)
+{
+    job->abort = true;
+    if (job->started && !job->done)
+        m_dropped.push_back(std::move(job));
+}
+
+bool DigestPipeline::hasRoom(qint64 lngLength) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const size_t n = m_queue.size();
+    return n < m_threads.size()
+        || (n < kFilesPerJob * m_threads.size() && m_lngQueuedBytes + lngLength <= kMaxQueuedBytes);
+}
+
+bool DigestPipeline::idle() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.size() + m_ahead.size() < m_threads.size();
+}
+
+void DigestPipeline::submit(const QString &strPath, const platform::FileStat &st)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        JobPtr job;
+        // A prefetched digest counts only for the same file in the same state, as listed and as it
+        // is now (a file changed since is read again, as any file queued now would be); an
+        // interrupted one not at all. Prefetched files the walk passed by are dropped.
+        while (!m_ahead.empty() && !job) {
+            JobPtr early = std::move(m_ahead.front());
+            m_ahead.pop_front();
+            platform::FileStat now;
+            platform::FileError err;
+            if (early->path == strPath && sameFileState(early->st, st) && !early->abort
+                && platform::statPath(strPath, now, err) && sameFileState(now, st))
+                job = std::move(early);
+            else
+                drop(std::move(early));
+        }
+        if (!job)
+            job = newJob(strPath, st);
+        m_lngQueuedBytes += st.length;
+        m_queue.push_back(std::move(job));
+    }
+    m_work.notify_one();
+}
+
+bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &st)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_ahead.size() >= m_threads.size())
+            return false;
+        m_ahead.push_back(newJob(strPath, st));
+    }
+    m_work.notify_one();
+    return true;
+}
+
+bool DigestPipeline::waitHead(int ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_queue.empty() && m_queue.front()->done)
+        return true;
+    m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });
+    return !m_queue.empty() && m_queue.front()->done;
+}
+
+const std::atomic<qint64> *DigestPipeline::headBytesDone() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.empty() ? nullptr : &m_queue.front()->bytesDone;
+}
+
+DigestPipeline::Result DigestPipeline::takeHead()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    Result r = std::move(m_queue.front()->result);
+    m_lngQueuedBytes -= m_queue.front()->st.length;
+    m_queue.pop_front();
+    return r;
+}
+
+void DigestPipeline::abandon()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (JobPtr &job : m_queue)
+        drop(std::move(job));
+    m_queue.clear();
+    m_lngQueuedBytes = 0;
+    m_finished.wait(lock, [this] { return m_dropped.empty(); });
+}
+
+void DigestPipeline::stop()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_blnStopped = true;
+    for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
+        for (const JobPtr &job : *list)
+            job->abort = true;
+    }
+}
+
+} // namespace cheqora

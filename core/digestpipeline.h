@@ -1,0 +1,95 @@
+#pragma once
+
+// Digests of a walk's files on N worker threads, ahead of the walk: the walk hands files over in its
+// own order and takes the results back in that order, so what it makes of them does not depend on N.
+// The look-ahead is bounded by a number of files and of bytes; the workers' buffers are their only
+// sizeable memory. Files of a walk still to come may be handed over early for workers that would
+// idle; such a digest is used only for the same file in the same state. All calls come from the
+// thread that owns the pipeline.
+
+#include "filesystem.h"
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace cheqora {
+
+class DigestPipeline {
+public:
+    struct Result {
+        QString digest;
+        int lngStatus = 0;
+        QString strStatus;
+    };
+
+    // intJobs workers; 0 or less means one per hardware thread.
+    explicit DigestPipeline(int intJobs);
+    // Abandons what is queued or prefetched and returns once every worker has ended.
+    ~DigestPipeline();
+    DigestPipeline(const DigestPipeline &) = delete;
+    DigestPipeline &operator=(const DigestPipeline &) = delete;
+
+    static int jobsFor(int intJobs);
+    int jobs() const { return int(m_threads.size()); }
+
+    // Whether a file of this length may join the look-ahead now (there is always room for one per worker).
+    bool hasRoom(qint64 lngLength) const;
+    // Queues the digest of a file the walk has examined (st), as GetDSOfExaminedFile gives it.
+    void submit(const QString &strPath, const platform::FileStat &st);
+    // A file of a walk still to come, read only by a worker that has nothing queued to read; its
+    // submit() later takes the digest over if path and state are the same. false: no room, one
+    // prefetched file per worker at most.
+    bool prefetch(const QString &strPath, const platform::FileStat &st);
+    // Whether a worker would idle: fewer files queued than workers.
+    bool idle() const;
+    // Waits at most ms for the oldest queued file's digest; true when it is there.
+    bool waitHead(int ms);
+    // Bytes read so far of the oldest queued file.
+    const std::atomic<qint64> *headBytesDone() const;
+    // The oldest queued file's digest, once waitHead has said it is there; it leaves the queue.
+    Result takeHead();
+    // Drops every queued file: digests being read end at their next read, with no result used;
+    // returns once no worker reads any of them. Prefetched files stay.
+    void abandon();
+    // Every digest being read or queued ends at its next read, now and from now on.
+    void stop();
+
+private:
+    struct Job {
+        QString path;
+        platform::FileStat st;
+        std::atomic<qint64> bytesDone{0};
+        std::atomic_bool abort{false};
+        bool started = false;
+        bool done = false;
+        Result result;
+    };
+    using JobPtr = std::unique_ptr<Job>;
+
+    void run();
+    Job *nextJob() const;
+    bool headReady() const;
+    JobPtr newJob(const QString &strPath, const platform::FileStat &st) const;
+    void drop(JobPtr job);
+
+    std::vector<std::thread> m_threads;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_work;     // a job or the end, for the workers
+    std::condition_variable m_finished; // a job done, for the walk
+    std::deque<JobPtr> m_queue;   // walk order
+    std::deque<JobPtr> m_ahead;   // prefetched, in the coming walk's order
+    std::vector<JobPtr> m_dropped; // abandoned while a worker reads them
+    int m_reading = 0;
+    qint64 m_lngQueuedBytes = 0;
+    bool m_blnQuit = false;
+    bool m_blnStopped = false;
+};
+
+} // namespace cheqora

@@ -1,0 +1,190 @@
+#include "comparetestutil.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <random>
+
+using namespace cheqora;
+using namespace cheqora::test;
+using namespace Qt::StringLiterals;
+using Outcome = CompareResult::Outcome;
+
+namespace {
+
+// Two trees from a seed below root (O and N): shared files, some edited, removed or added, names that
+// differ in case only, empty files, FIFOs, dangling links, files of several reads, and files named
+// "gone" that vanish once handed to the digests.
+QString generatedTrees(unsigned seed)
+{
+    std::mt19937 rng(seed);
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    const auto content = [&] {
+        const int size = pick(12) == 0 ? 3 << 20 : pick(15) == 0 ? 0 : 1 + pick(40000);
+        return size == 0 ? QString() : u"%1*%2"_s.arg(QChar(u'a' + pick(4))).arg(size);
+    };
+    QStringList entries;
+    for (int i = 0; i < 150; ++i) {
+        const int folder = pick(5);
+        const int kind = pick(10);
+        // A file that vanishes has no case twin: when the walk lists its folder for one would vary.
+        const QString rel = u"%1%2%3%4.dat"_s.arg(folder == 0 ? QString() : u"d%1/"_s.arg(folder))
+                                .arg(folder != 0 && pick(3) == 0 ? u"s/"_s : QString())
+                                .arg(kind > 6 && pick(4) == 0 ? u"gone"_s : u"f"_s).arg(i);
+        const QString data = content();
+        switch (kind) {
+        case 0: entries << u"O/"_s + rel + u'=' + data; break;
+        case 1: entries << u"N/"_s + rel + u'=' + data; break;
+        case 2: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + content(); break;
+        case 3: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u"=<fifo>"_s; break;
+        case 4: entries << u"O/"_s + rel + u"->nowhere"_s << u"N/"_s + rel + u'=' + data; break;
+        case 5: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel.toUpper() + u'=' + data; break;
+        case 6: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data
+                        << u"N/"_s + rel.toUpper() + u'=' + data; break;
+        default: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data;
+        }
+    }
+    return entries.join(u'|');
+}
+
+// A host that notes the file the walk waits for and acts on the first yield of that wait.
+class WaitingHost : public RecordingHost {
+public:
+    QString waitingFor;
+    void fileDigesting(const QString &strPath, qint64, const std::atomic<qint64> *) override { waitingFor = strPath; }
+    void fileDigested(const QString &strPath, qint64 lngSize) override
+    {
+        waitingFor.clear();
+        RecordingHost::fileDigested(strPath, lngSize);
+    }
+};
+
+bool anyOpen(const QString &folder)
+{
+    const QString fdDir = u"/proc/self/fd"_s;
+    const QStringList fds = QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    return std::any_of(fds.begin(), fds.end(),
+                       [&](const QString &fd) { return QFile::symLinkTarget(fdDir + u'/' + fd).startsWith(folder); });
+}
+
+} // namespace
+
+class PipelineTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_tmp;
+
+    CompareOptions options(const QString &flags, int intJobs) const
+    {
+        CompareOptions o;
+        o.strFolder1 = m_tmp->path() + u"/O"_s;
+        o.strFolder2 = m_tmp->path() + u"/N"_s;
+        o.strReportFile = m_tmp->path() + u"/report.txt"_s;
+        o.intButtonIndex = flags.contains(u"dup"_s) ? 2 : 0;
+        o.blnIncludeSubfolders = !flags.contains(u"flat"_s);
+        o.blnSkipFiles = flags.contains(u"skip"_s);
+        o.intSkipSizeMB = 2;
+        o.strSuspendIfNumLines = flags.contains(u"lines"_s) ? u"40"_s : u"0"_s;
+        o.blnSuspendIfNumLines = flags.contains(u"lines"_s);
+        o.blnWarnOnOverwrite = false;
+        o.intJobs = intJobs;
+        return o;
+    }
+
+private slots:
+    void init() { m_tmp = std::make_unique<QTemporaryDir>(); }
+
+    // The report, the caption, the counts and the order the walk took the digests in are those of one
+    // job, whatever the number of jobs.
+    void sameReportForAnyJobs_data()
+    {
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<unsigned>("seed");
+        QTest::newRow("changes") << QString() << 1u;
+        QTest::newRow("duplicates") << u"dup"_s << 2u;
+        QTest::newRow("line limit cuts the walk") << u"lines"_s << 3u;
+        QTest::newRow("large files skipped, one level") << u"skip flat"_s << 4u;
+    }
+    void sameReportForAnyJobs()
+    {
+        QFETCH(QString, flags);
+        QFETCH(unsigned, seed);
+        QByteArray firstReport;
+        QString firstSummary;
+        QStringList firstDigested;
+        for (const int jobs : {1, 2, 8}) {
+            removeTree(m_tmp->path() + u"/O"_s);
+            removeTree(m_tmp->path() + u"/N"_s);
+            QVERIFY(writeTree(m_tmp->path(), generatedTrees(seed)));
+            RecordingHost host;
+            host.onQueued = [](const QString &path) {
+                if (path.contains(u"/gone"_s))
+                    QFile::remove(path);
+            };
+            FolderComparison comparison(host);
+            CompareOptions o = options(flags, jobs);
+            const CompareResult r = comparison.CompareFolders(o);
+            QCOMPARE(r.outcome, flags.contains(u"lines"_s) ? Outcome::LinesExceeded : Outcome::Completed);
+            const QString summary = u"%1|%2 %3 %4 %5 %6 %7 %8"_s.arg(r.strInfoCaption).arg(r.lngNumModified)
+                                        .arg(r.lngNumAdded).arg(r.lngNumRemoved).arg(r.lngNumDuplicates)
+                                        .arg(r.lngNumNotCompared).arg(r.lngNumFoldersNotRead).arg(r.lngNumLines);
+            const QByteArray report = readFile(o.strReportFile);
+            if (jobs == 1) {
+                firstReport = report;
+                firstSummary = summary;
+                firstDigested = host.digested;
+                // The trees hold something of every kind the report tells.
+                QVERIFY(r.lngNumNotCompared > 0 && host.digested.size() > 20);
+                continue;
+            }
+            QCOMPARE(report, firstReport);
+            QCOMPARE(summary, firstSummary);
+            QCOMPARE(host.digested, firstDigested);
+        }
+    }
+
+    // Stop while every worker reads a huge (sparse) file: the comparison returns with no file left
+    // open, in the 1st walk before the report is touched, in the 2nd with the entries written before
+    // the stop and no summary. A stop that did not reach the readers would hold the test for minutes.
+    void stopWithWorkersBusy_data()
+    {
+        QTest::addColumn<QString>("side");
+        QTest::newRow("1st walk") << u"O"_s;
+        QTest::newRow("2nd walk") << u"N"_s;
+    }
+    void stopWithWorkersBusy()
+    {
+        QFETCH(QString, side);
+        QVERIFY(writeTree(m_tmp->path(), u"O/a.txt=old|N/a.txt=new|report.txt=previous report"_s));
+        for (int i = 0; i < 4; ++i) {
+            QFile f(m_tmp->path() + u'/' + side + u"/big%1.bin"_s.arg(i));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(64) << 30));
+        }
+        WaitingHost host;
+        FolderComparison comparison(host);
+        int queued = 0;
+        host.onQueued = [&](const QString &) { ++queued; };
+        // The stop comes once the walk waits for the first huge file with all four handed over.
+        host.onYield = [&] {
+            if (host.waitingFor.contains(u"/big"_s) && queued >= 5)
+                comparison.requestStop();
+        };
+        CompareOptions o = options(QString(), 4);
+        const CompareResult r = comparison.CompareFolders(o);
+        QCOMPARE(r.outcome, Outcome::Stopped);
+        QCOMPARE(r.strInfoCaption, u"Comparison was stopped."_s);
+        QVERIFY(!anyOpen(m_tmp->path()));
+        const QByteArray written = readFile(o.strReportFile);
+        if (side == u"O"_s)
+            QCOMPARE(written, QByteArray("previous report"));
+        else
+            QVERIFY2(written.contains("\r\nFile modified:\r\n") && !written.contains("Files modified: "),
+                     written.constData());
+        QVERIFY(!host.digested.join(u'|').contains(u"/big"_s));
+    }
+};
+
+CHEQORA_TEST_MAIN(PipelineTest)
+#include "tst_pipeline.moc"
