@@ -4,7 +4,8 @@
 # are worth, not part of `make test`.
 #
 #   bash scripts/mutants.sh [BUILD_ROOT]   # MUTANTS=regex picks faults by their description;
-#                                           # CHECK=1 only checks that each fault still applies
+#                                           # CHECK=1 only checks that each fault still applies;
+#                                           # TESTS=regex runs (and builds) only the tests it names
 set -uo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
@@ -35,10 +36,18 @@ command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher >"$ROOT/configure.log" 2>&1 \
   || { echo "configure failed: $ROOT/configure.log"; exit 2; }
 
+select=(); targets=()
 run_suite() { # 0 when every test passed
-  cmake --build "$BUILD" >"$ROOT/build.log" 2>&1 || return 3
-  (cd "$BUILD" && ctest -j2 --timeout 180 >"$ROOT/ctest.log" 2>&1)
+  cmake --build "$BUILD" "${targets[@]}" >"$ROOT/build.log" 2>&1 || return 3
+  (cd "$BUILD" && ctest -j2 --timeout 180 "${select[@]}" >"$ROOT/ctest.log" 2>&1)
 }
+if [ -n "${TESTS:-}" ]; then
+  # Tests named like their executables; the programs they start are built as well.
+  select=(-R "$TESTS")
+  mapfile -t names < <(cd "$BUILD" && ctest -N "${select[@]}" | sed -n 's/^ *Test *#[0-9]*: //p')
+  targets=(--target cheqora cheqora-cli)
+  for n in "${names[@]}"; do [[ $n == tst_* ]] && targets+=("$n"); done
+fi
 
 run_suite
 case $? in
