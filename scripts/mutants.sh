@@ -68,9 +68,13 @@ while IFS=$'\t' read -r file find replace what; do
     unusable+=("$what"); continue
   fi
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
+  # The original goes back with a fresh time, so the next build compiles it again; also when the
+  # run is interrupted (the copy of the tree keeps the old time, which would leave the fault built).
+  trap 'cp "$REPO/$file" "$SRC/$file"' EXIT
   run_suite
   rc=$?
-  cp "$REPO/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
+  cp "$REPO/$file" "$SRC/$file"
+  trap - EXIT
   if [ $rc = 3 ]; then
     printf 'NO BUILD     %s\n' "$what"; unusable+=("$what")
   elif [ $rc = 0 ]; then
