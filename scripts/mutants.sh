@@ -28,8 +28,10 @@ if [ -n "${CHECK:-}" ]; then
   exit $bad
 fi
 
-# The copy keeps each file's time, so only what a fault touches is rebuilt.
-git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$SRC"
+# The copy keeps each file's time, so only what a fault touches is rebuilt. A file put back after a
+# fault is newer than its checkout and is kept, so that it is compiled again.
+git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - \
+  | tar -xf - --keep-newer-files --warning=no-ignore-newer -C "$SRC"
 
 launcher=""
 command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
