@@ -16,9 +16,17 @@ LIST=scripts/mutants.txt
 mkdir -p "$SRC" "$BUILD"
 ROOT=$(cd "$ROOT" && pwd); SRC=$ROOT/src; BUILD=$SRC/build
 
+# One line of the list into its four fields. A tab is white space to `read`, which would merge the
+# two tabs around an empty replacement: the line is split at a separator that is not.
+split_fault() {
+  local line
+  IFS= read -r line || return 1
+  IFS=$'\x1f' read -r file find replace what <<<"${line//$'\t'/$'\x1f'}"
+}
+
 if [ -n "${CHECK:-}" ]; then
   bad=0
-  while IFS=$'\t' read -r file find replace what; do
+  while split_fault; do
     [[ -z "$file" || "$file" == \#* ]] && continue
     find=${find//@@/$'\n'}
     n=$(FIND="$find" perl -0777 -ne 'my $c = () = /\Q$ENV{FIND}\E/g; print $c' "$file" 2>/dev/null || echo 0)
@@ -59,7 +67,7 @@ case $? in
 esac
 
 total=0; caught=0; missed=(); unusable=()
-while IFS=$'\t' read -r file find replace what; do
+while split_fault; do
   [[ -z "$file" || "$file" == \#* ]] && continue
   [[ -n "${MUTANTS:-}" && ! "$what" =~ $MUTANTS ]] && continue
   total=$((total + 1))
