@@ -36,10 +36,14 @@ if [ -n "${CHECK:-}" ]; then
   exit $bad
 fi
 
-# The copy keeps each file's time, so only what a fault touches is rebuilt. A file put back after a
-# fault is newer than its checkout and is kept, so that it is compiled again.
-git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - \
-  | tar -xf - --keep-newer-files --warning=no-ignore-newer -C "$SRC"
+# The copy keeps each file's time, so only what a fault touches is rebuilt. A file that an
+# interrupted run left with a fault gets its content back here, and a fresh time so that it is
+# compiled again.
+git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$SRC"
+if [ -f "$ROOT/faulty" ]; then
+  touch "$SRC/$(cat "$ROOT/faulty")"
+  rm -f "$ROOT/faulty"
+fi
 
 launcher=""
 command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
@@ -77,14 +81,12 @@ while split_fault; do
     printf 'NOT APPLIED  %-60s (%s: text found %s times)\n' "$what" "$file" "$n"
     unusable+=("$what"); continue
   fi
+  echo "$file" >"$ROOT/faulty" # for the next run, should this one be interrupted
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
-  # The original goes back with a fresh time, so the next build compiles it again; also when the
-  # run is interrupted (the copy of the tree keeps the old time, which would leave the fault built).
-  trap 'cp "$REPO/$file" "$SRC/$file"' EXIT
   run_suite
   rc=$?
-  cp "$REPO/$file" "$SRC/$file"
-  trap - EXIT
+  cp "$REPO/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
+  rm -f "$ROOT/faulty"
   if [ $rc = 3 ]; then
     printf 'NO BUILD     %s\n' "$what"; unusable+=("$what")
   elif [ $rc = 0 ]; then
