@@ -81,12 +81,11 @@ while split_fault; do
     printf 'NOT APPLIED  %-60s (%s: text found %s times)\n' "$what" "$file" "$n"
     unusable+=("$what"); continue
   fi
-  echo "$file" >"$ROOT/faulty" # for the next run, should this one be interrupted
+  echo "$file" >"$ROOT/faulty" # for the next run: the last fault (or an interrupted one) is still built
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
   run_suite
   rc=$?
   cp "$REPO/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
-  rm -f "$ROOT/faulty"
   if [ $rc = 3 ]; then
     printf 'NO BUILD     %s\n' "$what"; unusable+=("$what")
   elif [ $rc = 0 ]; then
