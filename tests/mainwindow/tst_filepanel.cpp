@@ -1,3 +1,4 @@
+#include "digestline.h"
 #include "formfixture.h"
 
 #include <QDropEvent>
@@ -116,6 +117,9 @@ private slots:
         QTest::mouseClick(f.button("cmdCopy", 1), Qt::LeftButton);
         QCOMPARE(f.fake->clipboard, m_abc + QStringLiteral("  ") + path + QStringLiteral(",3 bytes (0.00 KB), ") + m_when);
         QCOMPARE(f.form->focusWidget(), f.button("cmdGetFileLocation", 0));
+        QString line; // kilobytes of 1024 bytes
+        QVERIFY(BuildDigestLine(QStringLiteral("D"), makeFile(QStringLiteral("k"), QByteArray(1536, 'k')), line));
+        QVERIFY2(line.contains(QStringLiteral(",1536 bytes (1.50 KB), ")), qPrintable(line));
         QVERIFY(QFile::remove(path));
         QTest::mouseClick(f.button("cmdCopy", 1), Qt::LeftButton);
         QCOMPARE(QString::number(f.fake->clipboardWrites) + u'>' + f.fake->clipboard + u'>' + f.row(1),
