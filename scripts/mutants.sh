@@ -4,7 +4,8 @@
 # are worth, not part of `make test`.
 #
 #   bash scripts/mutants.sh [BUILD_ROOT]   # MUTANTS=regex picks faults by their description;
-#                                           # CHECK=1 only checks that each fault still applies
+#                                           # CHECK=1 only checks that each fault still applies;
+#                                           # TESTS=regex runs (and builds) only the tests it names
 set -uo pipefail
 cd "$(dirname "$0")/.."
 REPO=$PWD
@@ -15,9 +16,17 @@ LIST=scripts/mutants.txt
 mkdir -p "$SRC" "$BUILD"
 ROOT=$(cd "$ROOT" && pwd); SRC=$ROOT/src; BUILD=$SRC/build
 
+# One line of the list into its four fields. A tab is white space to `read`, which would merge the
+# two tabs around an empty replacement: the line is split at a separator that is not.
+split_fault() {
+  local line
+  IFS= read -r line || return 1
+  IFS=$'\x1f' read -r file find replace what <<<"${line//$'\t'/$'\x1f'}"
+}
+
 if [ -n "${CHECK:-}" ]; then
   bad=0
-  while IFS=$'\t' read -r file find replace what; do
+  while split_fault; do
     [[ -z "$file" || "$file" == \#* ]] && continue
     find=${find//@@/$'\n'}
     n=$(FIND="$find" perl -0777 -ne 'my $c = () = /\Q$ENV{FIND}\E/g; print $c' "$file" 2>/dev/null || echo 0)
@@ -27,18 +36,32 @@ if [ -n "${CHECK:-}" ]; then
   exit $bad
 fi
 
-# The copy keeps each file's time, so only what a fault touches is rebuilt.
+# The copy keeps each file's time, so only what a fault touches is rebuilt. A file that an
+# interrupted run left with a fault gets its content back here, and a fresh time so that it is
+# compiled again.
 git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$SRC"
+if [ -f "$ROOT/faulty" ]; then
+  touch "$SRC/$(cat "$ROOT/faulty")"
+  rm -f "$ROOT/faulty"
+fi
 
 launcher=""
 command -v ccache >/dev/null && launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $launcher >"$ROOT/configure.log" 2>&1 \
   || { echo "configure failed: $ROOT/configure.log"; exit 2; }
 
+select=(); targets=()
 run_suite() { # 0 when every test passed
-  cmake --build "$BUILD" >"$ROOT/build.log" 2>&1 || return 3
-  (cd "$BUILD" && ctest -j2 --timeout 180 >"$ROOT/ctest.log" 2>&1)
+  cmake --build "$BUILD" "${targets[@]}" >"$ROOT/build.log" 2>&1 || return 3
+  (cd "$BUILD" && ctest -j2 --timeout 180 "${select[@]}" >"$ROOT/ctest.log" 2>&1)
 }
+if [ -n "${TESTS:-}" ]; then
+  # Tests named like their executables; the programs they start are built as well.
+  select=(-R "$TESTS")
+  mapfile -t names < <(cd "$BUILD" && ctest -N "${select[@]}" | sed -n 's/^ *Test *#[0-9]*: //p')
+  targets=(--target cheqora cheqora-cli)
+  for n in "${names[@]}"; do [[ $n == tst_* ]] && targets+=("$n"); done
+fi
 
 run_suite
 case $? in
@@ -48,7 +71,7 @@ case $? in
 esac
 
 total=0; caught=0; missed=(); unusable=()
-while IFS=$'\t' read -r file find replace what; do
+while split_fault; do
   [[ -z "$file" || "$file" == \#* ]] && continue
   [[ -n "${MUTANTS:-}" && ! "$what" =~ $MUTANTS ]] && continue
   total=$((total + 1))
@@ -58,6 +81,7 @@ while IFS=$'\t' read -r file find replace what; do
     printf 'NOT APPLIED  %-60s (%s: text found %s times)\n' "$what" "$file" "$n"
     unusable+=("$what"); continue
   fi
+  echo "$file" >"$ROOT/faulty" # for the next run: the last fault (or an interrupted one) is still built
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
   run_suite
   rc=$?

@@ -1,6 +1,5 @@
 #include "digest.h"
 #include "filefixtures.h"
-#include "md5adapter.h"
 #include "strproc.h"
 #include "testmain.h"
 
@@ -84,23 +83,10 @@ private slots:
         QCOMPARE(openDescriptorCount(), before);
     }
 
-    // The empty message of the suite cannot come from a file (an empty file has no digest), so the
-    // adapter is asked directly, with a context that held an unfinished digest.
-    void adapterEmptyMessage()
-    {
-        platform::MD5Context context;
-        unsigned char out[16];
-        platform::MD5Init2(context);
-        platform::MD5Update2(context, "garbage", 7);
-        platform::MD5Init2(context);
-        platform::MD5Final2(out, context);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(out), 16).toHex(), QByteArray("d41d8cd98f00b204e9800998ecf8427e"));
-    }
-
     // Sizes around the 16384-byte block, cross-checked against md5sum.
     void matchesMd5sum()
     {
-        for (int size : {1, 63, 64, 65, 16383, 16384, 16385, 32768, 32769, 1000003}) {
+        for (int size : {63, 64, 16383, 16384, 16385, 1000003}) {
             QVERIFY(writeBytes(path(u"random"_s), randomBytes(size, quint32(size))));
             const QString expected = md5sumOf(path(u"random"_s));
             QVERIFY2(!expected.isEmpty(), "md5sum could not be run");

@@ -50,22 +50,18 @@ private slots:
         add("AnyOf: from after the first", u"ab,cd;ef", u";,", u"4", u"6 1 4");
         add("AnyOf: negative start is 1", u"ab,cd;ef", u"ab", u"-5", u"1 1 3");
         add("AnyOf: start past end", u"ab,cd;ef", u"f", u"9", u"0 - 0");
-        add("AnyOf: rest in set", u"ab,cd;ef", u"ef", u"7", u"7 1 0");
         add("AnyOf: empty set", u"ab,cd;ef", u"", u"3", u"0 - 1");
         // IsDigitString: a holds "s" to allow a sign, "c" to allow commas.
         add("IsDigitString: blanks around", u"  42  ", u"", u"", u"yes");
         add("IsDigitString: decimal point", u"4.2", u"sc", u"", u"no");
         add("IsDigitString: blank inside", u"4 2", u"sc", u"", u"no");
-        add("IsDigitString: tab after", u"42\t", u"", u"", u"no");
         add("IsDigitString: minus without sign", u"-7", u"c", u"", u"no");
         add("IsDigitString: sign after blanks", u"  -7 ", u"s", u"", u"yes");
-        add("IsDigitString: blank after sign", u"- 7", u"s", u"", u"no");
         add("IsDigitString: comma without comma", u"1,000", u"s", u"", u"no");
         add("IsDigitString: signed comma", u"-1,000", u"sc", u"", u"yes");
         add("IsDigitString: arabic-indic digits", u"\u0661\u0662", u"", u"", u"no");
         add("IsDigitString: no-break blank", u"\u00A042", u"", u"", u"no");
         add("ReplaceText: capital scheme", u"HTTP://x.example/a", u"http:", u"https:", u"https://x.example/a");
-        add("ReplaceText: already https", u"https://x.example/a", u"http:", u"https:", u"https://x.example/a");
         add("ReplaceText: accented capitals", u"\u00C9COLE \u00E9cole \u00C9cOLE", u"\u00E9cole", u"x", u"x x x");
         add("ReplaceText: overlapping matches", u"aaa", u"aa", u"b", u"ba");
         add("ReplaceText: replacement contains find", u"a-A", u"a", u"aa", u"aa-aa");
@@ -77,7 +73,6 @@ private slots:
         // Date in 10 columns, a one-digit hour right-aligned, the size in 14 columns or wider.
         add("AlignSizeDateTime: two-digit hour", u"5/12/2026 10:30:05 AM", u"0", u"", u"5/12/2026  10:30:05 AM, 0             ");
         add("AlignSizeDateTime: one-digit hour", u"5/12/2026 9:30:05 AM", u"5", u"", u"5/12/2026   9:30:05 AM, 5             ");
-        add("AlignSizeDateTime: shortest date", u"1/2/2026 9:05:00", u"12", u"", u"1/2/2026    9:05:00, 12            ");
         add("AlignSizeDateTime: date alone", u"5/12/2026", u"1", u"", u"5/12/2026, 1             ");
         add("AlignSizeDateTime: size wider", u"2026-05-12", u"123456789012345678", u"", u"2026-05-12, 123,456,789,012,345,678");
         // First 3 characters, "...", the last (maximum - 6); never below 10.

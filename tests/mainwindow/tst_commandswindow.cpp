@@ -91,32 +91,21 @@ private slots:
         QCOMPARE(f.box("txbFolder", 0)->text(), QStringLiteral("/kept"));
     }
 
-    void viewShowsTheReportNamedInTheField()
+    // View, Delete and Help reach their modules with the window's paths and catalogue.
+    void viewDeleteAndHelp()
     {
         startWithReport();
         QTest::mouseClick(f.button("cmdView", 1), Qt::LeftButton);
         QVERIFY(f.fake->boxes.isEmpty() && viewerShown());
         QCOMPARE(frmView::instance().windowTitle(), m_report);
-    }
-
-    // The window's catalogue gives the confirmation, and the field is emptied.
-    void deleteRemovesTheReportAndConfirms()
-    {
-        startWithReport();
+        frmView::unloadInstance();
         PopUpSeen seen;
         closePopUpWhenShown(seen);
         QTest::mouseClick(f.button("cmdDelete", 1), Qt::LeftButton);
         QCOMPARE(f.boxes() + seen.text, kText48);
-        QVERIFY(!QFile::exists(m_report));
-        QCOMPARE(f.box("txbFile", 3)->text(), QString());
-    }
-
-    void helpShowsTheHelpFileBesideTheProgram()
-    {
-        QVERIFY(f.start());
+        QVERIFY(!QFile::exists(m_report) && f.box("txbFile", 3)->text().isEmpty());
         QVERIFY(writeBytes(f.path(QStringLiteral("chqr_help.txt")), "How to use Cheqora\r\n"));
         QTest::mouseClick(f.button("cmdHelp"), Qt::LeftButton);
-        QVERIFY(viewerShown());
         QCOMPARE(frmView::instance().strViewFile, f.path(QStringLiteral("chqr_help.txt")));
     }
 

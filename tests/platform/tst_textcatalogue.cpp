@@ -43,11 +43,10 @@ private slots:
         const QString longest(toolbelt::kMaxTextLength, u'x');
         QCOMPARE(toolbelt::_lt(write("\xEF\xBB\xBF# comment\r\n\r\n14=https://www.vantorel.example/\r\n   # indented\n"
                                      "34 = leading blank kept  \n55=\xC3\x84hnlich = gleich\n7=~\n9=" + longest.toLatin1() + '\n'), 0), 5);
-        QCOMPARE(UIText(14), u"https://www.vantorel.example/"_s);
-        QCOMPARE(UIText(34), u" leading blank kept  "_s);
-        QCOMPARE(UIText(55), u"\u00C4hnlich = gleich"_s);
-        QCOMPARE(UIText(9), longest); // the full buffer length is served whole
-        QCOMPARE(UIText(7) + UIText(8), QString()); // "~" marks a number without text, as is an unknown one
+        // The full buffer length is served whole; "~" marks a number without text, as is an unknown one.
+        QCOMPARE(QStringList({UIText(14), UIText(34), UIText(55), UIText(9), UIText(7) + UIText(8)}),
+                 QStringList({u"https://www.vantorel.example/"_s, u" leading blank kept  "_s, u"\u00C4hnlich = gleich"_s,
+                              longest, QString()}));
         // A smaller buffer cuts the text; only language 0 exists.
         QChar buffer[4];
         QCOMPARE(toolbelt::_gt(55, 0, buffer, 4, 1), 4);
@@ -108,17 +107,6 @@ private slots:
         QVERIFY(big.open(QIODevice::WriteOnly) && big.write("1=a\n") == 4 && big.resize((qint64(1) << 30)));
         big.close();
         QCOMPARE(startUp(dir.path()), u"Too much program text."_s);
-    }
-
-    // Results the loader never gives still have their messages; line numbers count from each range's edge.
-    void messagesOfEveryResultRange()
-    {
-        const QList<std::pair<int, QString>> cases{
-            {-2, u"Particular memory allocation error."_s}, {-4, u"Text not recovered."_s}, {-5, u"Error -5"_s},
-            {-8, u"General memory allocation error."_s}, {-500, u"Error -500"_s}, {-1000, u"Missing string at line 500."_s},
-            {-1500, u"String too long at line 500."_s}, {-1501, u"Duplicate in program text at line 1."_s}};
-        for (const auto &[result, message] : cases)
-            QCOMPARE(ProgramTextLoadMessage(result, u"/x/chqr.dat"_s), message);
     }
 
     // The catalogue that ships beside the program holds every text the windows use.

@@ -31,19 +31,13 @@ public:
     QQueue<QString> fileAnswers;   // "" means the user cancelled
     QQueue<QString> folderAnswers; // "" means the user cancelled
     QQueue<int> openResults;       // default OpenSucceeded
-    bool fileDialogFails = false;
-    QSize screenTwips = QSize(19200, 14400);
     // Called from processEvents, after the real event processing: lets a test act "during" a run.
     std::function<void()> onProcessEvents;
     // Called when a box is shown, before it is answered: lets a test look at the window at that moment.
     std::function<void(const Box &)> onBox;
-    // Called when the file dialog is shown, before it is answered.
-    std::function<void(const platform::FileDialogRequest &)> onFileDialog;
 
     // Records.
     QList<Box> boxes;
-    QList<platform::FileDialogRequest> fileRequests;
-    QStringList folderTitles;
     QStringList openedTargets;
     QString clipboard = QStringLiteral("(untouched)");
     int clipboardWrites = 0;

@@ -54,20 +54,14 @@ inline PinnedEnvironment::PinnedEnvironment()
 
 } // namespace cheqora::test
 
-#define CHEQORA_TEST_MAIN(TestObject)                                                                        \
+// The test main: the pinned environment, then the application of the kind the test needs.
+#define CHEQORA_TEST_MAIN_OF(Application, TestObject)                                                       \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        cheqora::test::PinnedEnvironment pinned;                                                                     \
-        QCoreApplication app(argc, argv);                                                                    \
+        cheqora::test::PinnedEnvironment pinned;                                                             \
+        Application app(argc, argv);                                                                         \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
     }
-
-#define CHEQORA_TEST_GUI_MAIN(TestObject)                                                                    \
-    int main(int argc, char **argv)                                                                          \
-    {                                                                                                        \
-        cheqora::test::PinnedEnvironment pinned;                                                                     \
-        QApplication app(argc, argv);                                                                        \
-        TestObject tc;                                                                                       \
-        return QTest::qExec(&tc, argc, argv);                                                                \
-    }
+#define CHEQORA_TEST_MAIN(TestObject) CHEQORA_TEST_MAIN_OF(QCoreApplication, TestObject)
+#define CHEQORA_TEST_GUI_MAIN(TestObject) CHEQORA_TEST_MAIN_OF(QApplication, TestObject)

@@ -53,15 +53,12 @@ private Q_SLOTS:
         connect(&watchdog, &QTimer::timeout, &p, &QWidget::hide);
         watchdog.start(60000);
         cheqora::PopUp(u"Report deleted."_s, 2000, 380, interval, 3000, 4500);
-        QVERIFY(watchdog.isActive()); // the caller continued because the pop-up closed
-        QVERIFY(modal);
-        QCOMPARE(timerActive, interval > 0);
-        QCOMPARE(p.lblMessage->text(), u"Report deleted."_s);
-        QCOMPARE(geometry, QRect(px(4500), px(3000), px(2000), px(380)));
-        QVERIFY(!p.isVisible());
-        QVERIFY(!p.Timer1->isActive()); // a timer left running would cut the next pop-up short
+        // The caller continued because the pop-up closed; a timer left running would cut the next one short.
+        QCOMPARE(std::tuple(watchdog.isActive(), modal, timerActive, p.lblMessage->text(), geometry, p.isVisible(),
+                            p.Timer1->isActive()),
+                 std::tuple(true, true, interval > 0, u"Report deleted."_s, QRect(px(4500), px(3000), px(2000), px(380)),
+                            false, false));
     }
-
 };
 
 CHEQORA_TEST_GUI_MAIN(TestFrmPopUp)
