@@ -3,19 +3,14 @@
 // Fixtures of the folder-comparison tests: trees written from short descriptions, whatever bytes their names
 // hold, and a host that records what the comparison shows and lets a test act at yields and digests.
 
+#include "filefixtures.h"
 #include "foldercomparison.h"
-#include "textcodec.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QStringList>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <ftw.h>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cheqora::test {
 
@@ -31,10 +26,7 @@ inline bool makeParents(const QByteArray &path)
 
 inline bool writeFile(const QString &path, const QByteArray &content)
 {
-    const QByteArray p = platform::encodeName(path);
-    const int fd = makeParents(p) ? ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
-    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
-    return fd >= 0 && ::close(fd) == 0 && ok;
+    return makeParents(platform::encodeName(path)) && writeBytes(path, content);
 }
 
 // Writes "|"-separated entries below root: "path=content@yyyy-MM-dd HH:mm:ss" (UTC, by default

@@ -4,8 +4,8 @@
 #include "testmain.h"
 
 #include <QProcess>
+#include <QMap>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// "added: path", "removed: path" and "modified: path", sorted, with paths relative to the roots.
-QStringList fromDiff(const QString &oldRoot, const QString &newRoot)
+// "added: path", "removed: path" and "modified: path", sorted; both roots are rootLength long.
+QStringList fromDiff(const QString &oldRoot, const QString &newRoot, qsizetype rootLength)
 {
     static const QRegularExpression line(u"^(?:Files (.*) and .* differ|Only in (.*): (.*))$"_s);
     QProcess diff;
@@ -27,31 +27,23 @@ QStringList fromDiff(const QString &oldRoot, const QString &newRoot)
     QStringList out;
     for (const QString &text : QString::fromUtf8(diff.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
         const auto m = line.match(text);
-        const QString only = m.captured(2) + u'/' + m.captured(3);
-        if (m.hasCaptured(1))
-            out << u"modified: "_s + m.captured(1).mid(oldRoot.size() + 1);
-        else if (only.startsWith(oldRoot + u'/'))
-            out << u"removed: "_s + only.mid(oldRoot.size() + 1);
-        else
-            out << u"added: "_s + only.mid(newRoot.size() + 1); // an unexpected line shows up here too
+        const QString only = m.captured(2) + u'/' + m.captured(3); // an unexpected line shows up as added
+        out << (m.hasCaptured(1) ? u"modified: "_s + m.captured(1) : only.startsWith(oldRoot) ? u"removed: "_s + only : u"added: "_s + only);
+        out.last().remove(out.last().indexOf(u' ') + 1, rootLength + 1);
     }
     out.sort();
     return out;
 }
 
-QStringList fromReport(const QByteArray &report, const QString &oldRoot, const QString &newRoot)
+QStringList fromReport(const QByteArray &report, qsizetype rootLength)
 {
-    static const QRegularExpression entry(u"^(.*), \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d, [\\d,]+ bytes?$"_s);
-    const auto pathOf = [&](const QString &text) { return entry.match(text).captured(1).mid(newRoot.size() + 1); };
+    // The 2nd path of a modified entry is on a line of its own, which matches nothing here.
+    static const QRegularExpression entry(
+        u"(File added: |File removed: |File modified:\r\n)(.*?)(?:, \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d, [\\d,]+ bytes?)?\r\n"_s);
     QStringList out;
-    const QStringList lines = platform::decodeText(report).split(u"\r\n"_s);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines.at(i).startsWith(u"File added: "_s))
-            out << u"added: "_s + pathOf(lines.at(i).mid(12));
-        else if (lines.at(i).startsWith(u"File removed: "_s))
-            out << u"removed: "_s + lines.at(i).mid(14 + oldRoot.size() + 1);
-        else if (lines.at(i) == u"File modified:"_s && i + 1 < lines.size())
-            out << u"modified: "_s + pathOf(lines.at(i + 1));
+    for (auto it = entry.globalMatch(platform::decodeText(report)); it.hasNext();) {
+        const auto m = it.next();
+        out << m.captured(1).mid(5).section(u':', 0, 0) + u": "_s + m.captured(2).mid(rootLength + 1);
     }
     out.sort();
     return out;
@@ -61,20 +53,16 @@ QStringList fromReport(const QByteArray &report, const QString &oldRoot, const Q
 // names differ only in case (which `diff` would see as two files).
 QString randomName(QRandomGenerator &rng)
 {
-    static const QString alphabet = u"abcDEF-_. 01"_s;
     QString name;
     for (int i = 0, n = 1 + int(rng.bounded(6)); i < n; ++i)
-        name.append(alphabet.at(rng.bounded(int(alphabet.size()))));
+        name.append(u"abcDEF-_. 01"_s.at(rng.bounded(12)));
     name = name.trimmed(); // the report trims blanks at the end of a removed file's path
     return name.isEmpty() || name == u"."_s || name == u".."_s ? u"n"_s : name;
 }
 
 QByteArray randomContent(QRandomGenerator &rng)
 {
-    QByteArray b(rng.bounded(8) == 0 ? 0 : int(rng.bounded(3000)), Qt::Uninitialized);
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
+    return randomBytes(rng.bounded(8) == 0 ? 0 : rng.bounded(3000), rng.generate());
 }
 
 } // namespace
@@ -86,9 +74,8 @@ private slots:
     void matchesDiff_data()
     {
         QTest::addColumn<quint32>("seed");
-        QTest::newRow("seed 1") << 1u;
-        QTest::newRow("seed 2") << 2u;
-        QTest::newRow("seed 3") << 3u;
+        for (const quint32 seed : {1u, 2u, 3u})
+            QTest::newRow(qPrintable(u"seed %1"_s.arg(seed))) << seed;
     }
     void matchesDiff()
     {
@@ -99,36 +86,28 @@ private slots:
         const QString oldRoot = tmp.path() + u"/old"_s;
         const QString newRoot = tmp.path() + u"/new"_s;
 
-        // Folders up to three levels deep with files in each; a path is a file or a folder, not both.
+        // Folders up to three levels deep with files in each; folder names end in "~", which no file name
+        // holds, so a path is a file or a folder, not both.
         QStringList folders{QString()};
-        QSet<QString> taken;
-        const auto freshPath = [&] {
-            const QString folder = folders.at(rng.bounded(int(folders.size())));
-            const QString path = folder.isEmpty() ? randomName(rng) : folder + u'/' + randomName(rng);
-            const bool fresh = !taken.contains(path);
-            taken.insert(path);
-            return fresh ? path : QString();
-        };
         for (int i = 0; i < 25; ++i) {
-            if (const QString folder = freshPath(); !folder.isEmpty() && folder.count(u'/') < 3)
-                folders.append(folder);
+            if (const QString parent = folders.at(rng.bounded(int(folders.size()))); parent.count(u'/') < 2)
+                folders << parent + randomName(rng) + u"~/"_s;
         }
-        QStringList files;
-        for (int i = 0; i < 300; ++i) {
-            if (const QString path = freshPath(); !path.isEmpty()) {
-                files.append(path);
-                QVERIFY(writeFile(oldRoot + u'/' + path, randomContent(rng)));
-            }
-        }
+        const auto randomPath = [&] { return folders.at(rng.bounded(int(folders.size()))) + randomName(rng); };
+        QMap<QString, QByteArray> tree;
+        for (int i = 0; i < 300; ++i)
+            tree.insert(randomPath(), randomContent(rng));
+        for (auto it = tree.cbegin(); it != tree.cend(); ++it)
+            QVERIFY(writeFile(oldRoot + u'/' + it.key(), it.value()));
         for (const QString &folder : std::as_const(folders))
             QVERIFY(QDir().mkpath(oldRoot + u'/' + folder));
         QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, oldRoot, newRoot}), 0);
 
         // In the 2nd tree: removals, edits that keep the size, growth, truncation and added files.
-        for (const QString &path : std::as_const(files)) {
+        for (auto it = tree.cbegin(); it != tree.cend(); ++it) {
             const quint32 roll = rng.bounded(100);
-            const QString target = newRoot + u'/' + path;
-            QByteArray content = readFile(target);
+            const QString target = newRoot + u'/' + it.key();
+            QByteArray content = it.value();
             if (roll < 10) {
                 QVERIFY(QFile::remove(target));
             } else if (roll < 18 && !content.isEmpty()) {
@@ -136,7 +115,7 @@ private slots:
                 QVERIFY(writeFile(target, content));
             } else if (roll < 24) {
                 QVERIFY(writeFile(target, roll < 22 ? content + "appended" : QByteArray()));
-            } else if (const QString added = roll < 34 ? freshPath() : QString(); !added.isEmpty()) {
+            } else if (const QString added = randomPath(); roll < 34 && !tree.contains(added)) {
                 QVERIFY(writeFile(newRoot + u'/' + added, randomContent(rng)));
             }
         }
@@ -151,10 +130,10 @@ private slots:
         o.blnSuspendIfNumLines = false;
         const CompareResult r = comparison.CompareFolders(o);
         QCOMPARE(r.outcome, CompareResult::Outcome::Completed);
-        const QStringList expected = fromDiff(oldRoot, newRoot);
+        const QStringList expected = fromDiff(oldRoot, newRoot, oldRoot.size());
         for (const QString &kind : {u"added: "_s, u"removed: "_s, u"modified: "_s})
             QVERIFY(!expected.filter(kind).isEmpty());
-        QCOMPARE(fromReport(readFile(o.strReportFile), oldRoot, newRoot), expected);
+        QCOMPARE(fromReport(readFile(o.strReportFile), oldRoot.size()), expected);
         QCOMPARE(r.lngNumAdded + r.lngNumRemoved + r.lngNumModified, qint64(expected.size()));
     }
 };
