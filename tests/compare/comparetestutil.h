@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include <ftw.h>
 #include <functional>
 
 namespace cheqora::test {
@@ -50,9 +49,7 @@ inline bool writeTree(const QString &root, const QString &entries)
         const QString time = entry.section(u'@', 1);
         const QDateTime t = QDateTime::fromString(time.isEmpty() ? QStringLiteral("2026-01-02 03:04:05") : time,
                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        const time_t secs = time_t(QDateTime(t.date(), t.time(), Qt::UTC).toSecsSinceEpoch());
-        const struct timespec times[2] = {{secs, 0}, {secs, 0}};
-        if (!ok || ::utimensat(AT_FDCWD, path.constData(), times, 0) != 0)
+        if (!ok || !setModified(platform::decodeName(path), QDateTime(t.date(), t.time(), Qt::UTC)))
             return false;
     }
     return true;
@@ -63,13 +60,6 @@ inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Removes a tree without following links, whatever bytes its names hold.
-inline void removeTree(const QString &path)
-{
-    ::nftw(platform::encodeName(path).constData(),
-           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 // The final caption of a comparison in mode 1 that found something.
