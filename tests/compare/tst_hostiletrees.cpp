@@ -98,13 +98,15 @@ private slots:
                   "Folder not read: T/new/k, Permission denied\nFolder not read: T/new/l, Permission denied\n"
                   "Folder not read: T/new/r, Permission denied\n\nFile removed: T/old/gone\n"_s
                 + summary(0, 0, 1) + u"Folders not read: 5\n"_s);
-        // Unreadable on both sides, on one side each way, and FIFOs: never equal, never different.
-        const QString files = tree + u"|old/p=<fifo>|new/p=<fifo>|old/u=u*10|new/u=u*20|old/v=v|new/v=V|old/w=w|new/w=W"_s;
+        // Unreadable on both sides, on one side each way, and FIFOs: never equal, never different. An entry
+        // that cannot even be examined (a link to itself) is not called added.
+        const QString files = tree + u"|old/p=<fifo>|new/p=<fifo>|old/u=u*10|new/u=u*20|old/v=v|new/v=V|old/w=w|new/w=W|new/z->z"_s;
         const QString locks = u"000 old/u|000 new/u|000 new/v|000 old/w"_s;
         const QString notCompared = u"File not compared: T/new/p, Not a regular file\nFile not compared: T/new/u, Permission denied\n"
-                                    "File not compared: T/new/v, Permission denied\nFile not compared: T/old/w, Permission denied\n"_s;
-        row("unreadable files", files, locks, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 4\n"_s, unread,
-            flat + notCompared + summary(0, 0, 0) + u"Files not compared: 4\n"_s);
+                                    "File not compared: T/new/v, Permission denied\nFile not compared: T/old/w, Permission denied\n"
+                                    "File not compared: T/new/z, Path/File access error\n"_s;
+        row("unreadable files", files, locks, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 5\n"_s, unread,
+            flat + notCompared + summary(0, 0, 0) + u"Files not compared: 5\n"_s);
         // A libcrypto configured to refuse MD5: every file is reported, nothing ends the program.
         row("MD5 not available", tree, u"md5off"_s, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 2\n"_s, unread,
             flat + u"File not compared: T/new/a, MD5 is not available\nFile not compared: T/new/b, MD5 is not available\n"_s
