@@ -95,7 +95,7 @@ private slots:
     }
     void cleanup()
     {
-        removeTree(m_tmp->path());
+        QProcess::execute(u"rm"_s, {u"-rf"_s, m_tmp->path()}); // names that are not UTF-8 too
         delete m_tmp;
     }
 

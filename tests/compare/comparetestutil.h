@@ -3,19 +3,13 @@
 // Fixtures of the folder-comparison tests: trees written from short descriptions, whatever bytes their names
 // hold, and a host that records what the comparison shows and lets a test act at yields and digests.
 
+#include "filefixtures.h"
 #include "foldercomparison.h"
-#include "textcodec.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QStringList>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <ftw.h>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cheqora::test {
 
@@ -31,10 +25,7 @@ inline bool makeParents(const QByteArray &path)
 
 inline bool writeFile(const QString &path, const QByteArray &content)
 {
-    const QByteArray p = platform::encodeName(path);
-    const int fd = makeParents(p) ? ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
-    const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
-    return fd >= 0 && ::close(fd) == 0 && ok;
+    return makeParents(platform::encodeName(path)) && writeBytes(path, content);
 }
 
 // Writes "|"-separated entries below root: "path=content@yyyy-MM-dd HH:mm:ss" (UTC, by default
@@ -58,9 +49,7 @@ inline bool writeTree(const QString &root, const QString &entries)
         const QString time = entry.section(u'@', 1);
         const QDateTime t = QDateTime::fromString(time.isEmpty() ? QStringLiteral("2026-01-02 03:04:05") : time,
                                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        const time_t secs = time_t(QDateTime(t.date(), t.time(), Qt::UTC).toSecsSinceEpoch());
-        const struct timespec times[2] = {{secs, 0}, {secs, 0}};
-        if (!ok || ::utimensat(AT_FDCWD, path.constData(), times, 0) != 0)
+        if (!ok || !setModified(platform::decodeName(path), QDateTime(t.date(), t.time(), Qt::UTC)))
             return false;
     }
     return true;
@@ -71,13 +60,6 @@ inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Removes a tree without following links, whatever bytes its names hold.
-inline void removeTree(const QString &path)
-{
-    ::nftw(platform::encodeName(path).constData(),
-           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 // The final caption of a comparison in mode 1 that found something.

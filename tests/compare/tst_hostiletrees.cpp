@@ -1,6 +1,6 @@
 // `cheqora-cli compare` on trees that fight back: missing and locked folders, unreadable and special
-// files, a tree deeper than the path limit, folders named alike. Each case checks the exit status,
-// the messages and the whole report.
+// files, a tree deeper than the path limit. Each case checks the exit status, the messages and the
+// whole report.
 #include "comparetestutil.h"
 #include "testmain.h"
 
@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 using namespace cheqora::test;
 using namespace Qt::StringLiterals;
@@ -23,23 +22,21 @@ constexpr int kDepth = 2000;
 bool makeDeepTree(const QString &side, const QByteArray &content)
 {
     int fd = ::open(platform::encodeName(side).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool ok = fd >= 0;
     const struct timespec times[2] = {{1767323045, 0}, {1767323045, 0}}; // 2026-01-02 03:04:05 UTC
-    for (int depth = 1; ok && depth <= kDepth; ++depth) {
-        ok = ::mkdirat(fd, "dd", 0755) == 0;
-        const int next = ::openat(fd, "dd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int depth = 1; fd >= 0 && depth <= kDepth; ++depth) {
+        const int next = ::mkdirat(fd, "dd", 0755) == 0 ? ::openat(fd, "dd", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
         ::close(fd);
         fd = next;
-        ok = ok && fd >= 0;
-        if (ok && (depth == 1500 || depth == kDepth)) {
+        if (fd >= 0 && (depth == 1500 || depth == kDepth)) {
             const int file = ::openat(fd, depth == kDepth ? "g" : "f", O_WRONLY | O_CREAT, 0644);
-            ok = file >= 0 && ::write(file, content.constData(), size_t(content.size())) == content.size()
-                && ::futimens(file, times) == 0 && ::close(file) == 0;
+            if (file < 0 || ::write(file, content.constData(), size_t(content.size())) != content.size()
+                || ::futimens(file, times) != 0 || ::close(file) != 0) {
+                ::close(fd);
+                return false;
+            }
         }
     }
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 } // namespace
@@ -69,7 +66,7 @@ private slots:
     {
         QTest::addColumn<QString>("files"); // below the temporary folder T, as writeTree takes them
         // "|"-separated: "MODE path" (chmod, octal: the command then runs as an unprivileged user, so
-        // that modes are obeyed), "deep", "md5off", "link->target"
+        // that modes are obeyed), "deep", "md5off"
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("args"); // blank-separated; T/ stands for the temporary folder
         QTest::addColumn<int>("exitCode");
@@ -90,35 +87,26 @@ private slots:
         const QString args = u"T/old T/new T/r.txt --force"_s;
         const QString none = u"<missing>"_s;
 
-        row("1st folder missing", tree, {}, u"T/nothing T/new T/r.txt"_s, 2, {}, u"1st folder not found.\n"_s, none);
-        row("2nd folder missing", tree, {}, u"T/old T/nothing T/r.txt"_s, 2, {}, u"2nd folder not found.\n"_s, none);
         row("1st folder a file", tree, {}, u"T/old/a T/new T/r.txt"_s, 2, {}, u"1st folder not found.\n"_s, none);
-        row("report in a missing folder", tree, {}, u"T/old T/new T/none/r.txt"_s, 2, {}, u"Error: Path not found\n"_s, none);
-        // Locked (000) and listable but not searchable (444) folders, on both sides with different files.
-        row("locked folders", tree + u"|old/l/x=1|new/l/x=2|old/r/y=1|new/r/y=2"_s, u"000 old/l|000 new/l|444 old/r|444 new/r"_s,
-            args + u" --recursive"_s, 2, compareCaption(0, 0, 0) + u"   Folders not read: 4\n"_s, unread,
+        // Locked (000) and listable but not searchable (444) folders on both sides, and one locked in the
+        // 2nd folder only: nothing is known of the files behind it, so they are not removed; a file
+        // beside it still is.
+        row("locked folders", tree + u"|old/l/x=1|new/l/x=2|old/r/y=1|new/r/y=2|old/k/x=1|old/k/y=1|new/k/x=1|old/gone=g"_s,
+            u"000 old/l|000 new/l|444 old/r|444 new/r|000 new/k"_s, args + u" --recursive"_s, 2,
+            compareCaption(0, 0, 1) + u"   Folders not read: 5\n"_s, unread,
             sub + u"Folder not read: T/old/l, Permission denied\nFolder not read: T/old/r, Permission denied\n"
-                  "Folder not read: T/new/l, Permission denied\nFolder not read: T/new/r, Permission denied\n"_s
-                + summary(0, 0, 0) + u"Folders not read: 4\n"_s);
-        // Nothing is known of the files behind the lock: not removed; a file beside it still is.
-        row("locked in 2nd folder only", tree + u"|old/l/x=1|old/l/y=1|new/l/x=1|old/gone=g"_s, u"000 new/l"_s,
-            args + u" --recursive"_s, 2, compareCaption(0, 0, 1) + u"   Folders not read: 1\n"_s, unread,
-            sub + u"Folder not read: T/new/l, Permission denied\n\nFile removed: T/old/gone\n"_s + summary(0, 0, 1)
-                + u"Folders not read: 1\n"_s);
-        // Unreadable on both sides, on one side each way, and FIFOs: never equal, never different.
-        const QString files = tree + u"|old/p=<fifo>|new/p=<fifo>|old/u=u*10|new/u=u*20|old/v=v|new/v=V|old/w=w|new/w=W"_s;
+                  "Folder not read: T/new/k, Permission denied\nFolder not read: T/new/l, Permission denied\n"
+                  "Folder not read: T/new/r, Permission denied\n\nFile removed: T/old/gone\n"_s
+                + summary(0, 0, 1) + u"Folders not read: 5\n"_s);
+        // Unreadable on both sides, on one side each way, and FIFOs: never equal, never different. An entry
+        // that cannot even be examined (a link to itself) is not called added.
+        const QString files = tree + u"|old/p=<fifo>|new/p=<fifo>|old/u=u*10|new/u=u*20|old/v=v|new/v=V|old/w=w|new/w=W|new/z->z"_s;
         const QString locks = u"000 old/u|000 new/u|000 new/v|000 old/w"_s;
         const QString notCompared = u"File not compared: T/new/p, Not a regular file\nFile not compared: T/new/u, Permission denied\n"
-                                    "File not compared: T/new/v, Permission denied\nFile not compared: T/old/w, Permission denied\n"_s;
-        row("unreadable files", files, locks, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 4\n"_s, unread,
-            flat + notCompared + summary(0, 0, 0) + u"Files not compared: 4\n"_s);
-        row("unreadable files, pairs", files, locks, args + u" --duplicates"_s, 2,
-            u"Number of duplicate (identical) files: 2   Files not compared: 4\n"_s, unread,
-            folders + u"The pair(s) of files below are identical in content.\nThe 1st file in each pair is in the 1st folder, "
-                      "the 2nd file is in the 2nd folder.\n\nT/old/a, 2026-01-02 03:04:05, 4 bytes\n"
-                      "T/new/a, same date, time and size\n\nT/old/b, 2026-01-02 03:04:05, 1 byte\n"
-                      "T/new/b, same date, time and size\n\n"_s
-                + notCompared + u"\nNumber of duplicate (identical) files: 2\nFiles not compared: 4\n"_s);
+                                    "File not compared: T/new/v, Permission denied\nFile not compared: T/old/w, Permission denied\n"
+                                    "File not compared: T/new/z, Path/File access error\n"_s;
+        row("unreadable files", files, locks, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 5\n"_s, unread,
+            flat + notCompared + summary(0, 0, 0) + u"Files not compared: 5\n"_s);
         // A libcrypto configured to refuse MD5: every file is reported, nothing ends the program.
         row("MD5 not available", tree, u"md5off"_s, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 2\n"_s, unread,
             flat + u"File not compared: T/new/a, MD5 is not available\nFile not compared: T/new/b, MD5 is not available\n"_s
@@ -130,17 +118,6 @@ private slots:
             sub + u"File modified:\nT/new/"_s + d1500 + u"f, 2026-01-02 03:04:05, 3 bytes\nT/old/"_s + d1500
                 + u"f, same size, date and time\n\nFile modified:\nT/new/"_s + d2000 + u"g, 2026-01-02 03:04:05, 3 bytes\nT/old/"_s
                 + d2000 + u"g, same size, date and time\n\n"_s + summary(2, 0, 0));
-        // Run from T: folders are told apart by the file system, not by their names.
-        const QString nested = u"nest/x=1|nest/sub/y=1|CaseA/x=1|casea/x=2"_s;
-        const QString same = u"The 1st and 2nd folders are the same.\n"_s;
-        row("names differing in case", nested, {}, u"CaseA casea r.txt"_s, 1, compareCaption(1, 0, 0) + u'\n', {},
-            u"1st folder: CaseA/\n2nd folder: casea/\n\nAssuming the 2nd folder was derived from the 1st folder"_s + tail
-                + u"File modified:\ncasea/x, 2026-01-02 03:04:05, 1 byte\nCaseA/x, same size, date and time\n\n"_s + summary(1, 0, 0));
-        row("same folder, two spellings", nested, {}, u"./nest nest r.txt"_s, 2, {}, same, none);
-        row("same folder through a link", nested, u"link->nest"_s, u"link nest/ r.txt"_s, 2, {}, same, none);
-        row("nested through a link", nested, u"link->nest"_s, u"nest/sub link r.txt --recursive"_s, 2, {},
-            u"nest/sub is contained in link.\n\nWhen files are included in subfolders recursively\n"
-            "one folder cannot be a subfolder the other folder.\n"_s, none);
     }
     void compare()
     {
@@ -164,9 +141,6 @@ private slots:
                 p.setProcessEnvironment(env);
             } else if (step == u"deep"_s) {
                 QVERIFY(makeDeepTree(t + u"/old"_s, "old") && makeDeepTree(t + u"/new"_s, "new"));
-            } else if (step.contains(u"->"_s)) {
-                QVERIFY(::symlink(step.section(u"->"_s, 1).toUtf8().constData(),
-                                  (t + u'/' + step.section(u"->"_s, 0, 0)).toUtf8().constData()) == 0);
             } else {
                 const QString path = t + u'/' + step.section(u' ', 1);
                 QVERIFY(::chmod(path.toUtf8().constData(), mode_t(step.section(u' ', 0, 0).toUInt(nullptr, 8))) == 0);
@@ -188,17 +162,13 @@ private slots:
             arguments = asNobody + arguments;
             program = setpriv;
         }
-        p.setWorkingDirectory(t);
         p.start(program, arguments);
         p.closeWriteChannel();
         QVERIFY(p.waitForFinished(240000));
         QCOMPARE(QString::fromUtf8(p.readAllStandardError()), err);
-        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out.replace(u"T/"_s, t + u'/'));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
         QCOMPARE(p.exitCode(), exitCode);
-        const QByteArray expected = report == u"<missing>"_s
-            ? report.toUtf8()
-            : report.replace(u"T/"_s, t + u'/').replace(u"\n"_s, u"\r\n"_s).toUtf8();
-        QCOMPARE(readFile(t + u"/r.txt"_s), expected);
+        QCOMPARE(readFile(t + u"/r.txt"_s), report.replace(u"T/"_s, t + u'/').replace(u"\n"_s, u"\r\n"_s).toUtf8());
     }
 };
 
