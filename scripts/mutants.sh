@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Seeded faults: applies each fault of scripts/mutants.txt to a copy of the tree, one at a time,
+# Seeded faults: applies each fault of scripts/mutants*.txt to a copy of the tree, one at a time,
 # builds, runs the whole suite and says whether the suite caught it. A manual check of what the tests
 # are worth, not part of `make test`.
 #
@@ -12,7 +12,7 @@ REPO=$PWD
 ROOT=${1:-build-mutants}
 SRC=$ROOT/src
 BUILD=$SRC/build # inside the copy, as in a checkout, so ccache serves both
-LIST=scripts/mutants.txt
+LISTS=(scripts/mutants*.txt)
 mkdir -p "$SRC" "$BUILD"
 ROOT=$(cd "$ROOT" && pwd); SRC=$ROOT/src; BUILD=$SRC/build
 
@@ -31,8 +31,8 @@ if [ -n "${CHECK:-}" ]; then
     find=${find//@@/$'\n'}
     n=$(FIND="$find" perl -0777 -ne 'my $c = () = /\Q$ENV{FIND}\E/g; print $c' "$file" 2>/dev/null || echo 0)
     [ "$n" = 1 ] || { echo "does not apply ($n): $what"; bad=1; }
-  done <"$LIST"
-  echo "$(grep -cv -e '^#' -e '^$' "$LIST") faults listed"
+  done < <(cat "${LISTS[@]}")
+  echo "$(cat "${LISTS[@]}" | grep -cv -e '^#' -e '^$') faults listed"
   exit $bad
 fi
 
@@ -94,7 +94,7 @@ while split_fault; do
     failed=$(grep -o '[0-9]* - [A-Za-z_0-9]* ' "$ROOT/ctest.log" | awk '{print $3}' | tr '\n' ' ')
     printf 'caught       %-60s by %s\n' "$what" "$failed"; caught=$((caught + 1))
   fi
-done <"$LIST"
+done < <(cat "${LISTS[@]}")
 
 echo
 echo "$caught of $total seeded faults caught; ${#missed[@]} missed; ${#unusable[@]} not applied or not built"
