@@ -11,6 +11,9 @@
 
 #include <functional>
 
+#include <ftw.h>
+#include <cstdio>
+
 namespace cheqora::test {
 
 // Makes the folders above a path from its native bytes (QDir would not keep names that are not UTF-8).
@@ -60,6 +63,13 @@ inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Removes a tree whatever its names hold (FIFOs, bytes that are not UTF-8), links not followed.
+inline void removeTree(const QString &path)
+{
+    ::nftw(platform::encodeName(path).constData(),
+           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 // The final caption of a comparison in mode 1 that found something.
