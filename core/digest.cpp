@@ -57,11 +57,7 @@ QString digestRegularFile(const QString &strFile, const platform::FileStat &st, 
         return QString();
     }
     // The file opened must be the one measured, in the state measured.
-    platform::FileStat now;
-    if (!reader.stat(now, err)) {
-        setStatus(err.number, lngStatus, strStatus);
-        return QString();
-    }
+    platform::FileStat now = reader.openedStat();
     if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device))) {
         setStatus(platform::ErrFileChanged, lngStatus, strStatus);
         return QString();

@@ -655,6 +655,8 @@ BinaryReader::~BinaryReader()
     close();
 }
 
+constexpr off_t kSequentialAdviceBytes = 1 << 20;
+
 bool BinaryReader::open(const QString &path, FileError &err)
 {
     close();
@@ -678,8 +680,11 @@ bool BinaryReader::open(const QString &path, FileError &err)
         close();
         return false;
     }
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // O_NONBLOCK has no effect on a regular file's reads, so it stays; small files are read in one
+    // go, and the read-ahead advice would cost them a call of its own.
+    fillStat(st, m_opened);
+    if (st.st_size > kSequentialAdviceBytes)
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 

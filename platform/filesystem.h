@@ -136,6 +136,8 @@ public:
     BinaryReader &operator=(const BinaryReader &) = delete;
 
     bool open(const QString &path, FileError &err);
+    // The file's state when it was opened.
+    const FileStat &openedStat() const { return m_opened; }
     // The open file's state now.
     bool stat(FileStat &out, FileError &err) const;
     // Reads up to size bytes; returns the number read (0 at end of file) or -1 with err set.
@@ -145,6 +147,7 @@ public:
 
 private:
     int m_fd = -1;
+    FileStat m_opened;
 };
 
 // Buffered writer for text files: the text is written in the file codec exactly as given.
