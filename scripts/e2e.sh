@@ -66,14 +66,21 @@ printf '%s\r\n' " 1 " " 0 " '""' " 0 " "0" " 0 " " 1 " '"100"' >>"$XDG_CONFIG_HO
 tag=e2e
 # shellcheck source=scripts/xwindow.sh
 . "$here/scripts/xwindow.sh"
-start_main_window
-# Mapped is not yet painted nor focused: let the first paint and the first tick of the window pass.
-sleep 2
-xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-xdotool key --delay 50 shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
-
 title_pattern="^$(printf '%s' "$report" | sed 's/[][\\.^$*+?(){}|]/\\&/g')\$"
-vid=$(timeout 60 xdotool search --sync --onlyvisible --name "$title_pattern" | head -n 1 || true)
+# A window just mapped may not take keys yet, and its compare button is enabled by the first tick of
+# its timer. A window that has not opened the viewer after the keys is started afresh, with a longer
+# pause each time, so the keys always start from the same focus (the report is replaced without asking).
+vid=""
+for pause in 2 4 8 16; do
+    start_main_window
+    sleep "$pause"
+    xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+    xdotool key --delay 50 shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+    vid=$(timeout 20 xdotool search --sync --onlyvisible --name "$title_pattern" | head -n 1 || true)
+    [ -n "$vid" ] && break
+    echo "e2e: no viewer after a pause of $pause s; starting the window again" >&2
+    cleanup
+done
 [ -n "$vid" ] || { echo "e2e: the viewer did not open on $report" >&2; exit 1; }
 sleep 1
 
