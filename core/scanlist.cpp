@@ -58,13 +58,27 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
     Record r;
     r.keyLength = qint32(relativePath.size());
     r.key = store(relativePath);
-    const QString folded = LowerCaseAccented(relativePath.toString());
-    if (QStringView(folded) == relativePath) {
-        r.folded = r.key;
-        r.foldedLength = r.keyLength;
-    } else {
-        r.foldedLength = qint32(folded.size());
-        r.folded = store(folded);
+    r.folded = r.key;
+    r.foldedLength = r.keyLength;
+    // Most paths are ASCII, whose lower case is that of A..Z alone: folded here without two copies.
+    bool ascii = true;
+    bool upper = false;
+    for (const QChar ch : relativePath) {
+        const char16_t u = ch.unicode();
+        ascii = ascii && u < 0x80;
+        upper = upper || (u >= u'A' && u <= u'Z');
+    }
+    if (ascii && upper) {
+        char16_t *out = const_cast<char16_t *>(store(relativePath)); // a fresh copy in our own block
+        for (qsizetype k = 0; k < relativePath.size(); ++k)
+            out[k] = out[k] >= u'A' && out[k] <= u'Z' ? char16_t(out[k] + 32) : out[k];
+        r.folded = out;
+    } else if (!ascii) {
+        const QString folded = LowerCaseAccented(relativePath.toString());
+        if (QStringView(folded) != relativePath) {
+            r.foldedLength = qint32(folded.size());
+            r.folded = store(folded);
+        }
     }
     r.length = st.length;
     r.modifiedSecs = st.modifiedSecs;
