@@ -157,8 +157,9 @@ int main(int argc, char **argv)
     records.sort();
     qint64 found = 0;
     for (int i = 0; i < n; ++i) {
-        qsizetype position = 0;
-        found += records.search(cheqora::LowerCaseAccented(pathOf(i)), position) ? 1 : 0;
+        qsizetype first = 0;
+        qsizetype last = 0;
+        found += records.find(cheqora::LowerCaseAccented(pathOf(i)), first, last) ? 1 : 0;
     }
     const Lap lookup = watch.lap();
     const Lap list{read.wall + lookup.wall, read.cpu + lookup.cpu};
@@ -183,8 +184,9 @@ int main(int argc, char **argv)
         walk(root, root, walked, none);
         walked.sort();
         for (qsizetype i = 1; i <= walked.count(); ++i) {
-            qsizetype position = 0;
-            walked.search(cheqora::LowerCaseAccented(walked.key(i).toString()), position);
+            qsizetype first = 0;
+            qsizetype last = 0;
+            walked.find(cheqora::LowerCaseAccented(walked.key(i).toString()), first, last);
         }
         const Lap walkLap = watch.lap();
         const double files = double(walked.count());

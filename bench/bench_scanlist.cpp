@@ -69,16 +69,18 @@ int main(int argc, char **argv)
     qint64 found = 0;
     for (int i = 0; i < n; ++i) {
         const QString folded = cheqora::LowerCaseAccented(pathOf(i));
-        qsizetype position = 0;
-        if (list.search(folded, position))
+        qsizetype first = 0;
+        qsizetype last = 0;
+        if (list.find(folded, first, last))
             ++found;
     }
     const qint64 lookupMs = timer.restart();
     qint64 absent = 0;
     for (int i = 0; i < n; ++i) {
         const QString folded = cheqora::LowerCaseAccented(pathOf(i) + QStringLiteral(".bak"));
-        qsizetype position = 0;
-        if (!list.search(folded, position))
+        qsizetype first = 0;
+        qsizetype last = 0;
+        if (!list.find(folded, first, last))
             ++absent;
     }
     const qint64 missMs = timer.restart();

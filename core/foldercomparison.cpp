@@ -707,12 +707,10 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
 
 qsizetype FolderComparison::findPair(QStringView relativePath, const QString &folded)
 {
-    qsizetype position = 0;
-    if (!strScanList.search(folded, position))
-        return 0;
     qsizetype first = 0;
     qsizetype last = 0;
-    strScanList.equalRange(position, first, last);
+    if (!strScanList.find(folded, first, last))
+        return 0;
     // Names that differ only in letter case can live side by side here: the exact path pairs first.
     for (qsizetype i = first; i <= last; ++i) {
         if (strScanList.key(i) == relativePath)

@@ -11,6 +11,13 @@ namespace {
 
 constexpr qsizetype kBlockChars = qsizetype(1) << 20;
 
+quint64 foldedHash(QStringView folded)
+{
+    // Spread the bits: the slot comes from the low half, the stored check from the high half.
+    quint64 h = quint64(qHash(folded, 0)) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 29);
+}
+
 int hexValue(QChar c)
 {
     const char16_t u = c.unicode();
@@ -51,23 +58,41 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
     Record r;
     r.keyLength = qint32(relativePath.size());
     r.key = store(relativePath);
-    const QString folded = LowerCaseAccented(relativePath.toString());
-    if (QStringView(folded) == relativePath) {
-        r.folded = r.key;
-        r.foldedLength = r.keyLength;
-    } else {
-        r.foldedLength = qint32(folded.size());
-        r.folded = store(folded);
+    r.folded = r.key;
+    r.foldedLength = r.keyLength;
+    // Most paths are ASCII, whose lower case is that of A..Z alone: folded here without two copies.
+    bool ascii = true;
+    bool upper = false;
+    for (const QChar ch : relativePath) {
+        const char16_t u = ch.unicode();
+        ascii = ascii && u < 0x80;
+        upper = upper || (u >= u'A' && u <= u'Z');
+    }
+    if (ascii && upper) {
+        char16_t *out = const_cast<char16_t *>(store(relativePath)); // a fresh copy in our own block
+        for (qsizetype k = 0; k < relativePath.size(); ++k)
+            out[k] = out[k] >= u'A' && out[k] <= u'Z' ? char16_t(out[k] + 32) : out[k];
+        r.folded = out;
+    } else if (!ascii) {
+        const QString folded = LowerCaseAccented(relativePath.toString());
+        if (QStringView(folded) != relativePath) {
+            r.foldedLength = qint32(folded.size());
+            r.folded = store(folded);
+        }
     }
     r.length = st.length;
     r.modifiedSecs = st.modifiedSecs;
     r.field = field;
     m_records.push_back(r);
+    // A record added after the sort is not in the index: the binary search sees the list as it is.
+    if (!m_index.empty())
+        std::vector<quint64>().swap(m_index);
 }
 
 void ScanList::release()
 {
     std::vector<Record>().swap(m_records);
+    std::vector<quint64>().swap(m_index);
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_free = nullptr;
@@ -120,18 +145,6 @@ QString ScanList::fieldText(const DigestField &field) const
     return out;
 }
 
-QStringView ScanList::key(qsizetype i) const
-{
-    const Record &r = m_records[size_t(i - 1)];
-    return QStringView(r.key, r.keyLength);
-}
-
-QStringView ScanList::foldedKey(qsizetype i) const
-{
-    const Record &r = m_records[size_t(i - 1)];
-    return QStringView(r.folded, r.foldedLength);
-}
-
 platform::FileStat ScanList::stat(qsizetype i) const
 {
     const Record &r = m_records[size_t(i - 1)];
@@ -153,12 +166,70 @@ void ScanList::sort()
     sortsearch::SortDescendingThenReverse(
         1, count(), [this](qsizetype i) { return foldedKey(i); },
         [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i - 1)], m_records[size_t(j - 1)]); });
+    buildIndex();
+}
+
+void ScanList::buildIndex()
+{
+    std::vector<quint64>().swap(m_index);
+    const qsizetype n = count();
+    if (n == 0 || n > qsizetype(0xFFFFFFFFu))
+        return; // the binary search serves
+    size_t slotCount = 16;
+    while (slotCount < size_t(n) * 2)
+        slotCount *= 2;
+    m_index.assign(slotCount, 0);
+    const size_t mask = slotCount - 1;
+    for (qsizetype i = 1; i <= n; ++i) {
+        const QStringView k = foldedKey(i);
+        if (i > 1 && foldedKey(i - 1) == k)
+            continue;
+        const quint64 h = foldedHash(k);
+        size_t slot = size_t(h) & mask;
+        while (m_index[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(i);
+    }
+}
+
+qsizetype ScanList::indexLookup(QStringView folded) const
+{
+    const quint64 h = foldedHash(folded);
+    const quint64 check = h & 0xFFFFFFFF00000000ull;
+    const size_t mask = m_index.size() - 1;
+    for (size_t slot = size_t(h) & mask;; slot = (slot + 1) & mask) {
+        const quint64 entry = m_index[slot];
+        if (entry == 0)
+            return 0;
+        const qsizetype i = qsizetype(entry & 0xFFFFFFFFu);
+        if ((entry & 0xFFFFFFFF00000000ull) == check && foldedKey(i) == folded)
+            return i;
+    }
 }
 
 bool ScanList::search(QStringView folded, qsizetype &position) const
 {
+    if (!m_index.empty()) {
+        if (const qsizetype i = indexLookup(folded)) {
+            position = i;
+            return true;
+        }
+    }
     return sortsearch::SearchSortedKeys(
         count(), [&](qsizetype i) { return CompareCodeUnits(folded, foldedKey(i)); }, position);
+}
+
+bool ScanList::find(QStringView folded, qsizetype &first, qsizetype &last) const
+{
+    qsizetype position = 0;
+    if (!m_index.empty())
+        position = indexLookup(folded);
+    else if (!search(folded, position))
+        position = 0;
+    if (position == 0)
+        return false;
+    equalRange(position, first, last);
+    return true;
 }
 
 void ScanList::equalRange(qsizetype i, qsizetype &first, qsizetype &last) const

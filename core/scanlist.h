@@ -59,8 +59,16 @@ public:
     DigestField fieldForText(const QString &text, DigestField::Kind kind);
     QString fieldText(const DigestField &field) const;
 
-    QStringView key(qsizetype i) const;
-    QStringView foldedKey(qsizetype i) const;
+    QStringView key(qsizetype i) const
+    {
+        const Record &r = m_records[size_t(i - 1)];
+        return QStringView(r.key, r.keyLength);
+    }
+    QStringView foldedKey(qsizetype i) const
+    {
+        const Record &r = m_records[size_t(i - 1)];
+        return QStringView(r.folded, r.foldedLength);
+    }
     const DigestField &field(qsizetype i) const { return m_records[size_t(i - 1)].field; }
     platform::FileStat stat(qsizetype i) const;
     // The record as one text: digest field, a blank, size/date text, "> ", relative path.
@@ -68,8 +76,13 @@ public:
 
     // Ascending folded-key order by the quicksort of SortRecords.
     void sort();
-    // Binary search by folded key (SearchSorted); position as there.
+    // Search by folded key; position as in SearchSorted (a found record is the first of its equal
+    // range once sorted). Hits use the index that sort() builds; misses need the insertion point, so
+    // they take the binary search.
     bool search(QStringView folded, qsizetype &position) const;
+    // Whether a record has this folded key and, if so, the first and last index of its equal range:
+    // one probe of the index after sort(), the binary search before it.
+    bool find(QStringView folded, qsizetype &first, qsizetype &last) const;
     // The first and last index whose folded key equals that of record i.
     void equalRange(qsizetype i, qsizetype &first, qsizetype &last) const;
 
@@ -85,11 +98,17 @@ private:
     };
 
     const char16_t *store(QStringView text);
+    void buildIndex();
+    qsizetype indexLookup(QStringView folded) const;
 
     std::vector<Record> m_records;
     std::vector<std::unique_ptr<char16_t[]>> m_blocks;
     char16_t *m_free = nullptr;
     qsizetype m_freeLeft = 0;
+    // Open addressing from folded key to the first index of its equal range, built by sort(): each
+    // slot holds the upper half of the key's hash above the 32-bit record index (0: empty), so keys
+    // are compared only when the stored half matches.
+    std::vector<quint64> m_index;
     QStringList m_texts; // index 0 unused
     QHash<QString, quint32> m_textIndex;
 };

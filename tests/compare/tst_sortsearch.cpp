@@ -51,6 +51,12 @@ private slots:
         QFETCH(QString, sorted);
         QFETCH(QString, keys);
         QFETCH(QList<qsizetype>, positions);
+        if (records.isEmpty()) { // a sorted empty scan list has no index to probe
+            ScanList scan;
+            qsizetype first = 0, last = 0;
+            scan.sort();
+            QVERIFY(!scan.find(keys, first, last));
+        }
         QStringList list = records.split(u'|');
         const qsizetype n = list.size() - 1;
         SortRecords(list, 1, n, fold, 1);
@@ -85,8 +91,17 @@ private slots:
             for (int i = 1; i <= n; ++i) {
                 QCOMPARE(scan.recordText(i), sorted.at(i));
                 QCOMPARE(scan.stat(i).length - (qint64(1) << 40), scan.stat(i).modifiedSecs - 1700000000);
-                QVERIFY(i == 1 || scan.key(i - 1).toString().toLower() <= scan.key(i).toString().toLower());
+                // The index gives the whole run of case twins, and search its first record.
+                qsizetype first = 0, last = 0, position = 0;
+                QVERIFY(scan.find(scan.foldedKey(i), first, last) && scan.search(scan.foldedKey(i), position));
+                QVERIFY(first == position && first <= i && i <= last);
+                QVERIFY(first == 1 || scan.foldedKey(first - 1) != scan.foldedKey(i));
+                QVERIFY(last == n || scan.foldedKey(last + 1) != scan.foldedKey(i));
             }
+            qsizetype first = 0, last = 0, position = 0;
+            QVERIFY(!scan.find(u"x"_s, first, last) && !scan.search(u"x"_s, position) && position < 0);
+            scan.append(u"\u3042"_s, scan.fieldForText(u"late"_s, DigestField::Failed), st); // sorts last
+            QVERIFY(scan.find(u"\u3042"_s, first, last) && first == n + 1);
             std::sort(sorted.begin(), sorted.end());
             std::sort(records.begin(), records.end());
             QCOMPARE(sorted, records);
