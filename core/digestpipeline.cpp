@@ -82,8 +82,14 @@ void DigestPipeline::run()
         m_work.wait(lock, [&] { return m_blnQuit || (job = nextJob()) != nullptr; });
         if (m_blnQuit)
             return;
+        job->started = true;
         ++m_reading;
-        read(*job, lock);
+        lock.unlock();
+        Result r;
+        r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort, &job->bytesDone);
+        lock.lock();
+        job->result = std::move(r);
+        job->done = true;
         --m_reading;
         const size_t dropped = m_dropped.size();
         m_dropped.erase(std::remove_if(m_dropped.begin(), m_dropped.end(), [](const JobPtr &j) { return j->done; }),
@@ -91,18 +97,6 @@ void DigestPipeline::run()
         if (m_reading == 0 || m_dropped.size() != dropped || headReady())
             m_finished.notify_all();
     }
-}
-
-// Reads a job's file with the mutex (held by lock) let go meanwhile.
-void DigestPipeline::read(Job &job, std::unique_lock<std::mutex> &lock)
-{
-    job.started = true;
-    lock.unlock();
-    Result r;
-    r.digest = GetDSOfExaminedFile(job.path, job.st, r.lngStatus, r.strStatus, &job.abort, &job.bytesDone);
-    lock.lock();
-    job.result = std::move(r);
-    job.done = true;
 }
 
 bool DigestPipeline::headReady() const
@@ -199,7 +193,13 @@ bool DigestPipeline::waitHead(int ms)
     // A small file no worker has taken yet is read here at once: waiting for a worker to get to it
     // would cost more than its digest. The walk's thread alone takes and drops queued files.
     if (!head->started && head->st.length <= kReadByWaiterBytes) {
-        read(*head, lock);
+        head->started = true;
+        lock.unlock();
+        Result r;
+        r.digest = GetDSOfExaminedFile(head->path, head->st, r.lngStatus, r.strStatus, &head->abort, &head->bytesDone);
+        lock.lock();
+        head->result = std::move(r);
+        head->done = true;
         return true;
     }
     m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });

@@ -76,7 +76,6 @@ private:
 
     void run();
     Job *nextJob() const;
-    void read(Job &job, std::unique_lock<std::mutex> &lock);
     bool headReady() const;
     JobPtr newJob(const QString &strPath, const platform::FileStat &st) const;
     void drop(JobPtr job);
