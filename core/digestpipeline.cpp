@@ -16,8 +16,6 @@ constexpr qint64 kMaxQueuedBytes = qint64(1) << 30;
 // Waking the walk for every small file would cost more than its digest: it is woken once this many
 // results wait for it, or once no worker reads any more; its own wait slices catch the rest.
 constexpr size_t kWakeBatch = 8;
-// A file the walk waits for that no worker has started is read by the walk itself up to this size.
-constexpr qint64 kReadByWaiterBytes = 256 * 1024;
 
 bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
 {
@@ -185,23 +183,8 @@ bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &
 bool DigestPipeline::waitHead(int ms)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_queue.empty())
-        return false;
-    Job *head = m_queue.front().get();
-    if (head->done)
+    if (!m_queue.empty() && m_queue.front()->done)
         return true;
-    // A small file no worker has taken yet is read here at once: waiting for a worker to get to it
-    // would cost more than its digest. The walk's thread alone takes and drops queued files.
-    if (!head->started && head->st.length <= kReadByWaiterBytes) {
-        head->started = true;
-        lock.unlock();
-        Result r;
-        r.digest = GetDSOfExaminedFile(head->path, head->st, r.lngStatus, r.strStatus, &head->abort, &head->bytesDone);
-        lock.lock();
-        head->result = std::move(r);
-        head->done = true;
-        return true;
-    }
     m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });
     return !m_queue.empty() && m_queue.front()->done;
 }

@@ -49,8 +49,7 @@ public:
     bool prefetch(const QString &strPath, const platform::FileStat &st);
     // Whether a worker would idle: fewer files queued than workers.
     bool idle() const;
-    // Waits at most ms for the oldest queued file's digest; true when it is there. A small one no
-    // worker has started yet is read on the calling thread instead.
+    // Waits at most ms for the oldest queued file's digest; true when it is there.
     bool waitHead(int ms);
     // Bytes read so far of the oldest queued file.
     const std::atomic<qint64> *headBytesDone() const;
