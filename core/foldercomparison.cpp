@@ -16,6 +16,10 @@ namespace cheqora {
 
 namespace {
 
+// With one job, files up to this size are read between two yields of the walk (well under a
+// millisecond from cache); larger ones go to the worker so the window stays responsive.
+constexpr qint64 kInlineDigestBytes = 256 * 1024;
+
 const QString &title()
 {
     static const QString t = QStringLiteral("Compare folders");
@@ -413,16 +417,35 @@ bool FolderComparison::waitForDigest(const QString &strPath, const platform::Fil
         }
     }
     const DigestPipeline::Result r = m_pipeline->takeHead();
-    m_host.fileDigested(strPath, st.length);
+    return digestTaken(strPath, st.length, r.digest, r.lngStatus, r.strStatus, field);
+}
+
+// One digest at a time: a small file is read on the walk's own thread, as waking a worker for it and
+// waiting would cost more than its digest. A stop is seen once it is read, within a few milliseconds.
+bool FolderComparison::digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field)
+{
+    std::atomic<qint64> bytesDone{0};
+    m_host.fileQueued(strPath);
+    m_host.fileDigesting(strPath, st.length, &bytesDone);
+    int lngStatus = 0;
+    QString strStatus;
+    const QString strDigest = GetDSOfExaminedFile(strPath, st, lngStatus, strStatus, nullptr, &bytesDone);
+    return digestTaken(strPath, st.length, strDigest, lngStatus, strStatus, field);
+}
+
+bool FolderComparison::digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
+                                   const QString &strStatus, DigestField &field)
+{
+    m_host.fileDigested(strPath, lngSize);
     if (mustEndWalk()) {
         m_pipeline->stop();
         return false;
     }
-    if (r.lngStatus == 0)
-        field = strScanList.fieldForDigest(r.digest);
+    if (lngStatus == 0)
+        field = strScanList.fieldForDigest(strDigest);
     else // An empty file's content is known; any other status means there is no digest.
-        field = strScanList.fieldForText(r.strStatus, r.lngStatus == DigestZeroLength ? DigestField::Empty
-                                                                                     : DigestField::Failed);
+        field = strScanList.fieldForText(strStatus, lngStatus == DigestZeroLength ? DigestField::Empty
+                                                                                 : DigestField::Failed);
     return true;
 }
 
@@ -505,6 +528,8 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
             toDigest.append(i);
     }
     qsizetype queued = 0;
+    // With one job the worker only reads files too large to read between two yields, one at a time.
+    const bool blnOneAtATime = m_pipeline->jobs() == 1;
     // Whatever way the loop ends, no digest of this folder is left queued for the next one.
     struct Abandon {
         DigestPipeline &pipeline;
@@ -522,6 +547,14 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
             field = strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
         } else if (!needsDigest(file)) {
             field = strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
+        } else if (blnOneAtATime && file.stat.length <= kInlineDigestBytes) {
+            if (!digestInline(strPath, file.stat, field))
+                return;
+        } else if (blnOneAtATime) {
+            m_host.fileQueued(strPath);
+            m_pipeline->submit(strPath, file.stat);
+            if (!waitForDigest(strPath, file.stat, field))
+                return;
         } else {
             while (queued < toDigest.size()
                    && m_pipeline->hasRoom(listing.files.at(toDigest.at(queued)).stat.length)) {

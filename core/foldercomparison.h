@@ -208,6 +208,9 @@ private:
     void fail(const QString &strDescription);
     bool needsDigest(const platform::DirEntry &file) const;
     bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
+    bool digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field);
+    bool digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
+                     const QString &strStatus, DigestField &field);
     void prefetchWalkedRoot(const QString &strFilespec);
     qsizetype findPair(QStringView relativePath, const QString &folded);
     bool walkedTreeHasExactFile(QStringView relativePath);

@@ -151,12 +151,15 @@ private slots:
     void stopWithWorkersBusy_data()
     {
         QTest::addColumn<QString>("side");
-        QTest::newRow("1st walk") << u"O"_s;
-        QTest::newRow("2nd walk") << u"N"_s;
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("1st walk") << u"O"_s << 4;
+        QTest::newRow("2nd walk") << u"N"_s << 4;
+        QTest::newRow("2nd walk, one job") << u"N"_s << 1;
     }
     void stopWithWorkersBusy()
     {
         QFETCH(QString, side);
+        QFETCH(int, jobs);
         QVERIFY(writeTree(m_tmp->path(), u"O/a.txt=old|N/a.txt=new|report.txt=previous report"_s));
         for (int i = 0; i < 4; ++i) {
             QFile f(m_tmp->path() + u'/' + side + u"/big%1.bin"_s.arg(i));
@@ -166,12 +169,12 @@ private slots:
         FolderComparison comparison(host);
         int queued = 0;
         host.onQueued = [&](const QString &) { ++queued; };
-        // The stop comes once the walk waits for the first huge file with all four handed over.
+        // The stop comes once the walk waits for the first huge file with one per job handed over.
         host.onYield = [&] {
-            if (host.waitingFor.contains(u"/big"_s) && queued >= 5)
+            if (host.waitingFor.contains(u"/big"_s) && queued >= jobs + 1)
                 comparison.requestStop();
         };
-        CompareOptions o = options(QString(), 4);
+        CompareOptions o = options(QString(), jobs);
         const CompareResult r = comparison.CompareFolders(o);
         QCOMPARE(r.outcome, Outcome::Stopped);
         QCOMPARE(r.strInfoCaption, u"Comparison was stopped."_s);
