@@ -107,6 +107,11 @@ QString digestRegularFile(const QString &strFile, const platform::FileStat &st, 
 
 } // namespace
 
+QString ZeroLengthText()
+{
+    return QStringLiteral("Zero-length file");
+}
+
 bool FolderExists(const QString &strPath)
 {
     return platform::folderExists(strPath);
@@ -158,7 +163,7 @@ QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st
     }
     if (st.length == 0) {
         lngStatus = DigestZeroLength;
-        strStatus = QStringLiteral("Zero-length file");
+        strStatus = ZeroLengthText();
         return QString();
     }
     return digestRegularFile(strFile, st, lngStatus, strStatus, abort, bytesDone);

@@ -26,6 +26,9 @@ bool FolderExists(const QString &strPath);
 // before it gives ErrFileChanged; MD5 missing from libcrypto gives ErrMD5Unavailable. When abort is
 // given and becomes true while the file is read, the digest is abandoned with status ErrInterrupted.
 // bytesDone, when given, follows the bytes read so far.
+// The status text of an empty file, which has no digest to show but whose content is known.
+QString ZeroLengthText();
+
 QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus,
                     const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr);
 

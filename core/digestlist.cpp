@@ -20,8 +20,6 @@ constexpr int kFormat = 1;
 constexpr std::array<quint8, 16> kEmptyDigest{0xd4, 0x1d, 0x8c, 0xd9, 0x8f, 0x00, 0xb2, 0x04,
                                               0xe9, 0x80, 0x09, 0x98, 0xec, 0xf8, 0x42, 0x7e};
 
-QString skippedText() { return QStringLiteral("Large file skipped"); }
-QString zeroLengthText() { return QStringLiteral("Zero-length file"); }
 
 // ---- Dates: proleptic Gregorian calendar, UTC, "YYYY-MM-DDTHH:MM:SSZ" ------------------------------
 
@@ -774,16 +772,16 @@ bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &fi
     switch (entry.kind) {
     case DigestListEntry::Kind::Digest:
         if (filter.skipSizeMB > 0 && entry.statRecorded && entry.length > qint64(filter.skipSizeMB) * 1048576) {
-            field = fields.fieldForText(skippedText(), DigestField::Skipped);
+            field = fields.skippedField();
         } else if (entry.digest == kEmptyDigest) {
-            field = fields.fieldForText(zeroLengthText(), DigestField::Empty);
+            field = fields.fieldForText(ZeroLengthText(), DigestField::Empty);
         } else {
             field = DigestField();
             field.bytes = entry.digest;
         }
         break;
     case DigestListEntry::Kind::Skipped:
-        field = fields.fieldForText(skippedText(), DigestField::Skipped);
+        field = fields.skippedField();
         break;
     case DigestListEntry::Kind::NotRead:
         // Without a stat the walk could not even examine the entry.

@@ -546,7 +546,7 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
         if (file.error != 0) {
             field = strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
         } else if (!needsDigest(file)) {
-            field = strScanList.fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped);
+            field = strScanList.skippedField();
         } else if (blnOneAtATime && file.stat.length <= kInlineDigestBytes) {
             if (!digestInline(strPath, file.stat, field))
                 return;

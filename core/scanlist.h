@@ -57,6 +57,8 @@ public:
     // The field for a digest text (32 hexadecimal digits) or for any other text, padded or cut to 32.
     DigestField fieldForDigest(const QString &digest);
     DigestField fieldForText(const QString &text, DigestField::Kind kind);
+    // A file above the skip size: a walk and a digest list must store the same field for it.
+    DigestField skippedField() { return fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped); }
     QString fieldText(const DigestField &field) const;
 
     QStringView key(qsizetype i) const

@@ -160,7 +160,7 @@ void frmMain::CompareFileDS()
         return caption.size() == 32
             && std::all_of(caption.begin(), caption.end(), [](QChar c) { return c.isDigit() || (c >= u'A' && c <= u'F'); });
     };
-    const QString zeroLength = QStringLiteral("Zero-length file");
+    const QString zeroLength = ZeroLengthText();
     const bool comparable = (isDigest(first) && isDigest(second)) || (first == zeroLength && second == zeroLength);
     lblFileComparisonResult->setText(comparable ? platform::UIText(first == second ? 55 : 56) : QString());
 }
