@@ -38,7 +38,8 @@ bool sameState(const platform::FileStat &a, const platform::FileStat &b)
 }
 
 QString digestRegularFile(const QString &strFile, const platform::FileStat &st, int &lngStatus, QString &strStatus,
-                          const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
+                          const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
+                          const platform::FolderHandle *folder)
 {
     // One context per thread, reused for every digest; each digest starts with MD5Init2.
     thread_local platform::MD5Context context;
@@ -52,7 +53,9 @@ QString digestRegularFile(const QString &strFile, const platform::FileStat &st, 
     }
     platform::FileError err;
     platform::BinaryReader reader;
-    if (!reader.open(strFile, err)) {
+    const bool opened = folder ? reader.openIn(*folder, strFile.mid(strFile.lastIndexOf(platform::kSeparator) + 1), err)
+                               : reader.open(strFile, err);
+    if (!opened) {
         setStatus(err.number, lngStatus, strStatus);
         return QString();
     }
@@ -142,7 +145,8 @@ QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, 
 }
 
 QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
-                            QString &strStatus, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
+                            QString &strStatus, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
+                            const platform::FolderHandle *folder)
 {
     lngStatus = DigestOk;
     strStatus.clear();
@@ -166,7 +170,7 @@ QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st
         strStatus = ZeroLengthText();
         return QString();
     }
-    return digestRegularFile(strFile, st, lngStatus, strStatus, abort, bytesDone);
+    return digestRegularFile(strFile, st, lngStatus, strStatus, abort, bytesDone, folder);
 }
 
 } // namespace cheqora

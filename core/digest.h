@@ -33,9 +33,11 @@ QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus,
                     const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr);
 
 // The same for a walk that has already examined the file: st is its stat result, so the file is not
-// examined again before it is opened; the file read must still be that file in that state.
+// examined again before it is opened; the file read must still be that file in that state. With
+// folder (the open folder of strFile), the file is opened there by its name.
 QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
                             QString &strStatus, const std::atomic_bool *abort = nullptr,
-                            std::atomic<qint64> *bytesDone = nullptr);
+                            std::atomic<qint64> *bytesDone = nullptr,
+                            const platform::FolderHandle *folder = nullptr);
 
 } // namespace cheqora

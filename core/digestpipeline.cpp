@@ -15,7 +15,11 @@ constexpr size_t kFilesPerJob = 32;
 constexpr qint64 kMaxQueuedBytes = qint64(1) << 30;
 // Waking the walk for every small file would cost more than its digest: it is woken once this many
 // results wait for it, or once no worker reads any more; its own wait slices catch the rest.
-constexpr size_t kWakeBatch = 8;
+constexpr size_t kWakeBatch = 16;
+// A worker takes its share of the queued files at once, up to this many files and bytes, so small files
+// cost it one lock per share rather than two per file; a large file is still taken on its own.
+constexpr size_t kMaxClaim = 16;
+constexpr qint64 kMaxClaimBytes = qint64(1) << 20;
 
 bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
 {
@@ -61,34 +65,59 @@ DigestPipeline::~DigestPipeline()
         t.join();
 }
 
-DigestPipeline::Job *DigestPipeline::nextJob() const
+// Called with the mutex held: the first files queued that no worker has taken, a share of them when
+// there are many; else one prefetched file.
+bool DigestPipeline::claim(std::vector<Job *> &batch) const
 {
-    for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
-        for (const JobPtr &job : *list) {
-            if (!job->started)
-                return job.get();
+    batch.clear();
+    size_t unstarted = 0;
+    for (const JobPtr &job : m_queue)
+        unstarted += job->started ? 0 : 1;
+    if (unstarted == 0) {
+        for (const JobPtr &job : m_ahead) {
+            if (!job->started) {
+                batch.push_back(job.get());
+                return true;
+            }
         }
+        return false;
     }
-    return nullptr;
+    const size_t share = std::clamp<size_t>(unstarted / m_threads.size(), 1, kMaxClaim);
+    qint64 bytes = 0;
+    for (const JobPtr &job : m_queue) {
+        if (job->started)
+            continue;
+        if (!batch.empty() && (batch.size() >= share || bytes + job->st.length > kMaxClaimBytes))
+            break;
+        batch.push_back(job.get());
+        bytes += job->st.length;
+    }
+    return true;
 }
 
 void DigestPipeline::run()
 {
+    std::vector<Job *> batch;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        Job *job = nullptr;
-        m_work.wait(lock, [&] { return m_blnQuit || (job = nextJob()) != nullptr; });
+        m_work.wait(lock, [&] { return m_blnQuit || claim(batch); });
         if (m_blnQuit)
             return;
-        job->started = true;
-        ++m_reading;
+        for (Job *job : batch)
+            job->started = true;
+        m_reading += int(batch.size());
         lock.unlock();
-        Result r;
-        r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort, &job->bytesDone);
+        // The jobs stay owned by the queue, or by m_dropped once abandoned, until they are done.
+        for (Job *job : batch) {
+            Result r;
+            r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort,
+                                           &job->bytesDone, job->folder);
+            job->result = std::move(r);
+        }
         lock.lock();
-        job->result = std::move(r);
-        job->done = true;
-        --m_reading;
+        for (Job *job : batch)
+            job->done = true;
+        m_reading -= int(batch.size());
         const size_t dropped = m_dropped.size();
         m_dropped.erase(std::remove_if(m_dropped.begin(), m_dropped.end(), [](const JobPtr &j) { return j->done; }),
                         m_dropped.end());
@@ -127,45 +156,58 @@ void DigestPipeline::drop(JobPtr job)
         m_dropped.push_back(std::move(job));
 }
 
-bool DigestPipeline::hasRoom(qint64 lngLength) const
+// The queues' lengths and bytes change only on the owner's thread, which asks here: no lock.
+qsizetype DigestPipeline::room(const QVector<File> &files, qsizetype from) const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    const size_t n = m_queue.size();
-    return n < m_threads.size()
-        || (n < kFilesPerJob * m_threads.size() && m_lngQueuedBytes + lngLength <= kMaxQueuedBytes);
+    size_t n = m_queue.size();
+    qint64 bytes = m_lngQueuedBytes;
+    qsizetype k = from;
+    for (; k < files.size(); ++k) {
+        const qint64 length = files.at(k).st.length;
+        if (n >= m_threads.size() && (n >= kFilesPerJob * m_threads.size() || bytes + length > kMaxQueuedBytes))
+            break;
+        ++n;
+        bytes += length;
+    }
+    return k - from;
 }
 
 bool DigestPipeline::idle() const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
     return m_queue.size() + m_ahead.size() < m_threads.size();
 }
 
-void DigestPipeline::submit(const QString &strPath, const platform::FileStat &st)
+void DigestPipeline::submit(const QVector<File> &files, qsizetype from, qsizetype n,
+                            const platform::FolderHandle *folder)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        JobPtr job;
-        // A prefetched digest counts only for the same file in the same state, as listed and as it
-        // is now (a file changed since is read again, as any file queued now would be); an
-        // interrupted one not at all. Prefetched files the walk passed by are dropped.
-        while (!m_ahead.empty() && !job) {
-            JobPtr early = std::move(m_ahead.front());
-            m_ahead.pop_front();
-            platform::FileStat now;
-            platform::FileError err;
-            if (early->path == strPath && sameFileState(early->st, st) && !early->abort
-                && platform::statPath(strPath, now, err) && sameFileState(now, st))
-                job = std::move(early);
-            else
-                drop(std::move(early));
+        for (qsizetype k = from; k < from + n; ++k) {
+            const File &file = files.at(k);
+            JobPtr job;
+            // A prefetched digest counts only for the same file in the same state, as listed and as
+            // it is now (a file changed since is read again, as any file queued now would be); an
+            // interrupted one not at all. Prefetched files the walk passed by are dropped.
+            while (!m_ahead.empty() && !job) {
+                JobPtr early = std::move(m_ahead.front());
+                m_ahead.pop_front();
+                platform::FileStat now;
+                platform::FileError err;
+                if (early->path == file.path && sameFileState(early->st, file.st) && !early->abort
+                    && platform::statPath(file.path, now, err) && sameFileState(now, file.st))
+                    job = std::move(early);
+                else
+                    drop(std::move(early));
+            }
+            if (!job) {
+                job = newJob(file.path, file.st);
+                job->folder = folder;
+            }
+            m_lngQueuedBytes += file.st.length;
+            m_queue.push_back(std::move(job));
         }
-        if (!job)
-            job = newJob(strPath, st);
-        m_lngQueuedBytes += st.length;
-        m_queue.push_back(std::move(job));
     }
-    m_work.notify_one();
+    m_work.notify_all();
 }
 
 bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &st)
@@ -180,28 +222,23 @@ bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &
     return true;
 }
 
-bool DigestPipeline::waitHead(int ms)
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_queue.empty() && m_queue.front()->done)
-        return true;
-    m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });
-    return !m_queue.empty() && m_queue.front()->done;
-}
-
 const std::atomic<qint64> *DigestPipeline::headBytesDone() const
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
     return m_queue.empty() ? nullptr : &m_queue.front()->bytesDone;
 }
 
-DigestPipeline::Result DigestPipeline::takeHead()
+bool DigestPipeline::takeDone(int ms, std::deque<Result> &out)
 {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    Result r = std::move(m_queue.front()->result);
-    m_lngQueuedBytes -= m_queue.front()->st.length;
-    m_queue.pop_front();
-    return r;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_queue.empty() || !m_queue.front()->done)
+        m_finished.wait_for(lock, std::chrono::milliseconds(ms), [this] { return headReady(); });
+    const size_t before = out.size();
+    while (!m_queue.empty() && m_queue.front()->done) {
+        out.push_back(std::move(m_queue.front()->result));
+        m_lngQueuedBytes -= m_queue.front()->st.length;
+        m_queue.pop_front();
+    }
+    return out.size() > before;
 }
 
 void DigestPipeline::abandon()

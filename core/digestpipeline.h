@@ -10,6 +10,7 @@
 #include "filesystem.h"
 
 #include <QString>
+#include <QVector>
 
 #include <atomic>
 #include <condition_variable>
@@ -39,22 +40,29 @@ public:
     static int jobsFor(int intJobs);
     int jobs() const { return int(m_threads.size()); }
 
-    // Whether a file of this length may join the look-ahead now (there is always room for one per worker).
-    bool hasRoom(qint64 lngLength) const;
-    // Queues the digest of a file the walk has examined (st), as GetDSOfExaminedFile gives it.
-    void submit(const QString &strPath, const platform::FileStat &st);
+    // A file the walk has examined (st), to be digested as GetDSOfExaminedFile gives it.
+    struct File {
+        QString path;
+        platform::FileStat st;
+    };
+    // How many of files[from..] may join the look-ahead now, in order: at least one per idle worker
+    // slot, at most as many files and bytes as the look-ahead holds.
+    qsizetype room(const QVector<File> &files, qsizetype from) const;
+    // Queues files[from, from + n). folder, when given, stays open while they are queued: they are
+    // opened in it by name, which spares the system a walk of the whole path for every file.
+    void submit(const QVector<File> &files, qsizetype from, qsizetype n, const platform::FolderHandle *folder);
     // A file of a walk still to come, read only by a worker that has nothing queued to read; its
     // submit() later takes the digest over if path and state are the same. false: no room, one
     // prefetched file per worker at most.
     bool prefetch(const QString &strPath, const platform::FileStat &st);
     // Whether a worker would idle: fewer files queued than workers.
     bool idle() const;
-    // Waits at most ms for the oldest queued file's digest; true when it is there.
-    bool waitHead(int ms);
     // Bytes read so far of the oldest queued file.
     const std::atomic<qint64> *headBytesDone() const;
-    // The oldest queued file's digest, once waitHead has said it is there; it leaves the queue.
-    Result takeHead();
+    // Waits at most ms for the oldest queued file's digest; once it is there, appends it and every
+    // digest done behind it to out, oldest first, and they leave the queue. Taking them together spares
+    // the walk a lock for every small file. true when something was taken.
+    bool takeDone(int ms, std::deque<Result> &out);
     // Drops every queued file: digests being read end at their next read, with no result used;
     // returns once no worker reads any of them. Prefetched files stay.
     void abandon();
@@ -65,6 +73,7 @@ private:
     struct Job {
         QString path;
         platform::FileStat st;
+        const platform::FolderHandle *folder = nullptr;
         std::atomic<qint64> bytesDone{0};
         std::atomic_bool abort{false};
         bool started = false;
@@ -74,7 +83,7 @@ private:
     using JobPtr = std::unique_ptr<Job>;
 
     void run();
-    Job *nextJob() const;
+    bool claim(std::vector<Job *> &batch) const;
     bool headReady() const;
     JobPtr newJob(const QString &strPath, const platform::FileStat &st) const;
     void drop(JobPtr job);

@@ -402,21 +402,29 @@ bool FolderComparison::needsDigest(const platform::DirEntry &file) const
     return file.error == 0 && IsLargeFile(file.stat) == 0;
 }
 
-// The digest of the oldest file queued, which is the walk's current file. The walk waits in short
-// slices and yields in between, so Stop and Quit are answered while the workers read. false: the walk
-// ends (stop or error); a digest cut short by a stop is no result.
-bool FolderComparison::waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field)
+// The digest of the walk's current file, the oldest one queued: the next of those taken already, or
+// the pipeline's head, taken with every digest done behind it. The walk waits in short slices and
+// yields in between, so Stop and Quit are answered while the workers read. false: the walk ends
+// (stop or error); a digest cut short by a stop is no result.
+bool FolderComparison::waitForDigest(const QString &strPath, const platform::FileStat &st,
+                                     std::deque<DigestPipeline::Result> &taken, DigestField &field)
 {
     constexpr int kWaitSliceMs = 5;
-    m_host.fileDigesting(strPath, st.length, m_pipeline->headBytesDone());
-    while (!m_pipeline->waitHead(kWaitSliceMs)) {
-        m_host.yield();
-        if (mustEndWalk()) {
-            m_pipeline->stop();
-            return false;
+    if (taken.empty()) {
+        m_host.fileDigesting(strPath, st.length, m_pipeline->headBytesDone());
+        while (!m_pipeline->takeDone(kWaitSliceMs, taken)) {
+            m_host.yield();
+            if (mustEndWalk()) {
+                m_pipeline->stop();
+                return false;
+            }
         }
+    } else {
+        m_lngDigestRead = st.length;
+        m_host.fileDigesting(strPath, st.length, &m_lngDigestRead);
     }
-    const DigestPipeline::Result r = m_pipeline->takeHead();
+    const DigestPipeline::Result r = std::move(taken.front());
+    taken.pop_front();
     return digestTaken(strPath, st.length, r.digest, r.lngStatus, r.strStatus, field);
 }
 
@@ -511,10 +519,10 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
 
     const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
     const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
-    // The folder's files in walk order, and which of them get a digest: those are handed to the
-    // workers ahead of the walk, as far as the look-ahead allows.
+    // The folder's files in walk order, and those that get a digest: they are handed to the workers
+    // ahead of the walk, as far as the look-ahead allows.
     QVector<qsizetype> walked;
-    QVector<qsizetype> toDigest;
+    QVector<DigestPipeline::File> toDigest;
     for (qsizetype i = 0; i < listing.files.size(); ++i) {
         const platform::DirEntry &file = listing.files.at(i);
         if (!FileNameMatches(file.name, strFilespec, false))
@@ -525,12 +533,22 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
             continue;
         walked.append(i);
         if (needsDigest(file))
-            toDigest.append(i);
+            toDigest.append({strDirPath + file.name, file.stat});
     }
-    qsizetype queued = 0;
+    qsizetype queued = 0;  // files of toDigest handed to the pipeline
+    qsizetype current = 0; // the walk's file in toDigest
+    std::deque<DigestPipeline::Result> taken; // digests of the next files queued, in walk order
+    // Hands files over to the workers; the host hears of each before it is read.
+    const auto queue = [&](qsizetype from, qsizetype n) {
+        for (qsizetype k = from; k < from + n; ++k)
+            m_host.fileQueued(toDigest.at(k).path);
+        m_pipeline->submit(toDigest, from, n, &folder);
+        queued = from + n;
+    };
     // With one job the worker only reads files too large to read between two yields, one at a time.
     const bool blnOneAtATime = m_pipeline->jobs() == 1;
-    // Whatever way the loop ends, no digest of this folder is left queued for the next one.
+    // Whatever way the loop ends, no digest of this folder is left queued for the next one: the
+    // folder stays open until no worker reads in it.
     struct Abandon {
         DigestPipeline &pipeline;
         ~Abandon() { pipeline.abandon(); }
@@ -541,33 +559,29 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
         m_host.yield();
         if (mustEndWalk())
             return;
-        const QString strPath = strDirPath + file.name;
         DigestField field;
         if (file.error != 0) {
             field = strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
         } else if (!needsDigest(file)) {
             field = strScanList.skippedField();
         } else if (blnOneAtATime && file.stat.length <= kInlineDigestBytes) {
-            if (!digestInline(strPath, file.stat, field))
+            if (!digestInline(toDigest.at(current++).path, file.stat, field))
                 return;
         } else if (blnOneAtATime) {
-            m_host.fileQueued(strPath);
-            m_pipeline->submit(strPath, file.stat);
-            if (!waitForDigest(strPath, file.stat, field))
+            queue(current, 1);
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, taken, field))
                 return;
         } else {
-            while (queued < toDigest.size()
-                   && m_pipeline->hasRoom(listing.files.at(toDigest.at(queued)).stat.length)) {
-                const platform::DirEntry &next = listing.files.at(toDigest.at(queued++));
-                const QString strNext = strDirPath + next.name;
-                m_host.fileQueued(strNext);
-                m_pipeline->submit(strNext, next.stat);
+            // Topped up once per batch of digests taken, not for every file.
+            if (taken.empty()) {
+                queue(queued, m_pipeline->room(toDigest, queued));
+                if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
+                    prefetchWalkedRoot(strFilespec);
             }
-            if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
-                prefetchWalkedRoot(strFilespec);
-            if (!waitForDigest(strPath, file.stat, field))
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, taken, field))
                 return;
         }
+        const QString strPath = needsDigest(file) ? toDigest.at(current - 1).path : strDirPath + file.name;
         const QStringView relativePath = QStringView(strPath).mid(rootLength);
         if (!blnComparingFolders) {
             strScanList.append(relativePath, field, file.stat);

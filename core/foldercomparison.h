@@ -29,6 +29,7 @@
 // runs; a window that quits during a comparison calls requestStop() and lets it return first.
 
 #include "digestlist.h"
+#include "digestpipeline.h"
 #include "filesystem.h"
 #include "scanlist.h"
 #include "uiservices.h"
@@ -44,7 +45,6 @@
 
 namespace cheqora {
 
-class DigestPipeline;
 
 // The values of the main window's fields and options for one comparison.
 struct CompareOptions {
@@ -207,7 +207,8 @@ private:
     QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
     void fail(const QString &strDescription);
     bool needsDigest(const platform::DirEntry &file) const;
-    bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
+    bool waitForDigest(const QString &strPath, const platform::FileStat &st, std::deque<DigestPipeline::Result> &taken,
+                       DigestField &field);
     bool digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field);
     bool digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
                      const QString &strStatus, DigestField &field);
@@ -269,6 +270,7 @@ private:
     QStringList m_listedNotRead;
     std::unique_ptr<DigestPipeline> m_pipeline; // lives while CompareFolders runs
     bool m_blnPrefetched = false; // the 2nd walk's first files were handed to idle workers
+    std::atomic<qint64> m_lngDigestRead{0}; // bytes read of a digest taken before the walk reached its file
     bool m_blnFailed = false;
     QString m_strError;
 };

@@ -657,18 +657,39 @@ BinaryReader::~BinaryReader()
 
 constexpr off_t kSequentialAdviceBytes = 1 << 20;
 
+// O_NONBLOCK keeps a FIFO that slipped past the caller's checks from hanging the open.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
 bool BinaryReader::open(const QString &path, FileError &err)
 {
     close();
     QByteArray native;
     if (!nativePath(path, native, err))
         return false;
-    // O_NONBLOCK keeps a FIFO that slipped past the caller's checks from hanging the open.
-    m_fd = openNative(native, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    m_fd = openNative(native, kReadFlags);
     if (m_fd < 0) {
         setPathError(err, errno, native);
         return false;
     }
+    return finishOpen(err);
+}
+
+bool BinaryReader::openIn(const FolderHandle &folder, const QString &name, FileError &err)
+{
+    close();
+    QByteArray native;
+    if (!nativePath(name, native, err))
+        return false;
+    m_fd = ::openat(folder.fd(), native.constData(), kReadFlags);
+    if (m_fd < 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    return finishOpen(err);
+}
+
+bool BinaryReader::finishOpen(FileError &err)
+{
     struct stat st;
     if (::fstat(m_fd, &st) != 0) {
         setFromErrno(err, errno);

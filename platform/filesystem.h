@@ -136,6 +136,8 @@ public:
     BinaryReader &operator=(const BinaryReader &) = delete;
 
     bool open(const QString &path, FileError &err);
+    // A file of an open folder, by its name there.
+    bool openIn(const FolderHandle &folder, const QString &name, FileError &err);
     // The file's state when it was opened.
     const FileStat &openedStat() const { return m_opened; }
     // The open file's state now.
@@ -146,6 +148,7 @@ public:
     bool isOpen() const { return m_fd >= 0; }
 
 private:
+    bool finishOpen(FileError &err);
     int m_fd = -1;
     FileStat m_opened;
 };
