@@ -235,6 +235,7 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     }
 
     // The end, reached in every case once busy. No digest is read past it.
+    endLookAhead();
     m_pipeline.reset();
     platform::FileError closeErr;
     if (!intFileNum.close(closeErr))
@@ -494,67 +495,136 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
     if (mustEndWalk() || blnLinesExceeded)
         return;
     EnsureTrailingBackslash(strDirPath);
-    platform::FolderHandle folder;
+    ListedFolder root;
+    root.path = strDirPath;
     platform::FileError err;
-    if (!folder.open(strDirPath, err)) {
+    if (!root.handle.open(strDirPath, err)) {
         folderNotRead(strDirPath, err.description, blnComparingFolders);
         return;
     }
     if (blnTopFolder)
-        m_walkPath = {folder.id()};
+        m_walkPath = {root.handle.id()};
     if (!m_pipeline)
         m_pipeline = std::make_unique<DigestPipeline>(m_options ? m_options->intJobs : 0);
-    walkFolder(folder, strDirPath, strFilespec, blnComparingFolders, intOperation);
-}
-
-void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QString &strDirPath,
-                                  const QString &strFilespec, bool blnComparingFolders, int intOperation)
-{
-    platform::FolderListing listing;
-    platform::FileError err;
-    if (!platform::listFolder(folder, listing, err)) {
+    const WalkParams walk{strFilespec, blnComparingFolders, intOperation};
+    if (!listForWalk(root, walk, err)) {
         folderNotRead(strDirPath, err.description, blnComparingFolders);
         return;
     }
+    walkFolder(root, walk);
+    endLookAhead(); // a walk that ended early leaves digests queued
+}
 
-    const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
-    const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
-    // The folder's files in walk order, and those that get a digest: they are handed to the workers
-    // ahead of the walk, as far as the look-ahead allows.
-    QVector<qsizetype> walked;
-    QVector<DigestPipeline::File> toDigest;
-    for (qsizetype i = 0; i < listing.files.size(); ++i) {
-        const platform::DirEntry &file = listing.files.at(i);
-        if (!FileNameMatches(file.name, strFilespec, false))
+bool FolderComparison::listForWalk(ListedFolder &folder, const WalkParams &walk, platform::FileError &err)
+{
+    if (!platform::listFolder(folder.handle, folder.listing, err))
+        return false;
+    for (qsizetype i = 0; i < folder.listing.files.size(); ++i) {
+        const platform::DirEntry &file = folder.listing.files.at(i);
+        if (!FileNameMatches(file.name, walk.strFilespec, false))
             continue;
         // The report is listed in mode 1 as the current report file; otherwise it is left out.
-        if ((!blnComparingFolders || intOperation == 2) && file.error == 0
-            && isReportFile(strDirPath + file.name, file.stat))
+        if ((!walk.blnComparingFolders || walk.intOperation == 2) && file.error == 0
+            && isReportFile(folder.path + file.name, file.stat))
             continue;
-        walked.append(i);
+        folder.walked.append(i);
         if (needsDigest(file))
-            toDigest.append({strDirPath + file.name, file.stat});
+            folder.toDigest.append({folder.path + file.name, file.stat});
     }
-    qsizetype queued = 0;  // files of toDigest handed to the pipeline
+    return true;
+}
+
+void FolderComparison::queueDigests(ListedFolder &folder, qsizetype n)
+{
+    // The host hears of each file before it is read.
+    for (qsizetype k = folder.queued; k < folder.queued + n; ++k)
+        m_host.fileQueued(folder.toDigest.at(k).path);
+    m_pipeline->submit(folder.toDigest, folder.queued, n, &folder.handle);
+    folder.queued += n;
+}
+
+// Hands the workers what the look-ahead has room for: the rest of this folder's files and, once they
+// are all queued, those of the folder the walk takes next, so the workers do not idle while the walk
+// finishes one folder and lists the next.
+void FolderComparison::topUpDigests(ListedFolder &folder, const WalkParams &walk)
+{
+    queueDigests(folder, m_pipeline->room(folder.toDigest, folder.queued));
+    if (folder.queued < folder.toDigest.size())
+        return;
+    if (!m_next)
+        listNextFolder(folder, walk);
+    if (m_next)
+        queueDigests(*m_next, m_pipeline->room(m_next->toDigest, m_next->queued));
+}
+
+// The folder after this one's files in walk order: its first subfolder, else the next subfolder of
+// the nearest folder above that has one. Opened and listed now; a folder that cannot be, or that
+// the walk would not enter, is left for the walk to meet as usual.
+void FolderComparison::listNextFolder(const ListedFolder &folder, const WalkParams &walk)
+{
+    if (!m_options || !m_options->blnIncludeSubfolders)
+        return;
+    const ListedFolder *parent = &folder;
+    qsizetype index = 0;
+    qsizetype depth = m_frames.size(); // the walk path's length above parent's children
+    while (index >= parent->listing.subfolders.size()) {
+        if (depth == 1)
+            return;
+        --depth;
+        parent = m_frames.at(depth - 1).first;
+        index = m_frames.at(depth - 1).second;
+    }
+    auto next = std::make_unique<ListedFolder>();
+    const QString &name = parent->listing.subfolders.at(index).name;
+    next->path = parent->path + name;
+    EnsureTrailingBackslash(next->path);
+    platform::FileError err;
+    if (!next->handle.openIn(parent->handle, name, err)
+        || m_walkPath.mid(0, depth).contains(next->handle.id()) || !listForWalk(*next, walk, err))
+        return;
+    m_next = std::move(next);
+}
+
+// Drops whatever was handed to the workers ahead of the walk, then the folder listed ahead, which
+// stays open until no worker reads in it.
+void FolderComparison::endLookAhead()
+{
+    if (m_pipeline)
+        m_pipeline->abandon();
+    m_taken.clear();
+    m_next.reset();
+}
+
+void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
+{
+    const QString &strDirPath = folder.path;
+    const bool blnComparingFolders = walk.blnComparingFolders;
+    const QString &root = blnComparingFolders ? strFolderWalked : strFolderListed;
+    const qsizetype rootLength = strDirPath.startsWith(root) ? root.size() : strDirPath.size();
+    const platform::FolderListing &listing = folder.listing;
+    const QVector<DigestPipeline::File> &toDigest = folder.toDigest;
     qsizetype current = 0; // the walk's file in toDigest
-    std::deque<DigestPipeline::Result> taken; // digests of the next files queued, in walk order
-    // Hands files over to the workers; the host hears of each before it is read.
-    const auto queue = [&](qsizetype from, qsizetype n) {
-        for (qsizetype k = from; k < from + n; ++k)
-            m_host.fileQueued(toDigest.at(k).path);
-        m_pipeline->submit(toDigest, from, n, &folder);
-        queued = from + n;
-    };
     // With one job the worker only reads files too large to read between two yields, one at a time.
     const bool blnOneAtATime = m_pipeline->jobs() == 1;
-    // Whatever way the loop ends, no digest of this folder is left queued for the next one: the
-    // folder stays open until no worker reads in it.
-    struct Abandon {
-        DigestPipeline &pipeline;
-        ~Abandon() { pipeline.abandon(); }
-    } abandon{*m_pipeline};
+    m_frames.append({&folder, 0});
+    // Whatever way the walk of this folder ends, it is no longer the parent of a folder listed ahead.
+    struct Frame {
+        QVector<QPair<ListedFolder *, qsizetype>> &frames;
+        ~Frame() { frames.removeLast(); }
+    } frame{m_frames};
+    // A walk that ends early leaves nothing queued; a folder whose files were all taken leaves the
+    // next folder's files queued for it.
+    struct EndEarly {
+        FolderComparison &c;
+        bool blnDone = false;
+        ~EndEarly()
+        {
+            if (!blnDone)
+                c.endLookAhead();
+        }
+    } endEarly{*this};
 
-    for (const qsizetype i : std::as_const(walked)) {
+    for (const qsizetype i : std::as_const(folder.walked)) {
         const platform::DirEntry &file = listing.files.at(i);
         m_host.yield();
         if (mustEndWalk())
@@ -568,17 +638,18 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
             if (!digestInline(toDigest.at(current++).path, file.stat, field))
                 return;
         } else if (blnOneAtATime) {
-            queue(current, 1);
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, taken, field))
+            folder.queued = current;
+            queueDigests(folder, 1);
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, m_taken, field))
                 return;
         } else {
             // Topped up once per batch of digests taken, not for every file.
-            if (taken.empty()) {
-                queue(queued, m_pipeline->room(toDigest, queued));
+            if (m_taken.empty()) {
+                topUpDigests(folder, walk);
                 if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
-                    prefetchWalkedRoot(strFilespec);
+                    prefetchWalkedRoot(walk.strFilespec);
             }
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, taken, field))
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, m_taken, field))
                 return;
         }
         const QString strPath = needsDigest(file) ? toDigest.at(current - 1).path : strDirPath + file.name;
@@ -591,33 +662,57 @@ void FolderComparison::walkFolder(const platform::FolderHandle &folder, const QS
                 return;
             continue;
         }
-        compareWalkedFile(strPath, relativePath, file.stat, field, intOperation);
+        compareWalkedFile(strPath, relativePath, file.stat, field, walk.intOperation);
         if (mustEndWalk())
             return;
         if (blnLinesExceeded)
-            break;
+            return;
     }
+    endEarly.blnDone = true;
 
-    if (!m_options || !m_options->blnIncludeSubfolders || listing.subfolders.isEmpty() || blnLinesExceeded)
+    if (!m_options || !m_options->blnIncludeSubfolders)
         return;
-    for (const platform::DirEntry &sub : std::as_const(listing.subfolders)) {
+    for (qsizetype k = 0; k < listing.subfolders.size(); ++k) {
+        const platform::DirEntry &sub = listing.subfolders.at(k);
         QString strSubPath = strDirPath + sub.name;
         EnsureTrailingBackslash(strSubPath);
         ShowProgressDot();
         m_host.yield();
-        if (mustEndWalk())
+        if (mustEndWalk()) {
+            endLookAhead();
             return;
-        // Opened by name from its parent, so the walk goes as deep as the tree does.
-        platform::FolderHandle child;
-        if (!child.openIn(folder, sub.name, err)) {
-            folderNotRead(strSubPath, err.description, blnComparingFolders);
-        } else if (!m_walkPath.contains(child.id())) { // a link back up the walk's path would never end
-            m_walkPath.append(child.id());
-            walkFolder(child, strSubPath, strFilespec, blnComparingFolders, intOperation);
-            m_walkPath.removeLast();
         }
-        if (mustEndWalk() || blnLinesExceeded)
+        m_frames.last().second = k + 1;
+        // The folder listed ahead is this one, unless the walk could not open or would not enter it;
+        // what was queued for a folder the walk does not take next is never taken for another's files.
+        std::unique_ptr<ListedFolder> child;
+        if (m_next && m_next->path == strSubPath)
+            child = std::move(m_next);
+        else
+            endLookAhead();
+        platform::FileError err;
+        if (!child) {
+            child = std::make_unique<ListedFolder>();
+            child->path = strSubPath;
+            // Opened by name from its parent, so the walk goes as deep as the tree does.
+            if (!child->handle.openIn(folder.handle, sub.name, err)) {
+                folderNotRead(strSubPath, err.description, blnComparingFolders);
+                continue;
+            }
+            if (m_walkPath.contains(child->handle.id())) // a link back up the walk's path would never end
+                continue;
+            if (!listForWalk(*child, walk, err)) {
+                folderNotRead(strSubPath, err.description, blnComparingFolders);
+                continue;
+            }
+        }
+        m_walkPath.append(child->handle.id());
+        walkFolder(*child, walk);
+        m_walkPath.removeLast();
+        if (mustEndWalk() || blnLinesExceeded) {
+            endLookAhead();
             return;
+        }
     }
 }
 

@@ -196,8 +196,27 @@ private:
         QSet<QString> folders;
     };
 
-    void walkFolder(const platform::FolderHandle &folder, const QString &strDirPath, const QString &strFilespec,
-                    bool blnComparingFolders, int intOperation);
+    // A folder opened and listed for the walk: its files in walk order, those of them with a digest to
+    // read, and how many of these were handed to the workers.
+    struct ListedFolder {
+        QString path; // with its trailing separator
+        platform::FolderHandle handle;
+        platform::FolderListing listing;
+        QVector<qsizetype> walked;
+        QVector<DigestPipeline::File> toDigest;
+        qsizetype queued = 0;
+    };
+    struct WalkParams {
+        const QString &strFilespec;
+        bool blnComparingFolders;
+        int intOperation;
+    };
+    bool listForWalk(ListedFolder &folder, const WalkParams &walk, platform::FileError &err);
+    void walkFolder(ListedFolder &folder, const WalkParams &walk);
+    void queueDigests(ListedFolder &folder, qsizetype n);
+    void topUpDigests(ListedFolder &folder, const WalkParams &walk);
+    void listNextFolder(const ListedFolder &folder, const WalkParams &walk);
+    void endLookAhead();
     void folderNotRead(const QString &strDirPath, const QString &strStatus, bool blnComparingFolders);
     void writeOneLineEntry(const QString &strText);
     void writeNotCompared(const QString &strPath, const QString &strStatus);
@@ -271,6 +290,12 @@ private:
     std::unique_ptr<DigestPipeline> m_pipeline; // lives while CompareFolders runs
     bool m_blnPrefetched = false; // the 2nd walk's first files were handed to idle workers
     std::atomic<qint64> m_lngDigestRead{0}; // bytes read of a digest taken before the walk reached its file
+    // The look-ahead of a walk: digests taken in walk order, not yet used; the folders being walked
+    // from the root down, each with the index of its next subfolder; the folder the walk takes next,
+    // listed ahead with some of its files queued.
+    std::deque<DigestPipeline::Result> m_taken;
+    QVector<QPair<ListedFolder *, qsizetype>> m_frames;
+    std::unique_ptr<ListedFolder> m_next;
     bool m_blnFailed = false;
     QString m_strError;
 };
