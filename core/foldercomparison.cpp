@@ -551,8 +551,10 @@ void FolderComparison::topUpDigests(ListedFolder &folder, const WalkParams &walk
     queueDigests(folder, m_pipeline->room(folder.toDigest, folder.queued));
     if (folder.queued < folder.toDigest.size())
         return;
-    if (!m_next)
+    if (!m_next && !folder.blnLookedAhead) {
+        folder.blnLookedAhead = true; // once: a folder that could not be listed ahead is left to the walk
         listNextFolder(folder, walk);
+    }
     if (m_next)
         queueDigests(*m_next, m_pipeline->room(m_next->toDigest, m_next->queued));
 }

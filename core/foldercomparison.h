@@ -205,6 +205,7 @@ private:
         QVector<qsizetype> walked;
         QVector<DigestPipeline::File> toDigest;
         qsizetype queued = 0;
+        bool blnLookedAhead = false; // the folder after it was listed ahead, or could not be
     };
     struct WalkParams {
         const QString &strFilespec;

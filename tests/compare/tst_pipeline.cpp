@@ -46,6 +46,8 @@ QString generatedTrees(unsigned seed)
         default: entries << u"O/"_s + rel + u'=' + data << u"N/"_s + rel + u'=' + data;
         }
     }
+    // A link back up the walk's path, never entered, and one to a folder beside it, walked twice.
+    entries << u"O/d1/s/up->.."_s << u"N/d1/s/up->.."_s << u"N/d2/beside->../d3"_s;
     return entries.join(u'|');
 }
 
