@@ -171,6 +171,20 @@ bool unescape(QByteArrayView t, qsizetype &pos, bool quoted, QByteArray &out)
     return !quoted;
 }
 
+// Names are mostly ASCII, which the name codec maps one to one.
+bool isAscii(QByteArrayView bytes)
+{
+    unsigned char seen = 0;
+    for (const char c : bytes)
+        seen |= static_cast<unsigned char>(c);
+    return seen < 0x80;
+}
+
+QString decodedName(const QByteArray &bytes)
+{
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : platform::decodeName(bytes);
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -458,7 +472,7 @@ private:
         QString what;
         if (!normalisePath(rawPath, m_path, what))
             return fail(n, what);
-        m_entry.relativePath = platform::decodeName(m_path);
+        m_entry.relativePath = decodedName(m_path);
         m_entry.line = n;
         // A 96-bit fingerprint from two unrelated hashes: paths are compared once the read is over.
         quint32 check = 2166136261u;
@@ -694,15 +708,22 @@ void DigestList::release()
 
 void DigestList::append(const DigestListEntry &e)
 {
-    const QByteArray bytes = platform::encodeName(e.relativePath);
-    const qsizetype n = bytes.size();
+    const char16_t *name = QStringView(e.relativePath).utf16();
+    bool ascii = true;
+    for (qsizetype i = 0; i < e.relativePath.size() && ascii; ++i)
+        ascii = name[i] < 0x80;
+    const QByteArray bytes = ascii ? QByteArray() : platform::encodeName(e.relativePath);
+    const qsizetype n = ascii ? e.relativePath.size() : bytes.size();
     if (n > m_freeLeft) {
         const qsizetype size = qMax(n, qsizetype(1) << 21);
         m_blocks.emplace_back(new char[size_t(size)]);
         m_free = m_blocks.back().get();
         m_freeLeft = size;
     }
-    std::memcpy(m_free, bytes.constData(), size_t(n));
+    if (ascii)
+        std::copy(name, name + n, m_free);
+    else
+        std::memcpy(m_free, bytes.constData(), size_t(n));
     Entry r{m_free, qint32(n), e.kind, e.statRecorded, 0, quint32(std::min<qint64>(e.line, 0xFFFFFFFF)),
             e.length, e.modifiedSecs, e.digest};
     m_free += n;
@@ -736,7 +757,7 @@ bool DigestList::read(const QString &listPath, DigestListError &err, const std::
 QString DigestList::relativePath(qsizetype i) const
 {
     const Entry &r = m_entries[size_t(i)];
-    return platform::decodeName(QByteArray::fromRawData(r.path, r.pathLength));
+    return decodedName(QByteArray::fromRawData(r.path, r.pathLength));
 }
 
 DigestListEntry DigestList::entry(qsizetype i) const

@@ -18,6 +18,90 @@ quint64 foldedHash(QStringView folded)
     return h ^ (h >> 29);
 }
 
+// A folded key being ranked, with eight of its code units from the current depth on packed into two
+// words whose integer order is the units' order (0 past the key's end).
+struct KeySlot {
+    const char16_t *key;
+    quint32 length;
+    quint32 record;
+    std::array<quint64, 2> window;
+};
+
+void fillWindow(KeySlot &s, qsizetype depth)
+{
+    s.window = {0, 0};
+    for (qsizetype k = 0; k < 8; ++k) {
+        const quint64 unit = depth + k < qsizetype(s.length) ? s.key[depth + k] : 0;
+        s.window[size_t(k / 4)] = (s.window[size_t(k / 4)] << 16) | unit;
+    }
+}
+
+QStringView tailOf(const KeySlot &s, qsizetype depth)
+{
+    return depth < qsizetype(s.length) ? QStringView(s.key + depth, qsizetype(s.length) - depth) : QStringView();
+}
+
+// Keys that agree up to depth, sorted by what follows; differs marks each position whose key is not
+// that of the position before.
+void sortTails(KeySlot *lo, KeySlot *hi, qsizetype depth, quint8 *differs)
+{
+    std::sort(lo, hi, [depth](const KeySlot &a, const KeySlot &b) {
+        return CompareCodeUnits(tailOf(a, depth), tailOf(b, depth)) < 0;
+    });
+    for (KeySlot *s = lo + 1; s < hi; ++s)
+        differs[s - lo] = tailOf(s[-1], depth) != tailOf(*s, depth);
+}
+
+// Radix order over eight code units at a time: a path is fetched once per eight characters rather than
+// once per comparison, which matters when a million paths share their first folders.
+// The rank of each record's key, equal keys sharing one.
+std::vector<quint32> rankKeys(std::vector<KeySlot> &keys)
+{
+    constexpr size_t kSmallRange = 32;
+    const size_t n = keys.size();
+    std::vector<quint8> differs(n, 0);
+    struct Range {
+        size_t lo, hi;
+        qsizetype depth;
+    };
+    std::vector<Range> pending{{0, n, 0}};
+    while (!pending.empty()) {
+        const Range r = pending.back();
+        pending.pop_back();
+        KeySlot *const lo = keys.data() + r.lo;
+        KeySlot *const hi = keys.data() + r.hi;
+        if (r.hi - r.lo <= kSmallRange) {
+            sortTails(lo, hi, r.depth, differs.data() + r.lo);
+            continue;
+        }
+        for (KeySlot *s = lo; s < hi; ++s)
+            fillWindow(*s, r.depth);
+        std::sort(lo, hi, [](const KeySlot &a, const KeySlot &b) { return a.window < b.window; });
+        for (KeySlot *a = lo; a < hi;) {
+            KeySlot *b = a + 1;
+            while (b < hi && b->window == a->window)
+                ++b;
+            if (a > lo)
+                differs[size_t(a - keys.data())] = 1;
+            if (b - a > 1) {
+                // Keys that end inside the window (or hold a NUL there) are settled as wholes.
+                if ((a->window[1] & 0xFFFF) == 0)
+                    sortTails(a, b, r.depth, differs.data() + (a - keys.data()));
+                else
+                    pending.push_back({size_t(a - keys.data()), size_t(b - keys.data()), r.depth + 8});
+            }
+            a = b;
+        }
+    }
+    std::vector<quint32> ranks(n);
+    quint32 rank = 0;
+    for (size_t k = 0; k < n; ++k) {
+        rank += differs[k];
+        ranks[keys[k].record] = rank;
+    }
+    return ranks;
+}
+
 int hexValue(QChar c)
 {
     const char16_t u = c.unicode();
@@ -163,32 +247,73 @@ QString ScanList::recordText(qsizetype i) const
 
 void ScanList::sort()
 {
+    std::vector<quint64>().swap(m_index);
+    const size_t n = m_records.size();
+    if (n > 0xFFFFFFFFu) {
+        // Beyond 32-bit ranks: the quicksort moves the records themselves, the binary search serves.
+        sortsearch::SortDescendingThenReverse(
+            1, count(), [this](qsizetype i) { return foldedKey(i); },
+            [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i - 1)], m_records[size_t(j - 1)]); });
+        return;
+    }
+    // The quicksort decides by the signs of its comparisons alone, so it runs over small ranks that
+    // order as the keys do and gives the same arrangement, twins included, without touching a text.
+    std::vector<quint64> hashes(n);
+    std::vector<KeySlot> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        const Record &r = m_records[i];
+        keys[i] = KeySlot{r.folded, quint32(r.foldedLength), quint32(i), {}};
+        hashes[i] = foldedHash(QStringView(r.folded, r.foldedLength));
+    }
+    std::vector<Ranked> ranked(n);
+    {
+        const std::vector<quint32> ranks = rankKeys(keys);
+        std::vector<KeySlot>().swap(keys);
+        for (size_t i = 0; i < n; ++i)
+            ranked[i] = Ranked{ranks[i], quint32(i)};
+    }
     sortsearch::SortDescendingThenReverse(
-        1, count(), [this](qsizetype i) { return foldedKey(i); },
-        [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i - 1)], m_records[size_t(j - 1)]); });
-    buildIndex();
+        1, qsizetype(n), [&](qsizetype i) { return ranked[size_t(i - 1)].rank; },
+        [&](qsizetype i, qsizetype j) { std::swap(ranked[size_t(i - 1)], ranked[size_t(j - 1)]); },
+        [](quint32 a, quint32 b) { return a < b ? -1 : (a > b ? 1 : 0); });
+    buildIndex(ranked, hashes);
+    std::vector<quint64>().swap(hashes);
+    // Position k takes record ranked[k].record: each cycle of the permutation moves once.
+    for (size_t k = 0; k < n; ++k) {
+        if (ranked[k].record == k)
+            continue;
+        const Record held = m_records[k];
+        size_t to = k;
+        for (;;) {
+            const size_t from = ranked[to].record;
+            ranked[to].record = quint32(to);
+            if (from == k)
+                break;
+            m_records[to] = m_records[from];
+            to = from;
+        }
+        m_records[to] = held;
+    }
 }
 
-void ScanList::buildIndex()
+void ScanList::buildIndex(const std::vector<Ranked> &sorted, const std::vector<quint64> &hashes)
 {
-    std::vector<quint64>().swap(m_index);
-    const qsizetype n = count();
-    if (n == 0 || n > qsizetype(0xFFFFFFFFu))
-        return; // the binary search serves
+    const size_t n = sorted.size();
+    if (n == 0)
+        return;
     size_t slotCount = 16;
-    while (slotCount < size_t(n) * 2)
+    while (slotCount < n * 2)
         slotCount *= 2;
     m_index.assign(slotCount, 0);
     const size_t mask = slotCount - 1;
-    for (qsizetype i = 1; i <= n; ++i) {
-        const QStringView k = foldedKey(i);
-        if (i > 1 && foldedKey(i - 1) == k)
+    for (size_t k = 0; k < n; ++k) {
+        if (k > 0 && sorted[k - 1].rank == sorted[k].rank)
             continue;
-        const quint64 h = foldedHash(k);
+        const quint64 h = hashes[sorted[k].record];
         size_t slot = size_t(h) & mask;
         while (m_index[slot] != 0)
             slot = (slot + 1) & mask;
-        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(i);
+        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(k + 1);
     }
 }
 

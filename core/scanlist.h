@@ -99,8 +99,14 @@ private:
         DigestField field;
     };
 
+    // A record's place in the order of folded keys (equal keys, equal ranks) and its index, 0-based.
+    struct Ranked {
+        quint32 rank;
+        quint32 record;
+    };
+
     const char16_t *store(QStringView text);
-    void buildIndex();
+    void buildIndex(const std::vector<Ranked> &sorted, const std::vector<quint64> &hashes);
     qsizetype indexLookup(QStringView folded) const;
 
     std::vector<Record> m_records;
