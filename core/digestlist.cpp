@@ -698,7 +698,7 @@ DigestList::~DigestList() = default;
 void DigestList::release()
 {
     m_header = DigestListHeader();
-    std::vector<Entry>().swap(m_entries);
+    m_entries.clear();
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_free = nullptr;

@@ -4,6 +4,7 @@
 #include "strproc.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cheqora {
 
@@ -18,48 +19,38 @@ quint64 foldedHash(QStringView folded)
     return h ^ (h >> 29);
 }
 
-// A folded key being ranked, with eight of its code units from the current depth on packed into two
-// words whose integer order is the units' order (0 past the key's end).
+// A folded key being ranked: its record, its length and four of its code units from the current
+// depth on, packed so that integer order is the units' order (0 past the key's end).
 struct KeySlot {
-    const char16_t *key;
-    quint32 length;
+    quint64 window;
     quint32 record;
-    std::array<quint64, 2> window;
+    quint32 length;
 };
 
-void fillWindow(KeySlot &s, qsizetype depth)
+quint64 windowAt(QStringView key, qsizetype depth)
 {
-    s.window = {0, 0};
-    for (qsizetype k = 0; k < 8; ++k) {
-        const quint64 unit = depth + k < qsizetype(s.length) ? s.key[depth + k] : 0;
-        s.window[size_t(k / 4)] = (s.window[size_t(k / 4)] << 16) | unit;
-    }
+    quint64 window = 0;
+    for (qsizetype k = depth; k < depth + 4; ++k)
+        window = (window << 16) | (k < key.size() ? key.utf16()[k] : 0);
+    return window;
 }
 
-QStringView tailOf(const KeySlot &s, qsizetype depth)
-{
-    return depth < qsizetype(s.length) ? QStringView(s.key + depth, qsizetype(s.length) - depth) : QStringView();
-}
-
-// Keys that agree up to depth, sorted by what follows; differs marks each position whose key is not
-// that of the position before.
-void sortTails(KeySlot *lo, KeySlot *hi, qsizetype depth, quint8 *differs)
-{
-    std::sort(lo, hi, [depth](const KeySlot &a, const KeySlot &b) {
-        return CompareCodeUnits(tailOf(a, depth), tailOf(b, depth)) < 0;
-    });
-    for (KeySlot *s = lo + 1; s < hi; ++s)
-        differs[s - lo] = tailOf(s[-1], depth) != tailOf(*s, depth);
-}
-
-// Radix order over eight code units at a time: a path is fetched once per eight characters rather than
-// once per comparison, which matters when a million paths share their first folders.
-// The rank of each record's key, equal keys sharing one.
-std::vector<quint32> rankKeys(std::vector<KeySlot> &keys)
+// Radix order over four code units at a time: a path is read once per four characters rather than
+// once per comparison, which matters when a million paths share their first folders. Returns the
+// rank of each record's key, equal keys sharing one; keyOf(record) gives the key.
+template <typename KeyOf>
+std::vector<quint32> rankKeys(std::vector<KeySlot> &keys, KeyOf keyOf)
 {
     constexpr size_t kSmallRange = 32;
     const size_t n = keys.size();
-    std::vector<quint8> differs(n, 0);
+    std::vector<quint8> differs(n, 0); // the key at this sorted place is not the one before it
+    // Keys that agree up to depth, ordered by the rest.
+    const auto sortTails = [&](KeySlot *lo, KeySlot *hi, qsizetype depth) {
+        const auto tail = [&](const KeySlot &s) { return keyOf(s.record).mid(qMin(depth, qsizetype(s.length))); };
+        std::sort(lo, hi, [&](const KeySlot &a, const KeySlot &b) { return CompareCodeUnits(tail(a), tail(b)) < 0; });
+        for (KeySlot *s = lo + 1; s < hi; ++s)
+            differs[size_t(s - keys.data())] = tail(s[-1]) != tail(*s);
+    };
     struct Range {
         size_t lo, hi;
         qsizetype depth;
@@ -71,11 +62,11 @@ std::vector<quint32> rankKeys(std::vector<KeySlot> &keys)
         KeySlot *const lo = keys.data() + r.lo;
         KeySlot *const hi = keys.data() + r.hi;
         if (r.hi - r.lo <= kSmallRange) {
-            sortTails(lo, hi, r.depth, differs.data() + r.lo);
+            sortTails(lo, hi, r.depth);
             continue;
         }
         for (KeySlot *s = lo; s < hi; ++s)
-            fillWindow(*s, r.depth);
+            s->window = windowAt(keyOf(s->record), r.depth);
         std::sort(lo, hi, [](const KeySlot &a, const KeySlot &b) { return a.window < b.window; });
         for (KeySlot *a = lo; a < hi;) {
             KeySlot *b = a + 1;
@@ -85,10 +76,10 @@ std::vector<quint32> rankKeys(std::vector<KeySlot> &keys)
                 differs[size_t(a - keys.data())] = 1;
             if (b - a > 1) {
                 // Keys that end inside the window (or hold a NUL there) are settled as wholes.
-                if ((a->window[1] & 0xFFFF) == 0)
-                    sortTails(a, b, r.depth, differs.data() + (a - keys.data()));
+                if ((a->window & 0xFFFF) == 0)
+                    sortTails(a, b, r.depth);
                 else
-                    pending.push_back({size_t(a - keys.data()), size_t(b - keys.data()), r.depth + 8});
+                    pending.push_back({size_t(a - keys.data()), size_t(b - keys.data()), r.depth + 4});
             }
             a = b;
         }
@@ -119,11 +110,8 @@ ScanList::ScanList()
     m_texts.append(QString());
 }
 
-const char16_t *ScanList::store(QStringView text)
+char16_t *ScanList::space(qsizetype n)
 {
-    const qsizetype n = text.size();
-    if (n == 0)
-        return u"";
     if (n > m_freeLeft) {
         const qsizetype size = qMax(n, kBlockChars);
         m_blocks.emplace_back(new char16_t[size_t(size)]);
@@ -131,7 +119,6 @@ const char16_t *ScanList::store(QStringView text)
         m_freeLeft = size;
     }
     char16_t *out = m_free;
-    std::copy(text.utf16(), text.utf16() + n, out);
     m_free += n;
     m_freeLeft -= n;
     return out;
@@ -139,12 +126,7 @@ const char16_t *ScanList::store(QStringView text)
 
 void ScanList::append(QStringView relativePath, const DigestField &field, const platform::FileStat &st)
 {
-    Record r;
-    r.keyLength = qint32(relativePath.size());
-    r.key = store(relativePath);
-    r.folded = r.key;
-    r.foldedLength = r.keyLength;
-    // Most paths are ASCII, whose lower case is that of A..Z alone: folded here without two copies.
+    // Most paths are ASCII, whose lower case is that of A..Z alone: folded here without a table.
     bool ascii = true;
     bool upper = false;
     for (const QChar ch : relativePath) {
@@ -152,22 +134,36 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
         ascii = ascii && u < 0x80;
         upper = upper || (u >= u'A' && u <= u'Z');
     }
-    if (ascii && upper) {
-        char16_t *out = const_cast<char16_t *>(store(relativePath)); // a fresh copy in our own block
-        for (qsizetype k = 0; k < relativePath.size(); ++k)
-            out[k] = out[k] >= u'A' && out[k] <= u'Z' ? char16_t(out[k] + 32) : out[k];
-        r.folded = out;
-    } else if (!ascii) {
-        const QString folded = LowerCaseAccented(relativePath.toString());
-        if (QStringView(folded) != relativePath) {
-            r.foldedLength = qint32(folded.size());
-            r.folded = store(folded);
-        }
+    const qsizetype n = relativePath.size();
+    QString folded;
+    qsizetype foldedLength = ascii && upper ? n : 0;
+    if (!ascii) {
+        folded = LowerCaseAccented(relativePath.toString());
+        if (QStringView(folded) != relativePath)
+            foldedLength = folded.size();
     }
+    // The folded key, where it differs, right behind the key.
+    Record r;
+    r.key = u"";
+    if (n + foldedLength > 0) {
+        char16_t *out = space(n + foldedLength);
+        std::copy(relativePath.utf16(), relativePath.utf16() + n, out);
+        if (ascii) {
+            for (qsizetype k = 0; k < foldedLength; ++k)
+                out[n + k] = out[k] >= u'A' && out[k] <= u'Z' ? char16_t(out[k] + 32) : out[k];
+        } else {
+            std::copy(QStringView(folded).utf16(), QStringView(folded).utf16() + foldedLength, out + n);
+        }
+        r.key = out;
+    }
+    r.keyLength = qint32(n);
+    r.foldedLength = qint32(foldedLength);
     r.length = st.length;
     r.modifiedSecs = st.modifiedSecs;
     r.field = field;
     m_records.push_back(r);
+    if (!m_order.empty())
+        m_order.push_back(quint32(m_records.size() - 1));
     // A record added after the sort is not in the index: the binary search sees the list as it is.
     if (!m_index.empty())
         std::vector<quint64>().swap(m_index);
@@ -175,7 +171,8 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
 
 void ScanList::release()
 {
-    std::vector<Record>().swap(m_records);
+    m_records.clear();
+    std::vector<quint32>().swap(m_order);
     std::vector<quint64>().swap(m_index);
     m_blocks.clear();
     m_blocks.shrink_to_fit();
@@ -231,7 +228,7 @@ QString ScanList::fieldText(const DigestField &field) const
 
 platform::FileStat ScanList::stat(qsizetype i) const
 {
-    const Record &r = m_records[size_t(i - 1)];
+    const Record &r = at(i);
     platform::FileStat st;
     st.kind = platform::EntryKind::File;
     st.length = r.length;
@@ -248,72 +245,69 @@ QString ScanList::recordText(qsizetype i) const
 void ScanList::sort()
 {
     std::vector<quint64>().swap(m_index);
+    std::vector<quint32>().swap(m_order);
     const size_t n = m_records.size();
     if (n > 0xFFFFFFFFu) {
-        // Beyond 32-bit ranks: the quicksort moves the records themselves, the binary search serves.
+        // Beyond 32-bit numbers the quicksort moves the records themselves; the binary search serves.
         sortsearch::SortDescendingThenReverse(
             1, count(), [this](qsizetype i) { return foldedKey(i); },
             [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i - 1)], m_records[size_t(j - 1)]); });
         return;
     }
-    // The quicksort decides by the signs of its comparisons alone, so it runs over small ranks that
-    // order as the keys do and gives the same arrangement, twins included, without touching a text.
-    std::vector<quint64> hashes(n);
-    std::vector<KeySlot> keys(n);
-    for (size_t i = 0; i < n; ++i) {
-        const Record &r = m_records[i];
-        keys[i] = KeySlot{r.folded, quint32(r.foldedLength), quint32(i), {}};
-        hashes[i] = foldedHash(QStringView(r.folded, r.foldedLength));
-    }
-    std::vector<Ranked> ranked(n);
+    std::vector<quint32> ranks;
     {
-        const std::vector<quint32> ranks = rankKeys(keys);
-        std::vector<KeySlot>().swap(keys);
+        std::vector<KeySlot> keys(n);
         for (size_t i = 0; i < n; ++i)
-            ranked[i] = Ranked{ranks[i], quint32(i)};
+            keys[i] = KeySlot{0, quint32(i), quint32(foldedOf(m_records[i]).size())};
+        ranks = rankKeys(keys, [this](quint32 record) { return foldedOf(m_records[record]); });
     }
+    // The quicksort decides by the signs of its comparisons alone, so over ranks that order as the
+    // keys do it gives the same arrangement, twins included, without reading a path.
+    struct Ranked {
+        quint32 rank;
+        quint32 record;
+    };
+    std::vector<Ranked> ranked(n);
+    for (size_t i = 0; i < n; ++i)
+        ranked[i] = Ranked{ranks[i], quint32(i)};
     sortsearch::SortDescendingThenReverse(
         1, qsizetype(n), [&](qsizetype i) { return ranked[size_t(i - 1)].rank; },
         [&](qsizetype i, qsizetype j) { std::swap(ranked[size_t(i - 1)], ranked[size_t(j - 1)]); },
         [](quint32 a, quint32 b) { return a < b ? -1 : (a > b ? 1 : 0); });
-    buildIndex(ranked, hashes);
-    std::vector<quint64>().swap(hashes);
-    // Position k takes record ranked[k].record: each cycle of the permutation moves once.
-    for (size_t k = 0; k < n; ++k) {
-        if (ranked[k].record == k)
-            continue;
-        const Record held = m_records[k];
-        size_t to = k;
-        for (;;) {
-            const size_t from = ranked[to].record;
-            ranked[to].record = quint32(to);
-            if (from == k)
-                break;
-            m_records[to] = m_records[from];
-            to = from;
-        }
-        m_records[to] = held;
-    }
+    m_order.resize(n);
+    for (size_t k = 0; k < n; ++k)
+        m_order[k] = ranked[k].record;
+    std::vector<Ranked>().swap(ranked);
+    buildIndex(ranks);
 }
 
-void ScanList::buildIndex(const std::vector<Ranked> &sorted, const std::vector<quint64> &hashes)
+void ScanList::buildIndex(std::vector<quint32> &ranks)
 {
-    const size_t n = sorted.size();
+    const size_t n = m_order.size();
     if (n == 0)
         return;
+    // Each key's first sorted position goes to the first record of its rank in stored order, where
+    // the keys are hashed as they lie.
+    {
+        std::vector<quint32> first(size_t(ranks[m_order[n - 1]]) + 1, 0);
+        for (size_t k = n; k-- > 0;)
+            first[ranks[m_order[k]]] = quint32(k + 1);
+        for (size_t i = 0; i < n; ++i)
+            ranks[i] = std::exchange(first[ranks[i]], 0);
+    }
     size_t slotCount = 16;
     while (slotCount < n * 2)
         slotCount *= 2;
     m_index.assign(slotCount, 0);
     const size_t mask = slotCount - 1;
-    for (size_t k = 0; k < n; ++k) {
-        if (k > 0 && sorted[k - 1].rank == sorted[k].rank)
+    for (size_t i = 0; i < n; ++i) {
+        if (ranks[i] == 0)
             continue;
-        const quint64 h = hashes[sorted[k].record];
+        const quint64 h = foldedHash(foldedOf(m_records[i]));
         size_t slot = size_t(h) & mask;
         while (m_index[slot] != 0)
             slot = (slot + 1) & mask;
-        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(k + 1);
+        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(ranks[i]);
     }
 }
 

@@ -14,6 +14,37 @@
 
 namespace cheqora {
 
+// A growing array kept in chunks of 65536 elements that never move: a million elements grow without
+// copying the ones before and without the spare half of a doubled vector.
+template <typename T>
+class ChunkedArray {
+public:
+    size_t size() const { return m_size; }
+    T &operator[](size_t i) { return m_chunks[i >> kShift][i & kMask]; }
+    const T &operator[](size_t i) const { return m_chunks[i >> kShift][i & kMask]; }
+    void push_back(const T &value)
+    {
+        if ((m_size >> kShift) == m_chunks.size()) {
+            m_chunks.emplace_back();
+            if (m_chunks.size() > 1)
+                m_chunks.back().reserve(size_t(1) << kShift); // only the first of a small list grows
+        }
+        m_chunks.back().push_back(value);
+        ++m_size;
+    }
+    void clear()
+    {
+        std::vector<std::vector<T>>().swap(m_chunks);
+        m_size = 0;
+    }
+
+private:
+    static constexpr int kShift = 16;
+    static constexpr size_t kMask = (size_t(1) << kShift) - 1;
+    std::vector<std::vector<T>> m_chunks;
+    size_t m_size = 0;
+};
+
 // The 32-character digest field of a scan record, held compactly: either the 16 digest bytes (the 32
 // hexadecimal digits) or the number of a text in the list's table of status texts ("Zero-length
 // file", "Large file skipped", an error description, each padded or cut to 32 characters). Two
@@ -43,8 +74,8 @@ struct DigestField {
 // The scan records of the reference folder, 1-based (1..count). A record is the digest field, the
 // file's size and modification time, and its path relative to the walk's root; its key is that
 // path, folded to lower case once when the record is stored. Paths live in large fixed blocks that
-// never move, so a million records take little more than their characters, and the list grows
-// geometrically.
+// never move, so a million records take little more than their characters. Records stay where they
+// were stored; sorting arranges their numbers.
 class ScanList {
 public:
     ScanList();
@@ -63,15 +94,11 @@ public:
 
     QStringView key(qsizetype i) const
     {
-        const Record &r = m_records[size_t(i - 1)];
+        const Record &r = at(i);
         return QStringView(r.key, r.keyLength);
     }
-    QStringView foldedKey(qsizetype i) const
-    {
-        const Record &r = m_records[size_t(i - 1)];
-        return QStringView(r.folded, r.foldedLength);
-    }
-    const DigestField &field(qsizetype i) const { return m_records[size_t(i - 1)].field; }
+    QStringView foldedKey(qsizetype i) const { return foldedOf(at(i)); }
+    const DigestField &field(qsizetype i) const { return at(i).field; }
     platform::FileStat stat(qsizetype i) const;
     // The record as one text: digest field, a blank, size/date text, "> ", relative path.
     QString recordText(qsizetype i) const;
@@ -90,26 +117,30 @@ public:
 
 private:
     struct Record {
-        const char16_t *key;
-        const char16_t *folded;
+        const char16_t *key; // followed by the folded key when foldedLength > 0
         qint32 keyLength;
-        qint32 foldedLength;
+        qint32 foldedLength; // 0: the key is its own folded form
         qint64 length;
         qint64 modifiedSecs;
         DigestField field;
     };
 
-    // A record's place in the order of folded keys (equal keys, equal ranks) and its index, 0-based.
-    struct Ranked {
-        quint32 rank;
-        quint32 record;
-    };
-
-    const char16_t *store(QStringView text);
-    void buildIndex(const std::vector<Ranked> &sorted, const std::vector<quint64> &hashes);
+    static QStringView foldedOf(const Record &r)
+    {
+        return r.foldedLength == 0 ? QStringView(r.key, r.keyLength) : QStringView(r.key + r.keyLength, r.foldedLength);
+    }
+    // Record i, 1-based, in the order of the last sort (stored order before it).
+    const Record &at(qsizetype i) const
+    {
+        return m_records[m_order.empty() ? size_t(i - 1) : size_t(m_order[size_t(i - 1)])];
+    }
+    char16_t *space(qsizetype n);
+    // Takes the ranks of the sorted keys and leaves them spent.
+    void buildIndex(std::vector<quint32> &ranks);
     qsizetype indexLookup(QStringView folded) const;
 
-    std::vector<Record> m_records;
+    ChunkedArray<Record> m_records;
+    std::vector<quint32> m_order; // sorted position - 1 to stored index; empty: the stored order
     std::vector<std::unique_ptr<char16_t[]>> m_blocks;
     char16_t *m_free = nullptr;
     qsizetype m_freeLeft = 0;
