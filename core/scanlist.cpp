@@ -12,11 +12,48 @@ namespace {
 
 constexpr qsizetype kBlockChars = qsizetype(1) << 20;
 
-quint64 foldedHash(QStringView folded)
+FoldedUnits unitsOf(QStringView folded)
 {
-    // Spread the bits: the slot comes from the low half, the stored check from the high half.
-    quint64 h = quint64(qHash(folded, 0)) * 0x9E3779B97F4A7C15ull;
-    return h ^ (h >> 29);
+    return FoldedUnits{folded.utf16(), folded.size(), false};
+}
+
+// Four units to a word, then a full mix: the slot comes from the low half, the stored check from
+// the high half.
+quint64 foldedHash(const FoldedUnits &f)
+{
+    constexpr quint64 kMul = 0xff51afd7ed558ccdull;
+    quint64 h = quint64(f.size) * 0x9E3779B97F4A7C15ull;
+    quint64 word = 0;
+    for (qsizetype k = 0; k < f.size; ++k) {
+        word = (word << 16) | f.at(k);
+        if ((k & 3) == 3) {
+            h = (h ^ word) * kMul;
+            h ^= h >> 29;
+            word = 0;
+        }
+    }
+    h = (h ^ word) * kMul;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    return h ^ (h >> 33);
+}
+
+// The sign of a - b in code-unit order, both known to agree before from.
+int compareFolded(const FoldedUnits &a, const FoldedUnits &b, qsizetype from = 0)
+{
+    const qsizetype n = qMin(a.size, b.size);
+    if (!a.lowerAscii && !b.lowerAscii && from <= n)
+        return CompareCodeUnits(QStringView(a.units + from, a.size - from), QStringView(b.units + from, b.size - from));
+    for (qsizetype k = from; k < n; ++k) {
+        if (const int d = int(a.at(k)) - int(b.at(k)))
+            return d;
+    }
+    return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
+}
+
+bool equalFolded(const FoldedUnits &a, const FoldedUnits &b)
+{
+    return a.size == b.size && compareFolded(a, b) == 0;
 }
 
 // A folded key being ranked: its record, its length and four of its code units from the current
@@ -27,11 +64,11 @@ struct KeySlot {
     quint32 length;
 };
 
-quint64 windowAt(QStringView key, qsizetype depth)
+quint64 windowAt(const FoldedUnits &key, qsizetype depth)
 {
     quint64 window = 0;
     for (qsizetype k = depth; k < depth + 4; ++k)
-        window = (window << 16) | (k < key.size() ? key.utf16()[k] : 0);
+        window = (window << 16) | (k < key.size ? key.at(k) : 0);
     return window;
 }
 
@@ -46,10 +83,12 @@ std::vector<quint32> rankKeys(std::vector<KeySlot> &keys, KeyOf keyOf)
     std::vector<quint8> differs(n, 0); // the key at this sorted place is not the one before it
     // Keys that agree up to depth, ordered by the rest.
     const auto sortTails = [&](KeySlot *lo, KeySlot *hi, qsizetype depth) {
-        const auto tail = [&](const KeySlot &s) { return keyOf(s.record).mid(qMin(depth, qsizetype(s.length))); };
-        std::sort(lo, hi, [&](const KeySlot &a, const KeySlot &b) { return CompareCodeUnits(tail(a), tail(b)) < 0; });
+        const auto compare = [&](const KeySlot &a, const KeySlot &b) {
+            return compareFolded(keyOf(a.record), keyOf(b.record), qMin(depth, qsizetype(qMin(a.length, b.length))));
+        };
+        std::sort(lo, hi, [&](const KeySlot &a, const KeySlot &b) { return compare(a, b) < 0; });
         for (KeySlot *s = lo + 1; s < hi; ++s)
-            differs[size_t(s - keys.data())] = tail(s[-1]) != tail(*s);
+            differs[size_t(s - keys.data())] = compare(s[-1], *s) != 0;
     };
     struct Range {
         size_t lo, hi;
@@ -126,34 +165,26 @@ char16_t *ScanList::space(qsizetype n)
 
 void ScanList::append(QStringView relativePath, const DigestField &field, const platform::FileStat &st)
 {
-    // Most paths are ASCII, whose lower case is that of A..Z alone: folded here without a table.
+    // A path whose only capitals are A..Z is folded as it is read; any other that folding changes
+    // keeps its folded copy right behind it.
     bool ascii = true;
-    bool upper = false;
-    for (const QChar ch : relativePath) {
-        const char16_t u = ch.unicode();
-        ascii = ascii && u < 0x80;
-        upper = upper || (u >= u'A' && u <= u'Z');
-    }
+    for (const QChar ch : relativePath)
+        ascii = ascii && ch.unicode() < 0x80;
     const qsizetype n = relativePath.size();
     QString folded;
-    qsizetype foldedLength = ascii && upper ? n : 0;
+    qsizetype foldedLength = 0;
     if (!ascii) {
         folded = LowerCaseAccented(relativePath.toString());
         if (QStringView(folded) != relativePath)
             foldedLength = folded.size();
     }
-    // The folded key, where it differs, right behind the key.
     Record r;
     r.key = u"";
     if (n + foldedLength > 0) {
         char16_t *out = space(n + foldedLength);
         std::copy(relativePath.utf16(), relativePath.utf16() + n, out);
-        if (ascii) {
-            for (qsizetype k = 0; k < foldedLength; ++k)
-                out[n + k] = out[k] >= u'A' && out[k] <= u'Z' ? char16_t(out[k] + 32) : out[k];
-        } else {
+        if (foldedLength > 0)
             std::copy(QStringView(folded).utf16(), QStringView(folded).utf16() + foldedLength, out + n);
-        }
         r.key = out;
     }
     r.keyLength = qint32(n);
@@ -258,7 +289,7 @@ void ScanList::sort()
     {
         std::vector<KeySlot> keys(n);
         for (size_t i = 0; i < n; ++i)
-            keys[i] = KeySlot{0, quint32(i), quint32(foldedOf(m_records[i]).size())};
+            keys[i] = KeySlot{0, quint32(i), quint32(foldedOf(m_records[i]).size)};
         ranks = rankKeys(keys, [this](quint32 record) { return foldedOf(m_records[record]); });
     }
     // The quicksort decides by the signs of its comparisons alone, so over ranks that order as the
@@ -313,7 +344,8 @@ void ScanList::buildIndex(std::vector<quint32> &ranks)
 
 qsizetype ScanList::indexLookup(QStringView folded) const
 {
-    const quint64 h = foldedHash(folded);
+    const FoldedUnits wanted = unitsOf(folded);
+    const quint64 h = foldedHash(wanted);
     const quint64 check = h & 0xFFFFFFFF00000000ull;
     const size_t mask = m_index.size() - 1;
     for (size_t slot = size_t(h) & mask;; slot = (slot + 1) & mask) {
@@ -321,7 +353,7 @@ qsizetype ScanList::indexLookup(QStringView folded) const
         if (entry == 0)
             return 0;
         const qsizetype i = qsizetype(entry & 0xFFFFFFFFu);
-        if ((entry & 0xFFFFFFFF00000000ull) == check && foldedKey(i) == folded)
+        if ((entry & 0xFFFFFFFF00000000ull) == check && equalFolded(foldedOf(at(i)), wanted))
             return i;
     }
 }
@@ -335,7 +367,7 @@ bool ScanList::search(QStringView folded, qsizetype &position) const
         }
     }
     return sortsearch::SearchSortedKeys(
-        count(), [&](qsizetype i) { return CompareCodeUnits(folded, foldedKey(i)); }, position);
+        count(), [&](qsizetype i) { return compareFolded(unitsOf(folded), foldedOf(at(i))); }, position);
 }
 
 bool ScanList::find(QStringView folded, qsizetype &first, qsizetype &last) const
@@ -353,13 +385,22 @@ bool ScanList::find(QStringView folded, qsizetype &first, qsizetype &last) const
 
 void ScanList::equalRange(qsizetype i, qsizetype &first, qsizetype &last) const
 {
-    const QStringView k = foldedKey(i);
+    const FoldedUnits k = foldedOf(at(i));
     first = i;
-    while (first > 1 && foldedKey(first - 1) == k)
+    while (first > 1 && equalFolded(foldedOf(at(first - 1)), k))
         --first;
     last = i;
-    while (last < count() && foldedKey(last + 1) == k)
+    while (last < count() && equalFolded(foldedOf(at(last + 1)), k))
         ++last;
+}
+
+QString ScanList::foldedKey(qsizetype i) const
+{
+    const FoldedUnits f = foldedOf(at(i));
+    QString out(f.size, Qt::Uninitialized);
+    for (qsizetype k = 0; k < f.size; ++k)
+        out[k] = QChar(f.at(k));
+    return out;
 }
 
 } // namespace cheqora

@@ -71,11 +71,25 @@ struct DigestField {
     bool operator!=(const DigestField &other) const { return !(*this == other); }
 };
 
+// A folded key as the scan list holds it: its own units, or the key's units read with A..Z as a..z.
+struct FoldedUnits {
+    const char16_t *units;
+    qsizetype size;
+    bool lowerAscii;
+
+    char16_t at(qsizetype k) const
+    {
+        const char16_t u = units[k];
+        return lowerAscii && u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    }
+};
+
 // The scan records of the reference folder, 1-based (1..count). A record is the digest field, the
 // file's size and modification time, and its path relative to the walk's root; its key is that
-// path, folded to lower case once when the record is stored. Paths live in large fixed blocks that
-// never move, so a million records take little more than their characters. Records stay where they
-// were stored; sorting arranges their numbers.
+// path, folded to lower case: a path whose only capitals are A..Z is read in small letters where it
+// lies, any other that folding changes gets a folded copy once, when the record is stored. Paths
+// live in large fixed blocks that never move, so a million records take little more than their
+// characters. Records stay where they were stored; sorting arranges their numbers.
 class ScanList {
 public:
     ScanList();
@@ -97,7 +111,7 @@ public:
         const Record &r = at(i);
         return QStringView(r.key, r.keyLength);
     }
-    QStringView foldedKey(qsizetype i) const { return foldedOf(at(i)); }
+    QString foldedKey(qsizetype i) const;
     const DigestField &field(qsizetype i) const { return at(i).field; }
     platform::FileStat stat(qsizetype i) const;
     // The record as one text: digest field, a blank, size/date text, "> ", relative path.
@@ -119,15 +133,16 @@ private:
     struct Record {
         const char16_t *key; // followed by the folded key when foldedLength > 0
         qint32 keyLength;
-        qint32 foldedLength; // 0: the key is its own folded form
+        qint32 foldedLength; // 0: the key read with A..Z as a..z
         qint64 length;
         qint64 modifiedSecs;
         DigestField field;
     };
 
-    static QStringView foldedOf(const Record &r)
+    static FoldedUnits foldedOf(const Record &r)
     {
-        return r.foldedLength == 0 ? QStringView(r.key, r.keyLength) : QStringView(r.key + r.keyLength, r.foldedLength);
+        return r.foldedLength == 0 ? FoldedUnits{r.key, r.keyLength, true}
+                                   : FoldedUnits{r.key + r.keyLength, r.foldedLength, false};
     }
     // Record i, 1-based, in the order of the last sort (stored order before it).
     const Record &at(qsizetype i) const
