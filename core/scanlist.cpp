@@ -23,16 +23,15 @@ quint64 foldedHash(const FoldedUnits &f)
 {
     constexpr quint64 kMul = 0xff51afd7ed558ccdull;
     quint64 h = quint64(f.size) * 0x9E3779B97F4A7C15ull;
-    quint64 word = 0;
-    for (qsizetype k = 0; k < f.size; ++k) {
-        word = (word << 16) | f.at(k);
-        if ((k & 3) == 3) {
-            h = (h ^ word) * kMul;
-            h ^= h >> 29;
-            word = 0;
-        }
+    qsizetype k = 0;
+    for (; k + 4 <= f.size; k += 4) {
+        h = (h ^ f.word(k)) * kMul;
+        h ^= h >> 29;
     }
-    h = (h ^ word) * kMul;
+    quint64 tail = 0;
+    for (; k < f.size; ++k)
+        tail = (tail << 16) | f.at(k);
+    h = (h ^ tail) * kMul;
     h ^= h >> 33;
     h *= 0xc4ceb9fe1a85ec53ull;
     return h ^ (h >> 33);
@@ -44,7 +43,10 @@ int compareFolded(const FoldedUnits &a, const FoldedUnits &b, qsizetype from = 0
     const qsizetype n = qMin(a.size, b.size);
     if (!a.lowerAscii && !b.lowerAscii && from <= n)
         return CompareCodeUnits(QStringView(a.units + from, a.size - from), QStringView(b.units + from, b.size - from));
-    for (qsizetype k = from; k < n; ++k) {
+    qsizetype k = from;
+    while (k + 4 <= n && a.word(k) == b.word(k))
+        k += 4;
+    for (; k < n; ++k) {
         if (const int d = int(a.at(k)) - int(b.at(k)))
             return d;
     }
@@ -175,13 +177,12 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
     qsizetype foldedLength = 0;
     if (!ascii) {
         folded = LowerCaseAccented(relativePath.toString());
-        if (QStringView(folded) != relativePath)
-            foldedLength = folded.size();
+        foldedLength = QStringView(folded) != relativePath ? folded.size() : -1;
     }
     Record r;
     r.key = u"";
-    if (n + foldedLength > 0) {
-        char16_t *out = space(n + foldedLength);
+    if (n + qMax<qsizetype>(foldedLength, 0) > 0) {
+        char16_t *out = space(n + qMax<qsizetype>(foldedLength, 0));
         std::copy(relativePath.utf16(), relativePath.utf16() + n, out);
         if (foldedLength > 0)
             std::copy(QStringView(folded).utf16(), QStringView(folded).utf16() + foldedLength, out + n);

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -71,7 +72,8 @@ struct DigestField {
     bool operator!=(const DigestField &other) const { return !(*this == other); }
 };
 
-// A folded key as the scan list holds it: its own units, or the key's units read with A..Z as a..z.
+// A folded key as the scan list holds it: its own units, or those of an ASCII key read with A..Z
+// as a..z (lowerAscii).
 struct FoldedUnits {
     const char16_t *units;
     qsizetype size;
@@ -79,8 +81,20 @@ struct FoldedUnits {
 
     char16_t at(qsizetype k) const
     {
-        const char16_t u = units[k];
-        return lowerAscii && u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+        // Without branches: capitals fall at random places in a path.
+        const unsigned u = units[k];
+        return char16_t(u + (unsigned(lowerAscii && u - u'A' < 26u) << 5));
+    }
+    // Units k..k+3 as one word, folded (k + 4 <= size); equal words, equal units.
+    quint64 word(qsizetype k) const
+    {
+        quint64 w;
+        std::memcpy(&w, units + k, sizeof w);
+        if (!lowerAscii)
+            return w;
+        // In each 16-bit lane below 0x80, bit 7 of lane + 0x3F says >= 'A', of lane + 0x25 >= '['.
+        const quint64 capital = (w + 0x003F003F003F003Full) & ~(w + 0x0025002500250025ull) & 0x0080008000800080ull;
+        return w | (capital >> 2);
     }
 };
 
@@ -133,7 +147,7 @@ private:
     struct Record {
         const char16_t *key; // followed by the folded key when foldedLength > 0
         qint32 keyLength;
-        qint32 foldedLength; // 0: the key read with A..Z as a..z
+        qint32 foldedLength; // 0: an ASCII key read with A..Z as a..z; -1: the key as it is
         qint64 length;
         qint64 modifiedSecs;
         DigestField field;
@@ -141,8 +155,8 @@ private:
 
     static FoldedUnits foldedOf(const Record &r)
     {
-        return r.foldedLength == 0 ? FoldedUnits{r.key, r.keyLength, true}
-                                   : FoldedUnits{r.key + r.keyLength, r.foldedLength, false};
+        return r.foldedLength > 0 ? FoldedUnits{r.key + r.keyLength, r.foldedLength, false}
+                                  : FoldedUnits{r.key, r.keyLength, r.foldedLength == 0};
     }
     // Record i, 1-based, in the order of the last sort (stored order before it).
     const Record &at(qsizetype i) const
