@@ -11,6 +11,9 @@ namespace cheqora {
 namespace {
 
 constexpr qsizetype kBlockChars = qsizetype(1) << 20;
+// An index slot: the upper bits of the key's hash, a bit for a key with twins, the 32-bit position.
+constexpr quint64 kIndexCheck = 0xFFFFFFFE00000000ull;
+constexpr quint64 kIndexTwins = quint64(1) << 32;
 
 FoldedUnits unitsOf(QStringView folded)
 {
@@ -313,49 +316,49 @@ void ScanList::sort()
     buildIndex(ranks);
 }
 
-void ScanList::buildIndex(std::vector<quint32> &ranks)
+void ScanList::buildIndex(const std::vector<quint32> &ranks)
 {
     const size_t n = m_order.size();
     if (n == 0)
         return;
     // Each key's first sorted position goes to the first record of its rank in stored order, where
     // the keys are hashed as they lie.
-    {
-        std::vector<quint32> first(size_t(ranks[m_order[n - 1]]) + 1, 0);
-        for (size_t k = n; k-- > 0;)
-            first[ranks[m_order[k]]] = quint32(k + 1);
-        for (size_t i = 0; i < n; ++i)
-            ranks[i] = std::exchange(first[ranks[i]], 0);
-    }
+    std::vector<quint32> first(size_t(ranks[m_order[n - 1]]) + 1, 0);
+    for (size_t k = n; k-- > 0;)
+        first[ranks[m_order[k]]] = quint32(k + 1);
     size_t slotCount = 16;
     while (slotCount < n * 2)
         slotCount *= 2;
     m_index.assign(slotCount, 0);
     const size_t mask = slotCount - 1;
     for (size_t i = 0; i < n; ++i) {
-        if (ranks[i] == 0)
+        const quint32 position = std::exchange(first[ranks[i]], 0);
+        if (position == 0)
             continue;
+        const bool twins = position < n && ranks[m_order[position]] == ranks[i];
         const quint64 h = foldedHash(foldedOf(m_records[i]));
         size_t slot = size_t(h) & mask;
         while (m_index[slot] != 0)
             slot = (slot + 1) & mask;
-        m_index[slot] = (h & 0xFFFFFFFF00000000ull) | quint64(ranks[i]);
+        m_index[slot] = (h & kIndexCheck) | (twins ? kIndexTwins : 0) | quint64(position);
     }
 }
 
-qsizetype ScanList::indexLookup(QStringView folded) const
+qsizetype ScanList::indexLookup(QStringView folded, bool *twins) const
 {
     const FoldedUnits wanted = unitsOf(folded);
     const quint64 h = foldedHash(wanted);
-    const quint64 check = h & 0xFFFFFFFF00000000ull;
     const size_t mask = m_index.size() - 1;
     for (size_t slot = size_t(h) & mask;; slot = (slot + 1) & mask) {
         const quint64 entry = m_index[slot];
         if (entry == 0)
             return 0;
         const qsizetype i = qsizetype(entry & 0xFFFFFFFFu);
-        if ((entry & 0xFFFFFFFF00000000ull) == check && equalFolded(foldedOf(at(i)), wanted))
+        if ((entry & kIndexCheck) == (h & kIndexCheck) && equalFolded(foldedOf(at(i)), wanted)) {
+            if (twins)
+                *twins = (entry & kIndexTwins) != 0;
             return i;
+        }
     }
 }
 
@@ -374,13 +377,20 @@ bool ScanList::search(QStringView folded, qsizetype &position) const
 bool ScanList::find(QStringView folded, qsizetype &first, qsizetype &last) const
 {
     qsizetype position = 0;
-    if (!m_index.empty())
-        position = indexLookup(folded);
-    else if (!search(folded, position))
-        position = 0;
+    if (m_index.empty()) {
+        if (!search(folded, position))
+            return false;
+        equalRange(position, first, last);
+        return true;
+    }
+    // The index gives the first of the equal range and whether it has more: most keys have no
+    // twin, and their neighbours are not read.
+    bool twins = false;
+    position = indexLookup(folded, &twins);
     if (position == 0)
         return false;
-    equalRange(position, first, last);
+    first = position;
+    last = twins ? lastOfRange(position) : position;
     return true;
 }
 
@@ -390,9 +400,16 @@ void ScanList::equalRange(qsizetype i, qsizetype &first, qsizetype &last) const
     first = i;
     while (first > 1 && equalFolded(foldedOf(at(first - 1)), k))
         --first;
-    last = i;
+    last = lastOfRange(i);
+}
+
+qsizetype ScanList::lastOfRange(qsizetype i) const
+{
+    const FoldedUnits k = foldedOf(at(i));
+    qsizetype last = i;
     while (last < count() && equalFolded(foldedOf(at(last + 1)), k))
         ++last;
+    return last;
 }
 
 QString ScanList::foldedKey(qsizetype i) const

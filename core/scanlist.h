@@ -164,9 +164,10 @@ private:
         return m_records[m_order.empty() ? size_t(i - 1) : size_t(m_order[size_t(i - 1)])];
     }
     char16_t *space(qsizetype n);
-    // Takes the ranks of the sorted keys and leaves them spent.
-    void buildIndex(std::vector<quint32> &ranks);
-    qsizetype indexLookup(QStringView folded) const;
+    void buildIndex(const std::vector<quint32> &ranks);
+    // The first position of the key's equal range, 0 when absent; twins says whether it has more.
+    qsizetype indexLookup(QStringView folded, bool *twins = nullptr) const;
+    qsizetype lastOfRange(qsizetype i) const;
 
     ChunkedArray<Record> m_records;
     std::vector<quint32> m_order; // sorted position - 1 to stored index; empty: the stored order
@@ -174,8 +175,8 @@ private:
     char16_t *m_free = nullptr;
     qsizetype m_freeLeft = 0;
     // Open addressing from folded key to the first index of its equal range, built by sort(): each
-    // slot holds the upper half of the key's hash above the 32-bit record index (0: empty), so keys
-    // are compared only when the stored half matches.
+    // slot holds the upper bits of the key's hash and whether the range has more than one record
+    // above the 32-bit index (0: empty), so keys are compared only when the stored bits match.
     std::vector<quint64> m_index;
     QStringList m_texts; // index 0 unused
     QHash<QString, quint32> m_textIndex;
