@@ -171,15 +171,35 @@ bool unescape(QByteArrayView t, qsizetype &pos, bool quoted, QByteArray &out)
     return !quoted;
 }
 
+// Names are mostly ASCII, which the name codec maps one to one.
+bool isAscii(QByteArrayView bytes)
+{
+    unsigned char seen = 0;
+    for (const char c : bytes)
+        seen |= static_cast<unsigned char>(c);
+    return seen < 0x80;
+}
+
+QString decodedName(QByteArrayView bytes)
+{
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : platform::decodeName(bytes.toByteArray());
+}
+
+// A table: digits and letters alternate at random in a digest, which defeats branch prediction.
+constexpr std::array<qint8, 256> kHexValues = [] {
+    std::array<qint8, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        values[size_t(c)] = qint8(c >= '0' && c <= '9'   ? c - '0'
+                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : -1);
+    }
+    return values;
+}();
+
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
 const char *otherAlgorithm(qsizetype hexDigits)
@@ -206,8 +226,9 @@ void appendSizeAndTime(QString &out, const DigestListEntry &e)
 }
 
 // The path of an md5sum line as a path below the folder: "./" and doubled "/" go, anything that would
-// leave the folder or name no file is refused (what says why).
-bool normalisePath(QByteArrayView raw, QByteArray &out, QString &what)
+// leave the folder or name no file is refused (what says why). clean is raw itself when nothing went,
+// else out.
+bool normalisePath(QByteArrayView raw, QByteArray &out, QByteArrayView &clean, QString &what)
 {
     if (raw.startsWith('/')) {
         what = QStringLiteral("the path is absolute");
@@ -217,32 +238,41 @@ bool normalisePath(QByteArrayView raw, QByteArray &out, QString &what)
         what = QStringLiteral("not a digest line");
         return false;
     }
-    out.resize(0);
-    for (qsizetype start = 0;;) {
-        const qsizetype slash = raw.indexOf('/', start);
-        const bool last = slash < 0;
-        const QByteArrayView part = raw.sliced(start, (last ? raw.size() : slash) - start);
-        if (part == "..") {
-            what = QStringLiteral("the path leaves the folder");
-            return false;
-        }
-        if (part.isEmpty() || part == ".") {
-            if (last) {
-                what = QStringLiteral("the path names a folder, not a file");
+    // Checked first; built only when a part goes, which is rare.
+    for (const bool build : {false, true}) {
+        out.resize(0);
+        bool dropped = false;
+        for (qsizetype start = 0;;) {
+            const qsizetype slash = raw.indexOf('/', start);
+            const bool last = slash < 0;
+            const QByteArrayView part = raw.sliced(start, (last ? raw.size() : slash) - start);
+            if (part == "..") {
+                what = QStringLiteral("the path leaves the folder");
                 return false;
             }
-        } else {
-            if (!out.isEmpty())
-                out.append('/');
-            out.append(part);
+            if (part.isEmpty() || part == ".") {
+                if (last) {
+                    what = QStringLiteral("the path names a folder, not a file");
+                    return false;
+                }
+                dropped = true;
+            } else if (build) {
+                if (!out.isEmpty())
+                    out.append('/');
+                out.append(part);
+            }
+            if (last)
+                break;
+            start = slash + 1;
         }
-        if (last)
+        if (!dropped || build) {
+            clean = dropped ? QByteArrayView(out) : raw;
             return true;
-        start = slash + 1;
+        }
     }
+    return false;
 }
 
-// Reads lines and hands entries to the sink; remembers what it needs to find a path listed twice.
 class Parser {
 public:
     Parser(DigestListHeader &header, DigestListError &err, const DigestListSink &sink)
@@ -456,16 +486,17 @@ private:
     bool entry(QByteArrayView rawPath, qint64 n)
     {
         QString what;
-        if (!normalisePath(rawPath, m_path, what))
+        QByteArrayView path;
+        if (!normalisePath(rawPath, m_path, path, what))
             return fail(n, what);
-        m_entry.relativePath = platform::decodeName(m_path);
+        m_entry.relativePath = decodedName(path);
         m_entry.line = n;
-        // A 96-bit fingerprint from two unrelated hashes: paths are compared once the read is over.
+        // A 96-bit fingerprint from two unrelated hashes of the name's bytes, which the name codec
+        // maps one to one onto names: paths are compared once the read is over.
         quint32 check = 2166136261u;
-        for (const QChar c : std::as_const(m_entry.relativePath))
-            check = (check ^ c.unicode()) * 16777619u;
-        m_seen.push_back(Seen{quint64(qHash(QStringView(m_entry.relativePath), 0x51ed2701u)), check,
-                              quint32(std::min<qint64>(n, 0xFFFFFFFF))});
+        for (const char c : path)
+            check = (check ^ static_cast<unsigned char>(c)) * 16777619u;
+        m_seen.push_back(Seen{quint64(qHash(path, 0x51ed2701u)), check, quint32(std::min<qint64>(n, 0xFFFFFFFF))});
         if (!m_sink(m_entry)) {
             m_stopped = true;
             return false;
@@ -684,7 +715,7 @@ DigestList::~DigestList() = default;
 void DigestList::release()
 {
     m_header = DigestListHeader();
-    std::vector<Entry>().swap(m_entries);
+    m_entries.clear();
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_free = nullptr;
@@ -694,15 +725,22 @@ void DigestList::release()
 
 void DigestList::append(const DigestListEntry &e)
 {
-    const QByteArray bytes = platform::encodeName(e.relativePath);
-    const qsizetype n = bytes.size();
+    const char16_t *name = QStringView(e.relativePath).utf16();
+    bool ascii = true;
+    for (qsizetype i = 0; i < e.relativePath.size() && ascii; ++i)
+        ascii = name[i] < 0x80;
+    const QByteArray bytes = ascii ? QByteArray() : platform::encodeName(e.relativePath);
+    const qsizetype n = ascii ? e.relativePath.size() : bytes.size();
     if (n > m_freeLeft) {
         const qsizetype size = qMax(n, qsizetype(1) << 21);
         m_blocks.emplace_back(new char[size_t(size)]);
         m_free = m_blocks.back().get();
         m_freeLeft = size;
     }
-    std::memcpy(m_free, bytes.constData(), size_t(n));
+    if (ascii)
+        std::copy(name, name + n, m_free);
+    else
+        std::memcpy(m_free, bytes.constData(), size_t(n));
     Entry r{m_free, qint32(n), e.kind, e.statRecorded, 0, quint32(std::min<qint64>(e.line, 0xFFFFFFFF)),
             e.length, e.modifiedSecs, e.digest};
     m_free += n;
@@ -736,7 +774,7 @@ bool DigestList::read(const QString &listPath, DigestListError &err, const std::
 QString DigestList::relativePath(qsizetype i) const
 {
     const Entry &r = m_entries[size_t(i)];
-    return platform::decodeName(QByteArray::fromRawData(r.path, r.pathLength));
+    return decodedName(QByteArrayView(r.path, r.pathLength));
 }
 
 DigestListEntry DigestList::entry(qsizetype i) const

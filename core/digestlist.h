@@ -147,7 +147,7 @@ private:
     void append(const DigestListEntry &e);
 
     DigestListHeader m_header;
-    std::vector<Entry> m_entries;
+    ChunkedArray<Entry> m_entries;
     std::vector<std::unique_ptr<char[]>> m_blocks; // paths in the name codec's bytes
     char *m_free = nullptr;
     qsizetype m_freeLeft = 0;

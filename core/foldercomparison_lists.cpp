@@ -75,8 +75,7 @@ bool FolderComparison::readListSides()
     strFolderWalked = folderOf(m_walkedList.header());
     m_blnListSubfolders[walked] = false;
     for (qsizetype i = 0; i < m_walkedList.count() && !m_blnListSubfolders[walked]; ++i)
-        m_blnListSubfolders[walked] = m_walkedList.relativePath(i).contains(QChar(platform::kSeparator))
-            || m_walkedList.entry(i).kind == DigestListEntry::Kind::FolderNotRead;
+        m_blnListSubfolders[walked] = namesSubfolder(m_walkedList.entry(i));
     return true;
 }
 

@@ -35,12 +35,19 @@ bool SearchSorted(const QString &key, const QStringList &list, qsizetype count, 
 
 namespace sortsearch {
 
+struct CodeUnitOrder {
+    int operator()(QStringView a, QStringView b) const noexcept { return CompareCodeUnits(a, b); }
+};
+
 // The sort procedure over any 1-based sequence. keyAt(i) returns a key that stays valid while records
-// are swapped (a QString or a view of storage that does not move); swapAt(i, j) exchanges two records.
+// are swapped (a QString or a view of storage that does not move); swapAt(i, j) exchanges two records;
+// compare(a, b) gives the sign of a - b. The procedure looks at nothing but those signs, so keys that
+// stand in for others in the same order (ranks in place of texts) give the same arrangement.
 // The two partitions are independent, so working through them with an explicit stack, the smaller
 // one first, gives the same result as the recursive form without its worst-case depth.
-template <typename KeyAt, typename SwapAt>
-void SortDescendingThenReverse(qsizetype first, qsizetype last, KeyAt keyAt, SwapAt swapAt)
+template <typename KeyAt, typename SwapAt, typename Compare = CodeUnitOrder>
+void SortDescendingThenReverse(qsizetype first, qsizetype last, KeyAt keyAt, SwapAt swapAt,
+                               Compare compare = Compare())
 {
     if (first >= last)
         return;
@@ -52,9 +59,9 @@ void SortDescendingThenReverse(qsizetype first, qsizetype last, KeyAt keyAt, Swa
         qsizetype i = lo;
         qsizetype j = hi;
         while (i <= j) {
-            while (i < hi && CompareCodeUnits(keyAt(i), pivot) > 0)
+            while (i < hi && compare(keyAt(i), pivot) > 0)
                 ++i;
-            while (j > lo && CompareCodeUnits(keyAt(j), pivot) < 0)
+            while (j > lo && compare(keyAt(j), pivot) < 0)
                 --j;
             if (i <= j) {
                 if (i < j)

@@ -49,9 +49,26 @@ QString LeftN(const QString &strText, int intCount)
 
 QString LowerCaseAccented(const QString &strText)
 {
-    // The platform's lower-case conversion already maps every accented Latin capital of the table
-    // (À..Ý without the multiplication sign, Š, Ÿ) to its small letter, so one pass serves.
-    return strText.toLower();
+    // Most paths are ASCII, whose small letters are those of A..Z alone: no table, and a text without
+    // capitals is returned as it is.
+    const char16_t *p = QStringView(strText).utf16();
+    const qsizetype n = strText.size();
+    bool upper = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] >= 0x80) {
+            // The platform's lower-case conversion already maps every accented Latin capital of the
+            // table (À..Ý without the multiplication sign, Š, Ÿ) to its small letter, so one pass serves.
+            return strText.toLower();
+        }
+        upper = upper || (p[i] >= u'A' && p[i] <= u'Z');
+    }
+    if (!upper)
+        return strText;
+    QString out(n, Qt::Uninitialized);
+    char16_t *q = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < n; ++i)
+        q[i] = p[i] >= u'A' && p[i] <= u'Z' ? char16_t(p[i] + 32) : p[i];
+    return out;
 }
 
 int FindAnyOf(const QString &strText, int intStart, const QString &strSet, int &intIndex)
