@@ -45,16 +45,6 @@ bool matches(const QString &actual, const QString &expected)
     return expected.endsWith(u'*') ? actual.startsWith(expected.chopped(1)) : actual == expected;
 }
 
-// Whether the process holds the file open: /proc lists its descriptors as links to their files.
-bool holdsOpen(qint64 pid, const QString &path)
-{
-    const QString fdDir = u"/proc/%1/fd"_s.arg(pid);
-    const QStringList fds = QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    return std::any_of(fds.begin(), fds.end(), [&](const QString &fd) {
-        return QFile::symLinkTarget(fdDir + u'/' + fd) == path;
-    });
-}
-
 } // namespace
 
 class CliTest : public QObject {
@@ -258,7 +248,7 @@ private slots:
         p.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); }); // a shell's background job ignores it
         p.start(kCli, {u"compare"_s, u"-r"_s, m_old, m_new, m_report});
         QVERIFY(p.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(p.processId(), huge), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(huge, QString::number(p.processId())), 60000);
         QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
         const bool blnEnded = p.waitForFinished(60000);
         if (!blnEnded)
