@@ -124,94 +124,71 @@ private slots:
         QVERIFY(!found || frmView::instance().windowTitle() == m_report);
     }
 
-    // Stop (or Esc) in the first walk leaves an earlier report untouched; in the second walk, once the
-    // report is open, the report keeps what was written without a summary. Neither is shown. While
-    // busy the focus is on Stop, afterwards back on the button that started the run.
-    void stopEndsEitherWalk_data()
+    // Stop (or Esc) or Quit (its button, the close box, Ctrl+Q) while busy, in the first walk or, once
+    // the report has its first entry, in the second: the run unwinds and the report is closed. Stopped before the
+    // report was opened, an earlier report stays untouched and the status line says so; later, the
+    // report keeps what was written, without a summary. Nothing is shown. While busy the focus is on
+    // Stop, after a stop back on the button that started the run. Quit closes every window (the viewer
+    // of an earlier comparison included), asks the program to end once, and a later click starts nothing.
+    void interruptedRun_data()
     {
         QTest::addColumn<bool>("secondWalk");
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("first walk") << false << false;
-        QTest::newRow("second walk") << true << false;
-        QTest::newRow("second walk, Esc") << true << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Stop, first walk") << false << "Stop";
+        QTest::newRow("Stop, second walk") << true << "Stop";
+        QTest::newRow("Esc, second walk") << true << "Esc";
+        QTest::newRow("Quit") << true << "Quit";
+        QTest::newRow("close box") << true << "close";
+        QTest::newRow("Ctrl+Q") << true << "Ctrl+Q";
     }
 
-    void stopEndsEitherWalk()
+    void interruptedRun()
     {
         QFETCH(bool, secondWalk);
-        QFETCH(bool, escape);
-        start();
-        f.check("chkWarnOnOverwrite", 1)->setChecked(false);
-        QVERIFY(writeBytes(m_report, "previous") && setModified(m_report, utc(2021, 3, 4, 5, 6, 7)));
-        bool stopUsable = false;
-        f.fake->onProcessEvents = [&] {
-            const bool reportOpen = readBytes(m_report) != "previous";
-            if (f.form->isComparing() && !f.form->blnStop && reportOpen == secondWalk) {
-                stopUsable = f.button("cmdStop")->isVisible() && f.button("cmdStop")->isEnabled()
-                    && !f.button("cmdCompareFolders", 0)->isEnabled() && f.form->focusWidget() == f.button("cmdStop");
-                if (escape)
-                    QTest::keyClick(f.button("cmdStop"), Qt::Key_Escape);
-                else
-                    QTest::mouseClick(f.button("cmdStop"), Qt::LeftButton);
-            }
-        };
-        f.button("cmdCompareFolders", 2)->setFocus();
-        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QVERIFY(stopUsable);
-        QCOMPARE(f.form->focusWidget(), f.button("cmdCompareFolders", 0));
-        // Stopped before the report was opened, the field still names the earlier report, and says so.
-        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped.")
-                     + (secondWalk ? QString() : QStringLiteral(" The report file is from an earlier comparison.")));
-        QCOMPARE(readBytes(m_report) == "previous", !secondWalk);
-        QVERIFY(!readBytes(m_report).contains("Files removed: ") && !holdsOpen(m_report));
-        verifyIdle();
-        QVERIFY(!viewerShown());
-    }
-
-    // Quit while busy: the comparison unwinds, its report is closed as far as written, every window
-    // goes (the viewer of an earlier comparison included) and the program is asked to end once.
-    // The close box is the same as Quit.
-    void quitWhileBusy_data()
-    {
-        QTest::addColumn<int>("how"); // 0 Quit, 1 close box, 2 Ctrl+Q
-        QTest::newRow("Quit") << 0;
-        QTest::newRow("close box") << 1;
-        QTest::newRow("Ctrl+Q") << 2;
-    }
-
-    void quitWhileBusy()
-    {
-        QFETCH(int, how);
+        QFETCH(QString, how);
+        const bool quit = how != QStringLiteral("Stop") && how != QStringLiteral("Esc");
         int quits = 0;
         start(false, [&](frmMain &form) { form.QuitApplication = [&] { ++quits; }; });
         f.check("chkWarnOnOverwrite", 1)->setChecked(false);
-        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QVERIFY(viewerShown());
-
-        QVERIFY(writeBytes(m_new + QStringLiteral("/c.txt"), "more"));
+        if (quit) {
+            QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+            QVERIFY(viewerShown());
+        }
+        QVERIFY(writeBytes(m_report, "previous") && setModified(m_report, utc(2021, 3, 4, 5, 6, 7)));
         f.label("lblNumLinesInReport")->clear();
-        // Quit once the second walk has written its first entry.
+        bool stopUsable = false;
         f.fake->onProcessEvents = [&] {
-            if (f.form->isComparing() && !f.label("lblNumLinesInReport")->text().isEmpty() && !f.form->isQuitting())
-            {
-                if (how == 0)
-                    QTest::mouseClick(f.button("cmdQuit"), Qt::LeftButton);
-                else if (how == 1)
-                    f.form->close();
-                else
-                    QTest::keyClick(f.box("txbFolder", 0), Qt::Key_Q, Qt::ControlModifier);
-            }
+            const bool entryWritten = !f.label("lblNumLinesInReport")->text().isEmpty();
+            if (!f.form->isComparing() || f.form->blnStop || f.form->isQuitting() || entryWritten != secondWalk)
+                return;
+            stopUsable = f.button("cmdStop")->isVisible() && f.button("cmdStop")->isEnabled()
+                && !f.button("cmdCompareFolders", 0)->isEnabled() && f.form->focusWidget() == f.button("cmdStop");
+            if (how == QStringLiteral("Stop") || how == QStringLiteral("Quit"))
+                QTest::mouseClick(f.button(how == QStringLiteral("Stop") ? "cmdStop" : "cmdQuit"), Qt::LeftButton);
+            else if (how == QStringLiteral("Esc"))
+                QTest::keyClick(f.button("cmdStop"), Qt::Key_Escape);
+            else if (how == QStringLiteral("close"))
+                f.form->close();
+            else
+                QTest::keyClick(f.box("txbFolder", 0), Qt::Key_Q, Qt::ControlModifier);
         };
+        f.button("cmdCompareFolders", 2)->setFocus();
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QCOMPARE(quits, 1);
-        QVERIFY(f.form->isQuitting() && !f.form->isComparing());
-        QVERIFY(!f.form->isVisible() && !viewerShown() && !f.timer()->isActive());
-        QVERIFY(!holdsOpen(m_report));
+        QVERIFY(stopUsable && !f.form->isComparing() && !holdsOpen(m_report) && !viewerShown());
         const QByteArray written = readBytes(m_report);
-        QVERIFY(written.startsWith("1st folder: ") && !written.contains("Files removed: "));
-        // A click that arrives after Quit starts nothing.
-        f.form->cmdCompareFolders_Click(0);
-        QCOMPARE(readBytes(m_report), written);
+        QCOMPARE(written == "previous", !secondWalk);
+        QVERIFY(!written.contains("Files removed: ") && (!secondWalk || written.startsWith("1st folder: ")));
+        if (quit) {
+            QCOMPARE(quits, 1);
+            QVERIFY(f.form->isQuitting() && !f.form->isVisible() && !f.timer()->isActive());
+            f.form->cmdCompareFolders_Click(0);
+            QCOMPARE(readBytes(m_report), written);
+            return;
+        }
+        QCOMPARE(f.form->focusWidget(), f.button("cmdCompareFolders", 0));
+        QCOMPARE(f.label("lblInfo")->text(), QStringLiteral("Comparison was stopped.")
+                     + (secondWalk ? QString() : QStringLiteral(" The report file is from an earlier comparison.")));
+        verifyIdle();
     }
 
     // A line limit left by clicking a compare button is checked after the focus change: a valid one
