@@ -64,17 +64,6 @@ private slots:
         QCOMPARE(digest(1)->text() + u'|' + sizeDate(1)->text() + u'|' + result()->text(), entered + u'|');
     }
 
-    void tooltipShowsPathsLongerThan45Characters()
-    {
-        const QString p45 = QStringLiteral("/") + QString(44, u'a');
-        for (int i : {0, 3}) {
-            file(i)->setText(p45 + u'b');
-            QCOMPARE(file(i)->toolTip(), p45 + u'b');
-            file(i)->setText(p45);
-            QCOMPARE(file(i)->toolTip(), QString());
-        }
-    }
-
     // The result compares what the two labels show and waits for both; only two digests or two empty
     // files are equal or different, anything else that was not read leaves the result empty.
     void resultComparesTheCaptions_data()

@@ -252,14 +252,6 @@ private slots:
         QCOMPARE(err.number, 75);
     }
 
-    void dateTimeAndNumbersFollowThePinnedLocale()
-    {
-        // Midnight keeps its time; kilobytes round to two decimals and group like whole numbers.
-        QCOMPARE(platform::dateTimeText(utc(2026, 5, 12, 0, 0, 0)) + u' ' + platform::groupedNumber(999) + u' '
-                     + platform::groupedDecimal2(1023 / 1024.0) + u' ' + platform::groupedDecimal2(2147483651 / 1024.0),
-                 u"2026-05-12 00:00:00 999 1.00 2,097,152.00"_s);
-    }
-
     void appDataFolder()
     {
         // The test entry point points XDG_CONFIG_HOME at a temporary folder.
