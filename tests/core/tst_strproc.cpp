@@ -1,4 +1,5 @@
 #include "fakeuiservices.h"
+#include "filefilter.h"
 #include "filefixtures.h"
 #include "strproc.h"
 #include "testmain.h"
@@ -141,6 +142,54 @@ private slots:
         QVERIFY(writeBytes(file, "x") && setModified(file, utc(2026, 5, 12, 9, 30, 5)) && FileExists(file));
         QCOMPARE(FormatSizeDateTime(file, false) + u'|' + FormatSizeDateTime(file, true),
                  u"2026-05-12 09:30:05, 1             |2026-05-12 09:30:05, 1 byte"_s);
+    }
+
+    // The extension filter of the folder comparison.
+    void wildcardMatch()
+    {
+        const struct {
+            QString text, pattern;
+            bool caseSensitive, expected;
+        } cases[] = {
+            {u"abc"_s, QString(), true, true},  {QString(), u"***"_s, true, true}, {u"abc"_s, u"a?c"_s, true, true},
+            {u"ab"_s, u"ab?"_s, true, false},   {u"ab"_s, u"abc"_s, true, false},  {u"abcd"_s, u"abc"_s, true, false},
+            {u"b"_s, u"*?b"_s, true, true},     {u"abc"_s, u"*x"_s, true, false},  {u"ABC"_s, u"abc"_s, true, false},
+            {u"ÀÉÜ"_s, u"àéü"_s, false, true}, // accented capitals folded
+            {u"a*c"_s, u"a?c"_s, true, true},   // wildcards in the text are literal
+            // No backtracking: the first "." is taken, so the rest must follow it.
+            {u"a.b.txt"_s, u"*.txt"_s, true, false},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(WildcardMatch(c.text, c.pattern, c.caseSensitive) == c.expected,
+                     qPrintable(c.text + u" ~ "_s + c.pattern));
+    }
+
+    void fileNameMatches()
+    {
+        // Name and pattern are split at their last "."; both halves must match, in any letter case.
+        const struct {
+            QString name, filespec;
+            bool expected;
+        } cases[] = {
+            {u"anything.bin"_s, QString(), true}, {u"a.doc"_s, u"*.txt"_s, false},    {u"A.b.TXT"_s, u"*.txt"_s, true},
+            {u"README"_s, u"*.txt"_s, false},     {u"README"_s, u"*.*"_s, true},      {u".txt"_s, u"*.txt"_s, true},
+            {u"a.txt"_s, u"a*"_s, false},         {u"Makefile"_s, u"Make*"_s, true},  {u"x.tar.gz"_s, u"*.tar.gz"_s, true},
+            {u"what?.txt"_s, u"*.txt"_s, true}, // names that Windows forbids are ordinary names here
+            {u"a/b"_s, QString(), false},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(FileNameMatches(c.name, c.filespec, false) == c.expected, qPrintable(c.name + u" ~ "_s + c.filespec));
+    }
+
+    void buildFilespecTrimsTheExtension()
+    {
+        QString extension = u"  .txt  "_s;
+        QCOMPARE(BuildFilespec(true, extension), u"*.txt"_s);
+        QCOMPARE(extension, u".txt"_s); // trimmed in place, for the field
+        QCOMPARE(BuildFilespec(true, extension = u"   "_s), QString());
+        QCOMPARE(BuildFilespec(false, extension = u"txt"_s), QString());
+        // Blanks only: other white space is part of a path.
+        QCOMPARE(TrimBlanks(u"\t/tmp/a b\n "_s), u"\t/tmp/a b\n"_s);
     }
 };
 

@@ -157,22 +157,6 @@ private Q_SLOTS:
         QVERIFY(!view.isVisible());
     }
 
-    void reactivationDoesNotReload()
-    {
-        frmView &view = show(u"r.txt"_s, "original one\r\noriginal two\r\n");
-        QVERIFY(writeBytes(view.strViewFile, "changed\r\n"));
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(&view, &activate);
-        view.Form_Activate();
-        QCoreApplication::processEvents();
-        QCOMPARE(view.Text(), u"original one\r\noriginal two\r\n"_s);
-
-        // A new show request reads it again, and brings a minimized viewer back.
-        view.showMinimized();
-        QTRY_VERIFY(view.isMinimized());
-        QCOMPARE(show(u"r.txt"_s).Text(), u"changed\r\n"_s);
-        QVERIFY(!view.isMinimized());
-    }
     void refusesWithMessages_data()
     {
         QTest::addColumn<bool>("remove"); // Delete, else View
