@@ -1,6 +1,6 @@
-// cheqora-cli as a user runs it: command line, streams, exit status, digest lines, Ctrl+C, progress on
-// a terminal, and `compare` on trees that fight back (missing and locked folders, unreadable and
-// special files, a tree deeper than the path limit), each with its whole report.
+// cheqora-cli as a user runs it: command line, streams, exit status, digest lines, Ctrl+C, the
+// overwrite question at a terminal, and `compare` on trees that fight back (missing and locked
+// folders, unreadable and special files, a tree deeper than the path limit) with its whole report.
 #include "comparetestutil.h"
 #include "filefixtures.h"
 #include "testmain.h"
@@ -205,25 +205,6 @@ private slots:
         }
     }
 
-    // Names reach the program as raw bytes through the shell and come out the same, in the digest line
-    // and in the report.
-    void nonUtf8Names()
-    {
-        QVERIFY(writeTree(m_tmp->path(), platform::decodeName("old\xe9/caf\xe9 \xff.txt=old|old\xe9/same.txt=same|"
-                                                              "new dir/caf\xe9 \xff.txt=new")));
-        const QString command = u"cd \"$1\" && \"$0\" digest \"$(printf 'old\\351/same.txt')\" && "
-                                "exec \"$0\" compare \"$(printf 'old\\351')\" 'new dir' report.txt"_s;
-        const Outcome o = runProcess(u"/bin/sh"_s, {u"-c"_s, command, kCli, m_tmp->path()});
-        QCOMPARE(o.exitCode, 1);
-        QCOMPARE(o.err, QByteArray());
-        QVERIFY2(o.out.startsWith("51037A4A37730F52C8732586D3AAA316  old\xe9/same.txt,4 bytes (0.00 KB), 2026-01-02 03:04:05\n"),
-                 o.out.constData());
-        const QByteArray report = readFile(m_report);
-        QVERIFY2(report.startsWith("1st folder: old\xe9/\r\n2nd folder: new dir/\r\n"), report.constData());
-        QVERIFY(report.contains("File modified:\r\nnew dir/caf\xe9 \xff.txt, 2026-01-02 03:04:05, 3 bytes\r\n"
-                                "old\xe9/caf\xe9 \xff.txt, same size, date and time\r\n"));
-    }
-
     // A status takes the digest's place and makes the exit status 1; a line break in a name stays on
     // its line. Nobody writes to the FIFO: the program must not wait on it.
     void digestLines()
@@ -286,41 +267,6 @@ private slots:
         const QByteArray report = readFile(m_report);
         QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
         QVERIFY2(!report.contains("Files modified: "), report.constData());
-    }
-
-    // On a terminal 40 columns wide the progress line names the walk, fits in 39 columns and is erased
-    // before the caption; --quiet, like a stderr that is not a terminal, shows none.
-    void progressOnTerminal_data()
-    {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<bool>("progress");
-        QTest::newRow("progress") << u"-r"_s << true;
-        QTest::newRow("quiet") << u"-rq"_s << false;
-    }
-    void progressOnTerminal()
-    {
-        QFETCH(QString, args);
-        QFETCH(bool, progress);
-        const QString script = QStandardPaths::findExecutable(u"script"_s);
-        if (script.isEmpty())
-            QSKIP("script (util-linux) is not installed");
-        QVERIFY(writeTree(m_tmp->path(), u"old dir/sub/%1=a|new dir/sub/%1=a"_s.arg(QString(60, u'x'))));
-        const Outcome o = runProcess(script, {u"-qec"_s, terminalCommand(args), u"/dev/null"_s});
-        QCOMPARE(o.exitCode, 0);
-        const QString caption = u"No files were changed, added or removed.\r\n"_s;
-        const QString output = QString::fromUtf8(o.out);
-        QVERIFY2(output.endsWith(caption), qPrintable(output));
-        const QStringList lines = output.chopped(caption.size()).split(u'\r', Qt::SkipEmptyParts);
-        if (!progress) {
-            QCOMPARE(lines, QStringList());
-            return;
-        }
-        // Each walk's first file is drawn at once, a path cut to its end.
-        QVERIFY2(lines.contains(u"1st folder: 0 files, 0.0 MB  ...ame.txt"_s), qPrintable(output));
-        QVERIFY2(lines.contains(u"2nd folder: 2 files, 0.0 MB  ...ame.txt"_s), qPrintable(output));
-        QVERIFY2(lines.last().trimmed().isEmpty(), qPrintable(output));
-        for (const QString &line : lines)
-            QVERIFY2(line.size() <= 39, qPrintable(line));
     }
 
     // A digest list stands in for its folder: the report is the folder's byte for byte but for the

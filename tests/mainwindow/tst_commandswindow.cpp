@@ -368,17 +368,6 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
-    // The maker's address comes from the catalogue and goes out secured.
-    void linkLabelsOpenTheirAddresses()
-    {
-        QVERIFY(f.start());
-        QTest::mouseClick(f.label("lblVantorel"), Qt::LeftButton);
-        QTest::mouseClick(f.label("lblOnlineDocumentation"), Qt::LeftButton);
-        QCOMPARE(f.fake->openedTargets,
-                 QStringList({QStringLiteral("https://www.vantorel.test/"), f.form->strManualURL}));
-        QVERIFY(f.fake->boxes.isEmpty());
-    }
-
     // Start-up, the once-a-second refresh, the busy switch and the layout.
     // The message itself is the catalogue loader's; the window must not come up.
     void startWithoutCatalogueFails()

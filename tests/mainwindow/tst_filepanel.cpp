@@ -262,19 +262,6 @@ private slots:
         QCOMPARE(digest(1)->text().isEmpty(), file(1)->text().isEmpty());
     }
 
-    // The old folder chosen, the new one cancelled; both empty the status line.
-    void choosingFolders()
-    {
-        f.box("txbFolder", 1)->setText(QStringLiteral("/kept"));
-        f.fake->folderAnswers << f.dir->path() << QString();
-        for (int i : {0, 1}) {
-            f.label("lblInfo")->setText(QStringLiteral("old status"));
-            QTest::mouseClick(f.button("cmdFolder", i), Qt::LeftButton);
-            QCOMPARE(f.label("lblInfo")->text(), QString());
-        }
-        QCOMPARE(f.box("txbFolder", 0)->text() + u'|' + f.box("txbFolder", 1)->text(), f.dir->path() + QStringLiteral("|/kept"));
-    }
-
     // A ticked skip size is checked at the tick, a line limit when its field is left. A refused value
     // is emptied and unticked, with a message once start-up is over; a refused limit keeps the last
     // valid one.
@@ -316,18 +303,6 @@ private slots:
         QCOMPARE(field->text(), value ? text : QString());
         QCOMPARE(ticked->isChecked(), value != 0);
         QCOMPARE(skipSize ? int(f.form->intSkipSizeMB[1]) : f.form->lngMaxLines, value ? value : skipSize ? 0 : 100);
-    }
-
-    // An unticked value is not checked, and switching to another window is not leaving the field.
-    void valuesLeftAlone()
-    {
-        size()->setText(QStringLiteral("abc"));
-        f.form->Timer1_Timer();
-        f.box("txbSuspendIfNumLines")->setText(QStringLiteral("x"));
-        leave(f.box("txbSuspendIfNumLines"), Qt::ActiveWindowFocusReason);
-        f.check("chkSuspendIfNumLines")->setChecked(false);
-        leave(f.box("txbSuspendIfNumLines"), Qt::TabFocusReason);
-        QCOMPARE(f.boxes() + size()->text() + f.box("txbSuspendIfNumLines")->text(), QStringLiteral("abcx"));
     }
 
     // Ticks keep running while the message is on screen; they must not pile up a second one.

@@ -278,16 +278,6 @@ private slots:
         QCOMPARE(err.number, 75);
     }
 
-    void appDataFolder()
-    {
-        // The test entry point points XDG_CONFIG_HOME at a temporary folder.
-        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-        QCOMPARE(platform::appDataFolder(), QString::fromLocal8Bit(saved));
-        qputenv("XDG_CONFIG_HOME", "relative/config"); // to be ignored
-        QCOMPARE(platform::appDataFolder(), platform::homeFolder() + u"/.config"_s);
-        qputenv("XDG_CONFIG_HOME", saved);
-    }
-
     // The codec of file names.
     // Valid UTF-8 decodes as UTF-8; anything else is escaped byte by byte; both encode back unchanged.
     void decodeAndEncodeBack_data()
