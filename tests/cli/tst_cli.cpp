@@ -145,8 +145,6 @@ private slots:
             QString(), 1);
         row("-- ends the options", u"--dashed/same.txt=same"_s, u"compare|--|O|T/--dashed|R"_s, 0, noChange, QString(), 0);
         row("help", QString(), u"--help"_s, 0, u"Usage: cheqora-cli [options] COMMAND [options] ARGUMENTS...\n*"_s, QString(), -1);
-        row("compare help", QString(), u"compare|O|--help"_s, 0, u"Usage: cheqora-cli compare [options] OLD NEW REPORT\n*"_s,
-            QString(), -1);
         row("version", QString(), u"--version"_s, 0, u"cheqora-cli " CHEQORA_VERSION "\n"_s, QString(), -1);
         // Trouble: status 2, nothing on stdout, the reason on stderr; the check messages are the engine's.
         row("1st folder not specified", QString(), u"compare||N|R"_s, 2, QString(), u"1st folder not specified.\n"_s, -1);
@@ -275,9 +273,7 @@ private slots:
     {
         QTest::addColumn<QString>("options"); // of compare, separated by "|"
         QTest::newRow("top folder only") << QString();
-        QTest::newRow("recursive") << u"-r"_s;
         QTest::newRow("duplicates") << u"-r|-d"_s;
-        QTest::newRow("extension") << u"-r|--ext=txt"_s;
         QTest::newRow("skip size") << u"-r|--skip-mb|1"_s;
     }
     void listRoundTrip()

@@ -96,7 +96,6 @@ private slots:
         QTest::addColumn<QString>("result");
         QTest::newRow("rfc a") << u"rfc"_s << QByteArray("a") << u"0CC175B9C0F1B6A831C399E269772661|0|"_s;
         QTest::newRow("rfc message digest") << u"rfc"_s << QByteArray("message digest") << u"F96B697D7CB7938D525A2F31AAF161D0|0|"_s;
-        QTest::newRow("rfc alphabet") << u"rfc"_s << QByteArray("abcdefghijklmnopqrstuvwxyz") << u"C3FCD3D76192E4007DFB496CCA67E13B|0|"_s;
         QTest::newRow("rfc alphanumerics") << u"rfc"_s << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
                                            << u"D174AB98D277D9F5A5611C2C9F419D9F|0|"_s;
         QTest::newRow("rfc digits") << u"rfc"_s << QByteArray("1234567890").repeated(8) << u"57EDF4A22BE3C955AC49DA2E2107B67A|0|"_s;

@@ -5,7 +5,6 @@
 // numbers group with ",", so expected texts are the same on every machine.
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 

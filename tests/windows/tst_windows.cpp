@@ -224,43 +224,17 @@ private Q_SLOTS:
         QVERIFY(!frmPopUp::existingInstance());
     }
 
-    void deleteRemovesFileAndConfirms()
-    {
-        const QString path = m_dir.filePath(u"report.txt"_s);
-        QVERIFY(writeBytes(path, "File removed: /old/c.txt\r\n"));
-        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
-        QLineEdit txbFile(path);
-        bool goneWhileUp = false;
-        frmPopUp &popup = frmPopUp::instance();
-        // Closed by a click; should that fail, its own timer closes it.
-        QTimer::singleShot(0, &popup, [&] { goneWhileUp = !QFile::exists(path); popup.lblMessage_MouseUp(); });
-        cheqora::DeleteReportFile(hooks(), &txbFile);
-        QCOMPARE(std::tuple(goneWhileUp, popup.lblMessage->text(), QRect(popup.pos(), popup.size()), popup.Timer1->interval(),
-                            boxes() + txbFile.text(), m_focusCalls),
-                 std::tuple(true, u"UI text 48"_s, QRect(px(7500), px(7000), px(4200), px(400)), 2000, QString(), 1));
-    }
-
-    void helpThenReportInTheViewer()
+    // The shipped help in the viewer, placed over the main window and titled as help.
+    void helpInTheViewer()
     {
         cheqora::ShowHelp(&m_main);
         frmView &view = frmView::instance();
         QTRY_VERIFY(view.blnViewLoaded);
-        const auto shown = [&view, this] {
-            return std::tuple(boxes(), view.isVisible(), view.strViewFile, view.windowTitle(), view.txbText1->font().family(),
-                              view.pos() - m_main.pos(), m_main.size() - view.size());
-        };
-        QCOMPARE(shown(), std::tuple(QString(), true, platform::programFolder() + u"/chqr_help.txt"_s, u"Help for CHQR"_s,
-                                     u"MS Sans Serif"_s, QPoint(px(100), px(380)), QSize(px(200), px(480))));
+        QCOMPARE(std::tuple(boxes(), view.isVisible(), view.strViewFile, view.windowTitle(), view.txbText1->font().family(),
+                            view.pos() - m_main.pos(), m_main.size() - view.size()),
+                 std::tuple(QString(), true, platform::programFolder() + u"/chqr_help.txt"_s, u"Help for CHQR"_s,
+                            u"MS Sans Serif"_s, QPoint(px(100), px(380)), QSize(px(200), px(480))));
         QVERIFY(view.Text().contains(u"~/.config/Vantorel/chqr.usr"_s) && !view.Text().startsWith(frmView::HeadNote()));
-
-        // The smallest report View shows: titled with its path, in the report's place and font.
-        const QString report = m_dir.filePath(u"report.txt"_s);
-        QVERIFY(writeBytes(report, "a\r\n"));
-        cheqora::ViewReportFile(hooks(), report);
-        QTRY_COMPARE(view.Text(), u"a\r\n"_s);
-        QCOMPARE(shown(), std::tuple(QString(), true, report, report, u"Courier New"_s, QPoint(px(100), px(350)),
-                                     QSize(px(200), px(450))));
-        QCOMPARE(m_focusCalls, 0);
     }
     void closesAndLetsTheCallerContinue_data()
     {
