@@ -56,7 +56,7 @@ Outcome runProcess(const QString &program, const QStringList &args, const QByteA
     p.start(program, args);
     p.write(input);
     p.closeWriteChannel();
-    if (!p.waitForFinished(120000))
+    if (!p.waitForFinished(240000))
         qFatal("%s did not finish", qPrintable(program));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
@@ -392,14 +392,12 @@ private slots:
         const bool asUser = setup.contains(QRegularExpression(u"(^|\\|)[0-7]{3} "_s));
         const QString t = m_tmp->path();
         QVERIFY(writeTree(t, files));
-        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const QString &step : setup.split(u'|', Qt::SkipEmptyParts)) {
             if (step == u"md5off"_s) {
                 QVERIFY(writeFile(t + u"/fips.cnf"_s, "openssl_conf = init\n[init]\nalg_section = evp\n[evp]\n"
                                                       "default_properties = fips=yes\n"));
-                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
                 env.insert(u"OPENSSL_CONF"_s, t + u"/fips.cnf"_s);
-                p.setProcessEnvironment(env);
             } else if (step == u"deep"_s) {
                 QVERIFY(makeDeepTree(t + u"/old"_s, "old") && makeDeepTree(t + u"/new"_s, "new"));
             } else {
@@ -416,19 +414,15 @@ private slots:
             const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
             const QStringList asNobody{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, program};
             // Without its usage message (status 2), the user cannot run the command from where it was built.
-            QProcess probe;
-            probe.start(setpriv, asNobody);
-            if (setpriv.isEmpty() || !probe.waitForFinished(60000) || probe.exitCode() != 2)
+            if (setpriv.isEmpty() || runProcess(setpriv, asNobody).exitCode != 2)
                 QSKIP("no unprivileged user can run the command here");
             arguments = asNobody + arguments;
             program = setpriv;
         }
-        p.start(program, arguments);
-        p.closeWriteChannel();
-        QVERIFY(p.waitForFinished(240000));
-        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), err);
-        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
-        QCOMPARE(p.exitCode(), exitCode);
+        const Outcome o = runProcess(program, arguments, QByteArray(), env);
+        QCOMPARE(QString::fromUtf8(o.err), err);
+        QCOMPARE(QString::fromUtf8(o.out), out);
+        QCOMPARE(o.exitCode, exitCode);
         QCOMPARE(readFile(t + u"/r.txt"_s), report.replace(u"T/"_s, t + u'/').replace(u"\n"_s, u"\r\n"_s).toUtf8());
     }
 };

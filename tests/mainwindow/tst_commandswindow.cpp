@@ -1,15 +1,12 @@
 #include "formfixture.h"
-#include "qtuiservices.h"
-
-#include <QMessageBox>
 
 using namespace cheqora;
 using namespace cheqora::test;
 
 // The window's commands wired to their modules: the compare buttons (the engine run with the window's
 // fields, its messages as boxes, the busy window answering Stop and Quit, the report in the viewer),
-// Save state with its restore at the next start, View, Delete, Help and the two link labels. What the
-// modules write, show and refuse is their own tests' business; here it only has to reach the window.
+// Save state with its restore at the next start, View, Delete and Help. What the modules write, show
+// and refuse is their own tests' business; here it only has to reach the window.
 class TestCommandsWindow : public QObject {
     Q_OBJECT
 
@@ -317,25 +314,6 @@ private slots:
         QVERIFY(!frmPopUp::existingInstance());
         QCOMPARE(g.boxes(), QStringLiteral("Save state|") + kText51 + QStringLiteral(" Path not found|3|0"));
         QCOMPARE(g.fields(), saved);
-    }
-
-    // The desktop's message boxes show their text as it stands: a file name that looks like markup
-    // is not drawn as markup.
-    void messageBoxesShowPlainText()
-    {
-        platform::QtUiServices desktop;
-        Qt::TextFormat format = Qt::AutoText;
-        QTimer::singleShot(0, [&format] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
-                    format = box->textFormat();
-                    box->accept();
-                }
-            }
-        });
-        desktop.messageBox(nullptr, QStringLiteral("Overwrite file /r/<s>x</s>.txt?"), platform::MsgButtons::Ok,
-                           platform::MsgIcon::None, QStringLiteral("Compare folders"));
-        QCOMPARE(format, Qt::PlainText);
     }
 
     // Start-up, the once-a-second refresh, the busy switch and the layout.

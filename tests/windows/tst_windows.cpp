@@ -8,7 +8,6 @@
 
 #include "fakeuiservices.h"
 #include "filefixtures.h"
-#include "filesystem.h"
 #include "qtuiservices.h"
 #include "testmain.h"
 
@@ -224,18 +223,6 @@ private Q_SLOTS:
         QVERIFY(!frmPopUp::existingInstance());
     }
 
-    // The shipped help in the viewer, placed over the main window and titled as help.
-    void helpInTheViewer()
-    {
-        cheqora::ShowHelp(&m_main);
-        frmView &view = frmView::instance();
-        QTRY_VERIFY(view.blnViewLoaded);
-        QCOMPARE(std::tuple(boxes(), view.isVisible(), view.strViewFile, view.windowTitle(), view.txbText1->font().family(),
-                            view.pos() - m_main.pos(), m_main.size() - view.size()),
-                 std::tuple(QString(), true, platform::programFolder() + u"/chqr_help.txt"_s, u"Help for CHQR"_s,
-                            u"MS Sans Serif"_s, QPoint(px(100), px(380)), QSize(px(200), px(480))));
-        QVERIFY(view.Text().contains(u"~/.config/Vantorel/chqr.usr"_s) && !view.Text().startsWith(frmView::HeadNote()));
-    }
     void closesAndLetsTheCallerContinue_data()
     {
         QTest::addColumn<int>("interval");
