@@ -344,6 +344,7 @@ private Q_SLOTS:
         QTest::newRow("skip size 0 dropped") << withLines({{8, " 1 "}, {9, "0"}}) << 0;
         QTest::newRow("cut after line 7") << joined(kExample, 7) << -1;
         QTest::newRow("check number is text") << withLines({{5, "yes"}}) << -1;
+        QTest::newRow("check number -1") << withLines({{10, " -1 "}}) << -1;
         QTest::newRow("skip size overflows 16 bits") << withLines({{9, "40000"}}) << -1;
         QTest::newRow("quote not closed") << withLines({{0, "\"/home/ann/a.txt"}}) << -1;
         QTest::newRow("text after the closing quote") << withLines({{7, "\"txt\"x"}}) << -1;
