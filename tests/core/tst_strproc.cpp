@@ -88,6 +88,7 @@ private slots:
         add("AlignSizeDateTime: two-digit hour", u"5/12/2026 10:30:05 AM", u"0", u"", u"5/12/2026  10:30:05 AM, 0             ");
         add("AlignSizeDateTime: one-digit hour", u"5/12/2026 9:30:05 AM", u"5", u"", u"5/12/2026   9:30:05 AM, 5             ");
         add("AlignSizeDateTime: date alone", u"5/12/2026", u"1", u"", u"5/12/2026, 1             ");
+        add("AlignSizeDateTime: size of 13 columns", u"2026-05-12", u"1234567890", u"", u"2026-05-12, 1,234,567,890 ");
         add("AlignSizeDateTime: size wider", u"2026-05-12", u"123456789012345678", u"", u"2026-05-12, 123,456,789,012,345,678");
         // First 3 characters, "...", the last (maximum - 6); never below 10.
         add("ShortenPath: 80 shown in 60", u"/home/user/documents/2026/reports/cheqora/the-folder-comparison-of-may-20266.txt",
