@@ -46,7 +46,7 @@ asan:
 	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_SANITIZE=ON
 
 # The comparison's tests, whose digests run on worker threads, under ThreadSanitizer.
-TSAN_TESTS := tst_pipeline tst_foldercomparison tst_hostiletrees tst_cli
+TSAN_TESTS := tst_pipeline tst_foldercomparison tst_cli
 tsan:
 	$(MAKE) configure BUILD=build-tsan BUILD_TYPE=Debug CMAKE_FLAGS=-DCHEQORA_TSAN=ON
 	cmake --build build-tsan --target cheqora-cli $(TSAN_TESTS)

@@ -43,17 +43,12 @@ inline bool viewerShown()
     return frmView::existingInstance() && frmView::existingInstance()->isVisible();
 }
 
-// Clicks the pop-up away as soon as it is up, noting what it showed and where.
-struct PopUpSeen {
-    QString text;
-    QPoint position;
-};
-
-inline void closePopUpWhenShown(PopUpSeen &seen)
+// Clicks the pop-up away as soon as it is up, noting what it showed.
+inline void closePopUpWhenShown(QString &seen)
 {
     QTimer::singleShot(0, [&seen] {
         if (frmPopUp *popUp = frmPopUp::existingInstance(); popUp && popUp->isVisible()) {
-            seen = {popUp->lblMessage->text(), popUp->pos()};
+            seen = popUp->lblMessage->text();
             popUp->lblMessage_MouseUp();
         }
     });

@@ -1,7 +1,11 @@
+#include "fakeuiservices.h"
 #include "filefixtures.h"
 #include "filesystem.h"
 #include "testmain.h"
+#include "textcatalogue.h"
 
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -12,6 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 using namespace cheqora::test;
 using platform::EntryKind;
 using platform::FileError;
+using namespace platform;
 
 namespace {
 
@@ -50,6 +55,18 @@ struct FileSizeLimit {
     ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old); }
 };
 
+// What a start-up from folder shows: "" when the catalogue loads, else the text of its one critical box.
+QString startUp(const QString &folder)
+{
+    cheqora::test::FakeUiServices fake;
+    const bool loaded = LoadProgramText(u"chqr.dat"_s, folder);
+    const auto box = fake.boxes.value(0);
+    if (loaded != fake.boxes.isEmpty() || fake.boxes.size() > 1
+        || (!loaded && (box.icon != MsgIcon::Critical || box.buttons != MsgButtons::Ok || !box.title.isEmpty())))
+        return u"not one critical OK box without title, or a box after loading"_s;
+    return box.text;
+}
+
 } // namespace
 
 class TestFileSystem : public QObject {
@@ -62,6 +79,15 @@ class TestFileSystem : public QObject {
     const QString kLatin1Name = platform::decodeName("caf\xE9");
 
     QString path(const QString &name) const { return m_dir.path() + u'/' + name; }
+
+    QTemporaryDir m_catalogueDir;
+    QString write(const QByteArray &content)
+    {
+        QFile file(m_catalogueDir.filePath(u"chqr.dat"_s));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+            qFatal("cannot write the catalogue");
+        return file.fileName();
+    }
 
 private slots:
     void initTestCase()
@@ -252,22 +278,142 @@ private slots:
         QCOMPARE(err.number, 75);
     }
 
-    void dateTimeAndNumbersFollowThePinnedLocale()
+    // The codec of file names.
+    // Valid UTF-8 decodes as UTF-8; anything else is escaped byte by byte; both encode back unchanged.
+    void decodeAndEncodeBack_data()
     {
-        // Midnight keeps its time; kilobytes round to two decimals and group like whole numbers.
-        QCOMPARE(platform::dateTimeText(utc(2026, 5, 12, 0, 0, 0)) + u' ' + platform::groupedNumber(999) + u' '
-                     + platform::groupedDecimal2(1023 / 1024.0) + u' ' + platform::groupedDecimal2(2147483651 / 1024.0),
-                 u"2026-05-12 00:00:00 999 1.00 2,097,152.00"_s);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        // Each byte that is not valid UTF-8 decodes to U+DC00 + byte.
+        const auto esc = [](const QByteArray &bytes) {
+            QString out;
+            for (char b : bytes)
+                out += QChar(char16_t(0xDC00 + uchar(b)));
+            return out;
+        };
+        QTest::newRow("four-byte") << QByteArray("a\xF0\x9F\x98\x80z") << u"a\U0001F600z"_s;
+        QTest::newRow("edges of the code points") << QByteArray("\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF") << u"\uD7FF\uE000\U0010FFFF"_s;
+        QTest::newRow("latin-1 name") << QByteArray("caf\xE9.txt") << u"caf"_s + esc("\xE9") + u".txt"_s;
+        QTest::newRow("overlong NUL") << QByteArray("\xC0\x80") << esc("\xC0\x80");
+        QTest::newRow("overlong three-byte") << QByteArray("\xE0\x80\xAF") << esc("\xE0\x80\xAF");
+        QTest::newRow("overlong four-byte") << QByteArray("\xF0\x82\x82\xAC") << esc("\xF0\x82\x82\xAC");
+        QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << esc("\xED\xA0\x80");
+        QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << esc("\xF4\x90\x80\x80");
+        QTest::newRow("truncated before ascii") << QByteArray("\xE2\x82z") << esc("\xE2\x82") + u"z"_s;
+        QTest::newRow("valid after invalid") << QByteArray("\xFF\xC3\xA9") << esc("\xFF") + u"\u00E9"_s;
     }
 
-    void appDataFolder()
+    void decodeAndEncodeBack()
     {
-        // The test entry point points XDG_CONFIG_HOME at a temporary folder.
-        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-        QCOMPARE(platform::appDataFolder(), QString::fromLocal8Bit(saved));
-        qputenv("XDG_CONFIG_HOME", "relative/config"); // to be ignored
-        QCOMPARE(platform::appDataFolder(), platform::homeFolder() + u"/.config"_s);
-        qputenv("XDG_CONFIG_HOME", saved);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(platform::decodeName(bytes), text);
+        QCOMPARE(platform::encodeName(text), bytes);
+    }
+
+    // Whatever a file name holds, decoding and encoding it again gives the same bytes.
+    void randomBytesRoundTrip()
+    {
+        QRandomGenerator gen(20261206);
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray bytes(gen.bounded(0, 40), Qt::Uninitialized);
+            // Mostly high bytes, so that partial and complete multi-byte sequences both occur.
+            for (char &c : bytes)
+                c = char(gen.bounded(10) < 2 ? gen.bounded(0x20, 0x80) : gen.bounded(0x80, 0x100));
+            QVERIFY2(platform::encodeName(platform::decodeName(bytes)) == bytes, bytes.toHex().constData());
+        }
+    }
+
+    // Surrogates that did not come from the decoder have no bytes of their own: above all, one that
+    // looks like an escape of an ASCII byte must not turn into that byte (a "/" or a NUL).
+    void loneSurrogatesBecomeReplacementCharacters()
+    {
+        const QByteArray r("\xEF\xBF\xBD");
+        QCOMPARE(platform::encodeName(u"a\xD83D"_s), "a" + r);
+        QCOMPARE(platform::encodeName(u"\xD83D" "b"_s), r + "b");
+        QCOMPARE(platform::encodeName(u"\xDC2F\xDC00"_s), r + r);
+        QCOMPARE(platform::encodeName(u"\xDE00\xD83D"_s), r + r);
+    }
+
+    // The catalogue of program texts, and what start-up shows when it cannot be loaded.
+    void loadsTextsAsWritten()
+    {
+        const QString longest(toolbelt::kMaxTextLength, u'x');
+        QCOMPARE(toolbelt::_lt(write("\xEF\xBB\xBF# comment\r\n\r\n14=https://www.vantorel.example/\r\n   # indented\n"
+                                     "34 = leading blank kept  \n55=\xC3\x84hnlich = gleich\n7=~\n9=" + longest.toLatin1() + '\n'), 0), 5);
+        // The full buffer length is served whole; "~" marks a number without text, as is an unknown one.
+        QCOMPARE(QStringList({UIText(14), UIText(34), UIText(55), UIText(9), UIText(7) + UIText(8)}),
+                 QStringList({u"https://www.vantorel.example/"_s, u" leading blank kept  "_s, u"\u00C4hnlich = gleich"_s,
+                              longest, QString()}));
+        // A smaller buffer cuts the text; only language 0 exists.
+        QChar buffer[4];
+        QCOMPARE(toolbelt::_gt(55, 0, buffer, 4, 1), 4);
+        QCOMPARE(QString(buffer, 4), u"\u00C4hnl"_s);
+        QCOMPARE(toolbelt::_gt(55, 1, buffer, 4, 1), 0);
+        // A failed load leaves no stale texts behind.
+        QVERIFY(toolbelt::_lt(write("5=five\n5=again\n"), 0) < 1);
+        QCOMPARE(UIText(14), QString());
+    }
+
+    // Each result the loader can give, at the edges of its limits, with what the start-up shows.
+    void loadResultsAndMessages_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("message");
+        const auto texts = [](int count) {
+            QByteArray out;
+            for (int i = 1; i <= count; ++i)
+                out += QByteArray::number(i) + "=text\n";
+            return out;
+        };
+        const QByteArray tooLong = "1=a\n2=" + QByteArray(toolbelt::kMaxTextLength + 1, 'y') + '\n';
+        QTest::newRow("most texts") << texts(toolbelt::kMaxTexts) << toolbelt::kMaxTexts << QString();
+        QTest::newRow("most lines") << QByteArray(toolbelt::kMaxLines - 1, '\n') + "1=a\n" << 1 << QString();
+        QTest::newRow("empty file") << QByteArray() << -6 << u"File is empty."_s;
+        QTest::newRow("comments only") << QByteArray("# nothing\n\n") << 0 << u"No program text was read."_s;
+        QTest::newRow("number without text") << QByteArray("1=a\n# c\n2\n") << -503 << u"Missing string at line 3."_s;
+        QTest::newRow("number and =") << QByteArray("1=\n") << -501 << u"Missing string at line 1."_s;
+        QTest::newRow("text too long") << tooLong << -1002 << u"String too long at line 2."_s;
+        QTest::newRow("duplicate") << QByteArray("5=a\n\n# c\n5=b\n") << -1504 << u"Duplicate in program text at line 4."_s;
+        QTest::newRow("too many texts") << texts(toolbelt::kMaxTexts + 1) << -3 << u"Too much program text."_s;
+        QTest::newRow("too many lines") << QByteArray(toolbelt::kMaxLines, '\n') + "1=a\n" << -3 << u"Too much program text."_s;
+        QTest::newRow("line without number") << QByteArray("1=a\nhello\n") << -9 << u"Error -9"_s;
+        QTest::newRow("number too large") << QByteArray("32768=a\n") << -10 << u"Error -10"_s;
+    }
+
+    void loadResultsAndMessages()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, result);
+        QFETCH(QString, message);
+        QCOMPARE(toolbelt::_lt(write(content), 0), result);
+        QCOMPARE(startUp(m_catalogueDir.path()), message);
+    }
+
+    void missingAndUnreadableFiles()
+    {
+        QTemporaryDir dir;
+        // A folder given with its trailing separator gets no second one.
+        QCOMPARE(startUp(dir.path() + u'/'), u"Cannot open file containing program text.\r\n"_s + dir.path() + u"/chqr.dat"_s);
+        QVERIFY(QDir(dir.path()).mkdir(u"chqr.dat"_s));
+        QCOMPARE(toolbelt::_lt(dir.filePath(u"chqr.dat"_s), 0), int(toolbelt::LtReadError));
+        QCOMPARE(startUp(dir.path()), u"Error reading file."_s);
+        // A catalogue over 1 MiB is refused before it is read (the file is sparse: no disk space).
+        QVERIFY(QDir(dir.path()).rmdir(u"chqr.dat"_s));
+        QFile big(dir.filePath(u"chqr.dat"_s));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("1=a\n") == 4 && big.resize((qint64(1) << 30)));
+        big.close();
+        QCOMPARE(startUp(dir.path()), u"Too much program text."_s);
+    }
+
+    // The catalogue that ships beside the program holds every text the windows use.
+    void shippedCatalogueHoldsTheWindowsTexts()
+    {
+        QCOMPARE(startUp(QStringLiteral(CHEQORA_BIN_DIR)), QString());
+        for (int n : {14, 34, 46, 48, 49, 50, 51, 55, 56, 76})
+            QVERIFY2(!UIText(n).isEmpty(), qPrintable(QString::number(n)));
+        QVERIFY(UIText(55) != UIText(56) && UIText(14).startsWith(u"https://"_s) && UIText(14).contains(u".example/"_s));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "uiservices.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QQueue>
 #include <QString>
@@ -23,8 +24,8 @@ public:
         QString title;
     };
 
-    FakeUiServices();
-    ~FakeUiServices() override;
+    FakeUiServices() { platform::setUi(this); }
+    ~FakeUiServices() override { platform::setUi(nullptr); }
 
     // Scripting.
     QQueue<platform::MsgAnswer> boxAnswers;
@@ -43,15 +44,48 @@ public:
     int clipboardWrites = 0;
     int processEventsCalls = 0;
 
-    platform::MsgAnswer messageBox(QWidget *owner, const QString &text, platform::MsgButtons buttons,
-                                   platform::MsgIcon icon, const QString &title) override;
-    QString pickFile(QWidget *owner, const platform::FileDialogRequest &request, bool &ok) override;
-    QString browseForFolder(QWidget *owner, const QString &title) override;
-    void setClipboardText(const QString &text) override;
-    QString clipboardText() override;
-    QSize screenSizeTwips() override;
-    int openDocument(const QString &target) override;
-    void processEvents() override;
+    platform::MsgAnswer messageBox(QWidget *, const QString &text, platform::MsgButtons buttons, platform::MsgIcon icon,
+                                   const QString &title) override
+    {
+        const Box box{text, buttons, icon, title}; // a copy: onBox may show further boxes
+        boxes.append(box);
+        if (onBox)
+            onBox(box);
+        if (buttons == platform::MsgButtons::Ok) {
+            if (!boxAnswers.isEmpty() && boxAnswers.head() == platform::MsgAnswer::Ok)
+                boxAnswers.dequeue();
+            return platform::MsgAnswer::Ok;
+        }
+        return boxAnswers.isEmpty() ? platform::MsgAnswer::No : boxAnswers.dequeue();
+    }
+    QString pickFile(QWidget *, const platform::FileDialogRequest &, bool &ok) override
+    {
+        ok = true;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
+    QString browseForFolder(QWidget *, const QString &) override
+    {
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    void setClipboardText(const QString &text) override
+    {
+        clipboard = text;
+        ++clipboardWrites;
+    }
+    QString clipboardText() override { return clipboard; }
+    QSize screenSizeTwips() override { return QSize(19200, 14400); }
+    int openDocument(const QString &target) override
+    {
+        openedTargets.append(target);
+        return openResults.isEmpty() ? int(platform::OpenSucceeded) : openResults.dequeue();
+    }
+    void processEvents() override
+    {
+        ++processEventsCalls;
+        QCoreApplication::processEvents();
+        if (onProcessEvents)
+            onProcessEvents();
+    }
 };
 
 } // namespace cheqora::test

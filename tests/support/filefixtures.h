@@ -8,11 +8,13 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QString>
 
-#include <cerrno>
+#include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,40 +24,20 @@ namespace cheqora::test {
 // Creates or replaces a file with exactly these bytes.
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
-    const QByteArray native = platform::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            return false;
-        }
-        done += n;
-    }
-    return ::close(fd) == 0;
+    FILE *f = std::fopen(platform::encodeName(path).constData(), "wbe");
+    const bool written = f && std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size());
+    return f && std::fclose(f) == 0 && written;
 }
 
 inline QByteArray readBytes(const QString &path)
 {
     QByteArray out;
-    const int fd = ::open(platform::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return out;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        out.append(buffer, qsizetype(n));
+    if (FILE *f = std::fopen(platform::encodeName(path).constData(), "rbe")) {
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            out.append(buffer, qsizetype(n));
+        std::fclose(f);
     }
-    ::close(fd);
     return out;
 }
 
@@ -98,6 +80,15 @@ inline bool makeSymlink(const QString &target, const QString &link)
 inline int openDescriptorCount()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+// Whether the process (this one unless given) holds open a file whose path begins with prefix.
+inline bool holdsOpen(const QString &prefix, const QString &pid = QStringLiteral("self"))
+{
+    const QString fdDir = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QStringList fds = QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    return std::any_of(fds.begin(), fds.end(),
+                       [&](const QString &fd) { return QFile::symLinkTarget(fdDir + u'/' + fd).startsWith(prefix); });
 }
 
 // md5sum's digest of a file, in upper case; "" when md5sum could not be run. md5sum reads the content

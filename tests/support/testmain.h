@@ -5,51 +5,27 @@
 // numbers group with ",", so expected texts are the same on every machine.
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 namespace cheqora::test {
 
-// Pins the environment for the life of the test process; the temporary home goes with it.
-class PinnedEnvironment {
-public:
-    PinnedEnvironment();
-    ~PinnedEnvironment()
-    {
-        if (!m_home.isEmpty())
-            QDir(m_home).removeRecursively();
-    }
-    PinnedEnvironment(const PinnedEnvironment &) = delete;
-    PinnedEnvironment &operator=(const PinnedEnvironment &) = delete;
-
-private:
-    QString m_home;
-};
-
-inline PinnedEnvironment::PinnedEnvironment()
+// Pins the environment for the life of the test process, home being a temporary folder.
+inline void pinEnvironment(const QTemporaryDir &home)
 {
-    ::unsetenv("LC_ALL");
-    ::unsetenv("LANGUAGE");
-    ::unsetenv("LC_MESSAGES");
+    for (const char *name : {"LC_ALL", "LANGUAGE", "LC_MESSAGES"})
+        ::unsetenv(name);
     ::setenv("LANG", "en_US.UTF-8", 1);
     ::setenv("LC_TIME", "sv_SE.UTF-8", 1);
     ::setenv("LC_NUMERIC", "en_US.UTF-8", 1);
     ::setenv("TZ", "UTC", 1);
     ::tzset();
-    char home[] = "/tmp/cheqora-test-home-XXXXXX";
-    if (::mkdtemp(home)) {
-        ::setenv("HOME", home, 1);
-        const QByteArray config = QByteArray(home) + "/.config";
-        ::setenv("XDG_CONFIG_HOME", config.constData(), 1);
-        m_home = QString::fromLocal8Bit(home);
-    }
-    if (!::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 }
 
 } // namespace cheqora::test
@@ -58,7 +34,8 @@ inline PinnedEnvironment::PinnedEnvironment()
 #define CHEQORA_TEST_MAIN_OF(Application, TestObject)                                                       \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
-        cheqora::test::PinnedEnvironment pinned;                                                             \
+        const QTemporaryDir home(QStringLiteral("/tmp/cheqora-test-home-XXXXXX"));                          \
+        cheqora::test::pinEnvironment(home);                                                                 \
         Application app(argc, argv);                                                                         \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
