@@ -320,6 +320,11 @@ private slots:
         const QByteArray locked = readFile(m_report);
         QCOMPARE(locked.contains("Folder not read: " + m_old.toUtf8() + "/sub dir, Permission denied\r\n"), recursive);
         QVERIFY2(!locked.contains("sub dir/new.txt"), locked.constData());
+        // A listed list's subfolders count for the header as a folder's do.
+        QVERIFY(QDir().mkpath(m_tmp->path() + u"/flat"_s));
+        run(QStringList{u"compare"_s, u"-f"_s} + opts + QStringList{u"T/old.md5"_s, u"T/flat"_s, u"R"_s});
+        QCOMPARE(readFile(m_report).contains("derived from the 1st folder and its subfolders"),
+                 recursive && !options.contains(u"-d"_s));
     }
 
 

@@ -1,3 +1,5 @@
+#include "digest.h"
+#include "digestlist.h"
 #include "formfixture.h"
 
 using namespace cheqora;
@@ -86,6 +88,33 @@ private slots:
     {
         f.stop();
         QFile::remove(stateFile());
+    }
+
+    // A digest list of the old folder in its field gives the folder's report, but for the header's
+    // folder line.
+    void listInOldFolderField()
+    {
+        start();
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        const QByteArray byFolder = readBytes(m_report);
+        const QString list = f.path(QStringLiteral("old.md5")), file = m_old + QStringLiteral("/a.txt");
+        platform::FileStat st;
+        platform::FileError err;
+        QVERIFY(platform::statPath(file, st, err));
+        int status = 0;
+        QString text;
+        const QString digest = GetDSOfExaminedFile(file, st, status, text);
+        DigestListHeader header;
+        header.folder = m_old;
+        QVERIFY(writeBytes(list, (FormatDigestListHeader(header)
+                                  + FormatDigestListEntry(DigestListEntryOf(QStringLiteral("a.txt"), st, false, digest, status, text)))
+                                     .toUtf8()));
+        f.box("txbFolder", 0)->setText(list);
+        f.fake->boxAnswers << platform::MsgAnswer::Yes; // replace the folder's report
+        QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
+        const QByteArray byList = readBytes(m_report);
+        QVERIFY2(byList.startsWith("1st folder: " + list.toUtf8() + "\r\n"), byList.constData());
+        QCOMPARE(byList.mid(byList.indexOf('\n')), byFolder.mid(byFolder.indexOf('\n')));
     }
 
     // The subfolder box and the folders reach the engine, whose check speaks in a box of its title and
