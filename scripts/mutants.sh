@@ -38,14 +38,15 @@ if [ -n "${CHECK:-}" ]; then
   exit $bad
 fi
 
-# The copy keeps each file's time, so only what a fault touches is rebuilt. A file that an
-# interrupted run left with a fault gets its content back here, and a fresh time so that it is
-# compiled again.
-git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$SRC"
-if [ -f "$ROOT/faulty" ]; then
-  touch "$SRC/$(cat "$ROOT/faulty")"
-  rm -f "$ROOT/faulty"
-fi
+# The copy is refreshed file by file: a file that differs from the checkout's (changed since an
+# earlier run, or left with a fault by an interrupted one) is replaced and takes a fresh time, so it
+# is compiled again; the others keep theirs, so a fault rebuilds only what it touches.
+fresh=$(mktemp -d)
+git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$fresh"
+(cd "$fresh" && find . -type f) | while IFS= read -r f; do
+  cmp -s "$fresh/$f" "$SRC/$f" || { mkdir -p "$(dirname "$SRC/$f")" && cp "$fresh/$f" "$SRC/$f"; }
+done
+rm -rf "$fresh"
 
 # Every fault relinks every test program: lld, where the machine has it, does that several times faster.
 flags=()
@@ -103,7 +104,6 @@ while split_fault; do
     printf 'NOT APPLIED  %-60s (%s: text found %s times)\n' "$what" "$file" "$n"
     unusable+=("$what"); continue
   fi
-  echo "$file" >"$ROOT/faulty" # for the next run: the last fault (or an interrupted one) is still built
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
   run_suite
   rc=$?
