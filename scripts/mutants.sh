@@ -55,9 +55,10 @@ command -v ld.lld >/dev/null && flags+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -D
 cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >"$ROOT/configure.log" 2>&1 \
   || { echo "configure failed: $ROOT/configure.log"; exit 2; }
 
-# Without FULL=1 the suite runs in two rounds, the tests that take seconds each only when the quick
+# Without FULL=1 the suite runs in two rounds, the tests that take seconds each (or need every
+# program built) only when the quick
 # ones pass, and each round stops at its first failing test: most faults are caught in seconds.
-SLOW=${SLOW:-'^(tst_digest|tst_cli|tst_hostiletrees|e2e_window)$'}
+SLOW=${SLOW:-'^(tst_digest|tst_cli|tst_hostiletrees|e2e_window|install_layout)$'}
 stop=()
 # The programs a round needs: its test executables (tests are named like them) and the two
 # programs they start; an empty list builds everything.
