@@ -328,6 +328,15 @@ private slots:
     }
 
 
+    // An entry that could not be examined is listed without a size or a time it never had.
+    void unexaminedListEntry()
+    {
+        QVERIFY(writeTree(m_tmp->path(), u"L/a.txt=hi|L/loop->loop"_s));
+        QCOMPARE(run({u"list"_s, u"T/L"_s, u"-o"_s, u"T/l.md5"_s}).exitCode, 2);
+        const QByteArray list = readFile(m_tmp->path() + u"/l.md5"_s);
+        QVERIFY2(list.endsWith("  a.txt\n#: not-read - - \"Path/File access error\" loop\n"), list.constData());
+    }
+
     void hostileTrees_data()
     {
         QTest::addColumn<QString>("files"); // below the temporary folder T, as writeTree takes them
