@@ -39,15 +39,16 @@ if [ -n "${CHECK:-}" ]; then
   exit $bad
 fi
 
-# The copy is refreshed file by file: a file that differs from the checkout's (changed since an
-# earlier run, or left with a fault by an interrupted one) is replaced and takes a fresh time, so it
-# is compiled again; the others keep theirs, so a fault rebuilds only what it touches.
-fresh=$(mktemp -d)
-git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$fresh"
-(cd "$fresh" && find . -type f) | while IFS= read -r f; do
-  cmp -s "$fresh/$f" "$SRC/$f" || { mkdir -p "$(dirname "$SRC/$f")" && cp "$fresh/$f" "$SRC/$f"; }
+# The copy is refreshed file by file from a snapshot of the checkout: a file that differs (changed
+# since an earlier run, or left with a fault by an interrupted one) is replaced and takes a fresh
+# time, so it is compiled again; the others keep theirs, so a fault rebuilds only what it touches.
+# Faults are undone from the same snapshot, so edits to the checkout during a run do not leak in.
+PRISTINE=$ROOT/pristine
+rm -rf "$PRISTINE" && mkdir -p "$PRISTINE"
+git ls-files -co --exclude-standard | grep -v '^build' | tar -cf - -T - | tar -xf - -C "$PRISTINE"
+(cd "$PRISTINE" && find . -type f) | while IFS= read -r f; do
+  cmp -s "$PRISTINE/$f" "$SRC/$f" || { mkdir -p "$(dirname "$SRC/$f")" && cp "$PRISTINE/$f" "$SRC/$f"; }
 done
-rm -rf "$fresh"
 
 # Every fault relinks every test program: lld, where the machine has it, does that several times faster.
 flags=()
@@ -112,7 +113,7 @@ while split_fault; do
   FIND="$find" REPL="$replace" perl -0777 -pi -e 's/\Q$ENV{FIND}\E/$ENV{REPL}/' "$SRC/$file"
   run_suite
   rc=$?
-  cp "$REPO/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
+  cp "$PRISTINE/$file" "$SRC/$file" # a fresh time, so the next build compiles the original again
   if [ $rc = 3 ]; then
     printf 'NO BUILD     %s\n' "$what"; unusable+=("$what")
   elif [ $rc = 0 ]; then
