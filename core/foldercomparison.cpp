@@ -407,13 +407,12 @@ bool FolderComparison::needsDigest(const platform::DirEntry &file) const
 // the pipeline's head, taken with every digest done behind it. The walk waits in short slices and
 // yields in between, so Stop and Quit are answered while the workers read. false: the walk ends
 // (stop or error); a digest cut short by a stop is no result.
-bool FolderComparison::waitForDigest(const QString &strPath, const platform::FileStat &st,
-                                     std::deque<DigestPipeline::Result> &taken, DigestField &field)
+bool FolderComparison::waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field)
 {
     constexpr int kWaitSliceMs = 5;
-    if (taken.empty()) {
+    if (m_taken.empty()) {
         m_host.fileDigesting(strPath, st.length, m_pipeline->headBytesDone());
-        while (!m_pipeline->takeDone(kWaitSliceMs, taken)) {
+        while (!m_pipeline->takeDone(kWaitSliceMs, m_taken)) {
             m_host.yield();
             if (mustEndWalk()) {
                 m_pipeline->stop();
@@ -424,8 +423,8 @@ bool FolderComparison::waitForDigest(const QString &strPath, const platform::Fil
         m_lngDigestRead = st.length;
         m_host.fileDigesting(strPath, st.length, &m_lngDigestRead);
     }
-    const DigestPipeline::Result r = std::move(taken.front());
-    taken.pop_front();
+    const DigestPipeline::Result r = std::move(m_taken.front());
+    m_taken.pop_front();
     return digestTaken(strPath, st.length, r.digest, r.lngStatus, r.strStatus, field);
 }
 
@@ -642,7 +641,7 @@ void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
         } else if (blnOneAtATime) {
             folder.queued = current;
             queueDigests(folder, 1);
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, m_taken, field))
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, field))
                 return;
         } else {
             // Topped up once per batch of digests taken, not for every file.
@@ -651,7 +650,7 @@ void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
                 if (!blnComparingFolders && !m_blnPrefetched && m_pipeline->idle())
                     prefetchWalkedRoot(walk.strFilespec);
             }
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, m_taken, field))
+            if (!waitForDigest(toDigest.at(current++).path, file.stat, field))
                 return;
         }
         const QString strPath = needsDigest(file) ? toDigest.at(current - 1).path : strDirPath + file.name;

@@ -227,8 +227,7 @@ private:
     QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
     void fail(const QString &strDescription);
     bool needsDigest(const platform::DirEntry &file) const;
-    bool waitForDigest(const QString &strPath, const platform::FileStat &st, std::deque<DigestPipeline::Result> &taken,
-                       DigestField &field);
+    bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
     bool digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field);
     bool digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
                      const QString &strStatus, DigestField &field);
