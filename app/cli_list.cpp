@@ -27,7 +27,7 @@ int listCommand(Arguments &args)
     header.folder = QDir::cleanPath(QFileInfo(o.strFolder1).absoluteFilePath());
     header.createdSecs = QDateTime::currentSecsSinceEpoch();
     header.recursive = o.blnIncludeSubfolders;
-    header.extension = o.blnDoOnlyExtension ? cheqora::TrimBlanks(o.strExtension) : QString();
+    header.extension = o.blnDoOnlyExtension ? cheqora::BareExtension(o.strExtension) : QString();
     header.skipSizeMB = o.blnSkipFiles ? o.intSkipSizeMB : 0;
 
     TerminalHost host(o, !args.blnQuiet && ::isatty(STDERR_FILENO));
@@ -56,12 +56,14 @@ int listCommand(Arguments &args)
             blnWritten = out.write(text, err);
     };
     bool blnTrouble = false;
+    qint64 entries = 0;
     QString strError;
     const bool ok = comparison.WalkForList(
         o,
         [&](const cheqora::DigestListEntry &e) {
             blnTrouble = blnTrouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
                 || e.kind == cheqora::DigestListEntry::Kind::FolderNotRead;
+            ++entries;
             put(cheqora::FormatDigestListEntry(e));
         },
         strError);
@@ -72,7 +74,7 @@ int listCommand(Arguments &args)
         host.say(QStringLiteral("Error: ") + strError);
         return 2;
     }
-    put(QString());
+    put(cheqora::FormatDigestListEnd(entries));
     if (!args.strOutput.isEmpty() && !(blnWritten && out.close(err))) {
         host.say(QStringLiteral("Error: ") + cheqora::VisibleText(args.strOutput) + QStringLiteral(": ") + err.description);
         return 2;

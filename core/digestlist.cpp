@@ -16,7 +16,8 @@ namespace cheqora {
 namespace {
 
 const QByteArray kSignature = QByteArrayLiteral("#: Cheqora digest list ");
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;
+const QString kNotADigestLine = QStringLiteral("not a digest line");
 constexpr std::array<quint8, 16> kEmptyDigest{0xd4, 0x1d, 0x8c, 0xd9, 0x8f, 0x00, 0xb2, 0x04,
                                               0xe9, 0x80, 0x09, 0x98, 0xec, 0xf8, 0x42, 0x7e};
 
@@ -235,7 +236,7 @@ bool normalisePath(QByteArrayView raw, QByteArray &out, QByteArrayView &clean, Q
         return false;
     }
     if (raw.contains('\0')) {
-        what = QStringLiteral("not a digest line");
+        what = kNotADigestLine;
         return false;
     }
     // Checked first; built only when a part goes, which is rare.
@@ -294,6 +295,8 @@ public:
             return signature(t.sliced(kSignature.size()), n);
         }
         const bool blank = t.trimmed().isEmpty();
+        if (m_endLine != 0 && !blank)
+            return fail(n, QStringLiteral("the list goes on after its \"#: entries\" line"));
         m_sawLine = m_sawLine || !blank;
         if (m_pendingLine != 0 && (blank || t.front() == '#'))
             return fail(m_pendingLine, QStringLiteral("a \"#: file\" line must be followed by its digest line"));
@@ -304,14 +307,36 @@ public:
         return digestLine(t, n);
     }
 
-    bool finish()
+    // lines: how many whole lines the file has. A list that ends before its "#: entries" line, or
+    // whose count differs, lost its end.
+    bool finish(qint64 lines)
     {
         if (m_pendingLine != 0)
             return fail(m_pendingLine, QStringLiteral("a \"#: file\" line must be followed by its digest line"));
         qint64 repeat = 0, first = 0;
         if (findRepeat(repeat, first))
             return fail(repeat, QString());
+        if ((m_header.format >= 2 && m_endLine == 0) || (m_endLine != 0 && m_endCount != m_entries))
+            return cutShort(lines);
+        if (!m_header.ownFormat && m_entries == 0) {
+            m_err.notAList = true;
+            return fail(0, QStringLiteral("no digest line"));
+        }
         return true;
+    }
+
+    bool cutShort(qint64 lines)
+    {
+        m_err.line = 0;
+        m_err.what = QStringLiteral("the list is cut short after line %1").arg(lines);
+        return false;
+    }
+
+    // A file whose first line that counts is no digest line is no list at all.
+    bool notDigestLine(qint64 n, const QString &what)
+    {
+        m_err.notAList = !m_header.ownFormat && m_entries == 0;
+        return fail(n, what);
     }
 
     bool fail(qint64 n, const QString &what)
@@ -343,9 +368,10 @@ private:
         qint64 format = 0;
         if (!readDigits(rest, pos, 0, format) || pos != rest.size())
             return fail(n, QStringLiteral("not a valid \"#:\" line"));
-        if (format != kFormat)
+        if (format < 1 || format > kFormat)
             return fail(n, QStringLiteral("the list is in format %1, which this version cannot read").arg(format));
         m_header.ownFormat = true;
+        m_header.format = int(format);
         m_sawLine = true;
         return true;
     }
@@ -367,22 +393,31 @@ private:
             m_pendingLine = n;
             return true;
         }
-        if (keyword == "skipped" || keyword == "not-read" || keyword == "folder-not-read") {
+        if (keyword == "entries") {
+            qsizetype pos = 0;
+            if (!readDigits(rest, pos, 0, m_endCount) || pos != rest.size())
+                return fail(n, bad);
+            m_endLine = n;
+            return true;
+        }
+        if (keyword == "skipped" || keyword == "not-read" || keyword == "folder-not-read" || keyword == "subfolder") {
+            using Kind = DigestListEntry::Kind;
             DigestListEntry &e = m_entry;
-            e.kind = keyword == "skipped"    ? DigestListEntry::Kind::Skipped
-                : keyword == "not-read" ? DigestListEntry::Kind::NotRead
-                                        : DigestListEntry::Kind::FolderNotRead;
+            e.kind = keyword == "skipped" ? Kind::Skipped
+                : keyword == "not-read"   ? Kind::NotRead
+                : keyword == "subfolder"  ? Kind::Subfolder
+                                          : Kind::FolderNotRead;
             e.digest = {};
             e.status.clear();
             qsizetype pos = 0;
             // A folder has no size or time of its own in a list.
-            if (e.kind == DigestListEntry::Kind::FolderNotRead) {
+            if (e.kind == Kind::FolderNotRead || e.kind == Kind::Subfolder) {
                 e.statRecorded = false;
                 e.length = e.modifiedSecs = 0;
             } else if (!sizeAndTime(rest, pos, e) || !expect(rest, pos, ' ')) {
                 return fail(n, bad);
             }
-            if (e.kind != DigestListEntry::Kind::Skipped) {
+            if (e.kind == Kind::NotRead || e.kind == Kind::FolderNotRead) {
                 if (!expect(rest, pos, '"') || !unescape(rest, pos, true, m_bytes) || !expect(rest, pos, ' '))
                     return fail(n, bad);
                 e.status = platform::decodeText(m_bytes);
@@ -457,7 +492,7 @@ private:
             ++pos;
         const qsizetype digits = pos - start;
         if (digits == 0 || pos == t.size() || (t[pos] != ' ' && t[pos] != '\t'))
-            return fail(n, QStringLiteral("not a digest line"));
+            return notDigestLine(n, kNotADigestLine);
         if (digits != 32) {
             if (const char *algorithm = otherAlgorithm(digits))
                 return fail(n, QStringLiteral("this is a %1 list, not an MD5 list").arg(QLatin1String(algorithm)));
@@ -470,7 +505,7 @@ private:
         if (pos < t.size() && (t[pos] == ' ' || t[pos] == '*'))
             ++pos;
         if (pos == t.size())
-            return fail(n, QStringLiteral("not a digest line"));
+            return notDigestLine(n, kNotADigestLine);
         if (escapedName) {
             if (!unescape(t, pos, false, m_bytes))
                 return fail(n, QStringLiteral("the file name holds an unknown escape"));
@@ -488,7 +523,7 @@ private:
         QString what;
         QByteArrayView path;
         if (!normalisePath(rawPath, m_path, path, what))
-            return fail(n, what);
+            return what == kNotADigestLine ? notDigestLine(n, what) : fail(n, what);
         m_entry.relativePath = decodedName(path);
         m_entry.line = n;
         // A 96-bit fingerprint from two unrelated hashes of the name's bytes, which the name codec
@@ -497,6 +532,7 @@ private:
         for (const char c : path)
             check = (check ^ static_cast<unsigned char>(c)) * 16777619u;
         m_seen.push_back(Seen{quint64(qHash(path, 0x51ed2701u)), check, quint32(std::min<qint64>(n, 0xFFFFFFFF))});
+        ++m_entries;
         if (!m_sink(m_entry)) {
             m_stopped = true;
             return false;
@@ -535,6 +571,9 @@ private:
     QByteArray m_bytes; // a text of the line with its escapes undone
     QByteArray m_path;
     qint64 m_pendingLine = 0; // the "#: file" line waiting for its digest line
+    qint64 m_entries = 0;
+    qint64 m_endLine = 0; // the "#: entries" line
+    qint64 m_endCount = 0;
     int m_headerSeen = 0;
     bool m_sawLine = false; // a line that is not blank
     bool m_stopped = false;
@@ -546,6 +585,10 @@ private:
 
 QString DigestListError::text() const
 {
+    if (notAList) {
+        const QString where = line == 0 ? QString() : QStringLiteral(" (line %1: %2)").arg(line).arg(what);
+        return listFile + QStringLiteral(" is neither a folder nor a digest list") + where + u'.';
+    }
     if (line == 0)
         return listFile + QStringLiteral(": ") + what + u'.';
     return listFile + QStringLiteral(", line ") + QString::number(line) + QStringLiteral(": ") + what + u'.';
@@ -596,6 +639,9 @@ QString FormatDigestListEntry(const DigestListEntry &entry)
         out.append(QLatin1String("#: folder-not-read \"") + escaped(entry.status, true) + QLatin1String("\" ")
                    + escaped(entry.relativePath));
         break;
+    case DigestListEntry::Kind::Subfolder:
+        out.append(QLatin1String("#: subfolder ") + escaped(entry.relativePath));
+        break;
     case DigestListEntry::Kind::NotRead:
         out.append(QLatin1String("#: not-read "));
         appendSizeAndTime(out, entry);
@@ -605,6 +651,11 @@ QString FormatDigestListEntry(const DigestListEntry &entry)
     }
     out.append(u'\n');
     return out;
+}
+
+QString FormatDigestListEnd(qint64 entries)
+{
+    return QStringLiteral("#: entries ") + QString::number(entries) + u'\n';
 }
 
 DigestListEntry DigestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
@@ -655,7 +706,9 @@ bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestLis
     qsizetype used = 0;
     qint64 lineNumber = 0;
     bool atEnd = false;
-    const auto tooLong = [&] { return parser.fail(lineNumber + 1, QStringLiteral("the line is longer than %1 bytes").arg(kMaxListLineBytes)); };
+    const auto tooLong = [&] {
+        return parser.notDigestLine(lineNumber + 1, QStringLiteral("the line is longer than %1 bytes").arg(kMaxListLineBytes));
+    };
     while (!atEnd) {
         const qint64 n = in.read(buffer.get() + used, capacity - used, fileErr);
         if (n < 0) {
@@ -678,10 +731,15 @@ bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestLis
         used -= pos;
         if (used > kMaxListLineBytes + 1)
             return tooLong();
-        if (atEnd && used > 0 && !parser.line(QByteArrayView(buffer.get(), used), ++lineNumber))
-            return false;
+        if (atEnd && used > 0) {
+            // Lists that count their entries end in a line feed: a last line without one was cut.
+            if (header.format >= 2)
+                return parser.cutShort(lineNumber);
+            if (!parser.line(QByteArrayView(buffer.get(), used), ++lineNumber))
+                return false;
+        }
     }
-    return parser.finish();
+    return parser.finish(lineNumber);
 }
 
 bool LooksLikeDigestList(const QString &path)
@@ -819,16 +877,46 @@ bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &fi
         }
         break;
     case DigestListEntry::Kind::Skipped:
-        field = fields.skippedField();
+        // Unread by the list's walk: equal to nothing unless this walk would not read it either.
+        if (filter.skipSizeMB > 0 && entry.statRecorded && entry.length > qint64(filter.skipSizeMB) * 1048576)
+            field = fields.skippedField();
+        else
+            field = fields.fieldForText(QStringLiteral("Large file skipped"), DigestField::Failed);
         break;
     case DigestListEntry::Kind::NotRead:
         // Without a stat the walk could not even examine the entry.
         field = fields.fieldForText(entry.status, entry.statRecorded ? DigestField::Failed : DigestField::Unknown);
         break;
     case DigestListEntry::Kind::FolderNotRead:
+    case DigestListEntry::Kind::Subfolder:
         return false;
     }
     return true;
+}
+
+bool NamesSubfolder(const DigestListEntry &entry)
+{
+    return entry.kind == DigestListEntry::Kind::FolderNotRead || entry.kind == DigestListEntry::Kind::Subfolder
+        || entry.relativePath.contains(QChar(platform::kSeparator));
+}
+
+QString DigestListMismatch(const DigestListHeader &header, const DigestListFilter &filter)
+{
+    if (!header.ownFormat)
+        return QString(); // md5sum records no walk
+    if (filter.recursive && !header.recursive)
+        return QStringLiteral("the list was made without subfolders, so it cannot be compared with subfolders included");
+    const QString listed = BareExtension(header.extension);
+    if (listed.isEmpty())
+        return QString();
+    const QString wanted = filter.filespec.isEmpty() ? QString() : BareExtension(filter.filespec);
+    if (wanted.isEmpty())
+        return QStringLiteral("the list holds only files with the extension %1, so it cannot be compared with all files")
+            .arg(listed);
+    if (LowerCaseAccented(wanted) != LowerCaseAccented(listed))
+        return QStringLiteral("the list holds only files with the extension %1, not those with the extension %2")
+            .arg(listed, wanted);
+    return QString();
 }
 
 bool ForEachDigestListRecord(const DigestList &list, const DigestListFilter &filter, ScanList &fields,

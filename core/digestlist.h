@@ -4,7 +4,7 @@
 // of the folder. Each file is one line in md5sum's format (`md5sum -c` verifies a fresh list); what that
 // format cannot hold goes into "#:" comment lines, which md5sum ignores:
 //
-//     #: Cheqora digest list 1
+//     #: Cheqora digest list 2
 //     #: program Cheqora 1.0
 //     #: folder /home/ann/Photos
 //     #: date 2026-12-07T01:06:52Z
@@ -16,8 +16,12 @@
 //     #: skipped 5368709120 2026-11-30T18:02:11Z disk.iso
 //     #: not-read 1234 2026-11-30T18:02:11Z "Permission denied" private/notes.txt
 //     #: folder-not-read "Permission denied" private/locked
+//     #: subfolder 2026
+//     #: entries 5
 //
-// The first line that is not blank names the format. A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
+// The first line that is not blank names the format. Since format 2 the last line counts the entries,
+// so that a list cut short (a full disk, a killed writer) is refused instead of trusted; format 1
+// lists have no such line and are read as they are. A "#: file" line gives the size and modification time (UTC) of the digest line right below it.
 // Texts in "#:" lines escape "\" as "\\", a line feed as "\n" and a carriage return as "\r" (and the
 // quoted status also '"' as "\""); digest lines escape names as md5sum does. "-" stands for a size or
 // time that is not known. Paths are relative to the folder, with "/", in the file names' own bytes.
@@ -52,6 +56,7 @@ struct DigestListEntry {
         NotRead, // the file could not be read; status says why
         Skipped, // larger than the skip size, not read on purpose
         FolderNotRead, // a folder the walk could not read; status says why (no digest, size or time)
+        Subfolder,     // a folder the walk entered, empty or not (no digest, size or time)
     };
     QString relativePath; // "/" between folders; decoded with the lossless name codec
     Kind kind = Kind::Digest;
@@ -72,15 +77,19 @@ struct DigestListHeader {
     bool recursive = false;
     QString extension; // "" = every file
     int skipSizeMB = 0; // 0 = nothing skipped
+    int format = 0;     // the format's number; 0 for a plain md5sum list
 };
 
 struct DigestListError {
     QString listFile;
     qint64 line = 0; // 0 when the error is not on a line (the file cannot be opened or read)
     QString what;
+    // The file is not a list at all: no digest line, or its first line that counts is none.
+    bool notAList = false;
 
     bool isSet() const { return !what.isEmpty(); }
-    // "<list file>, line <n>: <what>." or "<list file>: <what>."
+    // "<list file>, line <n>: <what>." or "<list file>: <what>."; for a file that is not a list,
+    // "<list file> is neither a folder nor a digest list." with " (line <n>: <what>)" before the stop.
     QString text() const;
 };
 
@@ -91,6 +100,8 @@ struct DigestListError {
 QString FormatDigestListHeader(const DigestListHeader &header);
 // The line or lines of one entry, each ending in "\n".
 QString FormatDigestListEntry(const DigestListEntry &entry);
+// The line that closes a complete list of this many entries.
+QString FormatDigestListEnd(qint64 entries);
 // The entry for what the walk found: skipped by size, or GetDSOfFile's digest text and status. An
 // empty file gets the digest of empty content, which md5sum verifies.
 DigestListEntry DigestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
@@ -103,14 +114,14 @@ using DigestListSink = std::function<bool(const DigestListEntry &)>;
 
 // Reads a list as a stream, so that a million entries never sit in memory twice. True when the whole
 // list was read; false with err set at the first error (entries given to the sink before it must be
-// discarded by the caller), or false with err unset when the sink ended the read. A list without
-// entries is valid.
+// discarded by the caller), or false with err unset when the sink ended the read. A list of this
+// program without entries is an empty folder; any other file without a digest line is no list.
 bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestListError &err,
                     const DigestListSink &sink);
 
-// Whether the file reads as a digest list at all: its first line that is not blank is a "#" line or
-// begins like a digest line (any number of hexadecimal digits, then a blank). An empty file is an
-// empty list. Cheap: looks at the first 64 KiB only.
+// Whether the file looks like a digest list at a glance: its first line that is not blank is a "#"
+// line or begins like a digest line (any number of hexadecimal digits, then a blank). An empty file
+// passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
 bool LooksLikeDigestList(const QString &path);
 
 // A whole list held compactly in memory: paths in large blocks, a few fixed fields per entry.
@@ -166,7 +177,8 @@ struct DigestListFilter {
 // Whether a walk with these options would meet the entry's file (without recursion only the top
 // folder's files; the extension filter on the file's name). When it would, field and st are what the
 // walk would have stored: the digest, "Zero-length file" for an empty file, "Large file skipped" for
-// a file the list skipped or that is larger than the skip size, or the status of a file not read.
+// a file larger than this skip size, or the status of a file not read. A file the list skipped that
+// this walk would have read has no digest: its "Large file skipped" is a status, never a match.
 // A folder entry is never a file's record.
 // fields is the scan list whose text table the field indexes. st.length is kLengthNotRecorded when the
 // list records no size (st.modifiedSecs is then 0).
@@ -180,5 +192,12 @@ using DigestListRecordVisitor =
 // the run early (false is returned).
 bool ForEachDigestListRecord(const DigestList &list, const DigestListFilter &filter, ScanList &fields,
                              const DigestListRecordVisitor &visit);
+
+// Whether an entry says that its folder has a subfolder.
+bool NamesSubfolder(const DigestListEntry &entry);
+
+// Why a list cannot stand in for its folder in a walk with these options: the walk would meet files
+// that the list's own walk left out (subfolders, other extensions). "" when it can.
+QString DigestListMismatch(const DigestListHeader &header, const DigestListFilter &filter);
 
 } // namespace cheqora

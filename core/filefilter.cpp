@@ -10,10 +10,18 @@ QString BuildFilespec(bool blnDoOnlyExtension, QString &strExtension)
     strExtension = TrimBlanks(strExtension);
     if (!blnDoOnlyExtension || strExtension.isEmpty())
         return QString();
-    QString extension = strExtension;
-    if (extension.startsWith(u'.'))
-        extension.remove(0, 1);
-    return QStringLiteral("*.") + extension;
+    const QString bare = BareExtension(strExtension);
+    return bare.isEmpty() ? QString() : QStringLiteral("*.") + bare;
+}
+
+QString BareExtension(const QString &extension)
+{
+    QString bare = TrimBlanks(extension);
+    if (bare.startsWith(u'*'))
+        bare.remove(0, 1);
+    if (bare.startsWith(u'.'))
+        bare.remove(0, 1);
+    return bare;
 }
 
 bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCaseSensitive)

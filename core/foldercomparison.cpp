@@ -171,8 +171,14 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         return result;
     }
     // A digest list is a file, not a folder: it is neither the other folder nor inside it.
-    m_blnListSide[0] = IsListSide(options.strFolder1);
-    m_blnListSide[1] = IsListSide(options.strFolder2);
+    for (int side = 0; side < 2; ++side) {
+        const QString &path = side == 0 ? options.strFolder1 : options.strFolder2;
+        m_blnListSide[side] = IsListSide(path);
+        platform::FileStat st;
+        platform::FileError err;
+        m_listIds[side] = m_blnListSide[side] && platform::statPath(path, st, err) ? platform::FileId{st.device, st.inode}
+                                                                                   : platform::FileId{};
+    }
     const int relation = m_blnListSide[0] || m_blnListSide[1] ? 0 : FolderRelation(options.strFolder1, options.strFolder2);
     if (relation == 3) {
         m_host.checkFailed(same, platform::MsgIcon::Exclamation, title());
@@ -192,6 +198,8 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         m_host.checkFailed(QStringLiteral("Report file not specified."), platform::MsgIcon::Exclamation, title());
         return result;
     }
+    if (reportIsInputList())
+        return result;
     if (options.blnWarnOnOverwrite && FileExists(options.strReportFile)) {
         if (!m_host.askOverwrite(QStringLiteral("Overwrite file ") + options.strReportFile + u'?', title())) {
             result.outcome = CompareResult::Outcome::Declined;
@@ -275,7 +283,7 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     m_unreadListed.clear();
     m_unreadWalked.clear();
     m_listedNotRead.clear();
-    m_listedFoldersNotRead.clear();
+    m_listedFolders.clear();
     m_walkedList.release();
     m_walkedListPaths.clear();
     m_host.setBusy(false);
@@ -470,7 +478,7 @@ void FolderComparison::prefetchWalkedRoot(const QString &strFilespec)
         return;
     for (const platform::DirEntry &file : std::as_const(listing.files)) {
         const QString strPath = strFolderWalked + file.name;
-        if (!FileNameMatches(file.name, strFilespec, false) || !needsDigest(file)
+        if (!FileNameMatches(file.name, strFilespec, false) || !needsDigest(file) || isInputList(file.stat)
             || (intOperation == 2 && isReportFile(strPath, file.stat)))
             continue;
         if (!m_pipeline->prefetch(strPath, file.stat))
@@ -520,7 +528,7 @@ bool FolderComparison::listForWalk(ListedFolder &folder, const WalkParams &walk,
         return false;
     for (qsizetype i = 0; i < folder.listing.files.size(); ++i) {
         const platform::DirEntry &file = folder.listing.files.at(i);
-        if (!FileNameMatches(file.name, walk.strFilespec, false))
+        if (!FileNameMatches(file.name, walk.strFilespec, false) || (file.error == 0 && isInputList(file.stat)))
             continue;
         // The report is listed in mode 1 as the current report file; otherwise it is left out.
         if ((!walk.blnComparingFolders || walk.intOperation == 2) && file.error == 0
@@ -707,6 +715,11 @@ void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
                 continue;
             }
         }
+        if (!blnComparingFolders) {
+            QString relative = strSubPath.mid(strFolderListed.size());
+            relative.chop(1);
+            m_listedFolders.append({strScanList.count(), relative, QString(), true});
+        }
         m_walkPath.append(child->handle.id());
         walkFolder(*child, walk);
         m_walkPath.removeLast();
@@ -726,7 +739,7 @@ void FolderComparison::folderNotRead(const QString &strDirPath, const QString &s
         StripTrailing(shown, QString(QChar(platform::kSeparator)));
     const QString entry = QStringLiteral("Folder not read: ") + VisibleText(shown) + QStringLiteral(", ") + strStatus;
     if (!blnComparingFolders) {
-        m_listedFoldersNotRead.append({relative, strStatus});
+        m_listedFolders.append({strScanList.count(), relative, strStatus, false});
         m_unreadListed.insert(LowerCaseAccented(relative));
         m_listedNotRead.append(entry);
         return;
@@ -910,6 +923,8 @@ bool FolderComparison::walkedTreeHasExactFile(QStringView relativePath)
 
 void FolderComparison::writeRemovedEntries()
 {
+    // Removed entries have no header, nor does a file among them that could not be examined.
+    blnHeaderDone = true;
     bool first = true;
     for (qsizetype i = 1; i <= strScanList.count(); ++i) {
         if (intMatched[i] != 0 || underUnreadFolder(strScanList.key(i), m_unreadWalked))

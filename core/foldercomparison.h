@@ -165,17 +165,23 @@ public:
     static constexpr int kMaxInfoLen = 90;
 
     // ---- Digest lists in place of folders (foldercomparison_lists.cpp) ----------------------------
-    // A side given as a regular file that reads as a digest list: its records stand in for a walk.
+    // A side that exists but is no folder: it must be a digest list, whose records stand in for a
+    // walk; reading it tells whether it is one.
     static bool IsListSide(const QString &strFolder);
-    // The comparison's first walk of options.strFolder1 with its options, handing out each file as a
-    // list entry in walk order, then each folder that could not be read. False, with strError, when
-    // the folder itself cannot be read or the walk fails; false on a stop.
+    // A regular file that looks like a digest list at a glance (for a path dropped on a folder field).
+    static bool LooksLikeListSide(const QString &path);
+    // The comparison's first walk of options.strFolder1 with its options, handing out each file, each
+    // subfolder entered and each folder that could not be read as a list entry, in walk order. False,
+    // with strError, when the folder itself cannot be read or the walk fails; false on a stop.
     bool WalkForList(CompareOptions &options, const std::function<void(const DigestListEntry &)> &visit,
                      QString &strError);
 
 private:
     bool readListSides();
-    void listFailed(const DigestListError &err);
+    void listFailed(const QString &text);
+    bool listFits(const QString &strList, const DigestListHeader &header);
+    bool reportIsInputList();
+    bool isInputList(const platform::FileStat &st) const;
     void readListedList(const QString &strList);
     void walkWalkedList();
     bool anySubfolder(const QString &strFolder, int side) const;
@@ -187,7 +193,15 @@ private:
     bool m_blnListFailed = false;              // a list could not be read: a check failure
     bool m_blnWalkingList = false;             // the records come from the walked side's list
     QSet<QString> m_walkedListPaths;           // the walked list's paths, for case-only matches
-    QVector<QPair<QString, QString>> m_listedFoldersNotRead; // relative path, status
+    platform::FileId m_listIds[2];             // the list files, left out of any walk
+    // The listed walk's folders, entered or not read, and how many files it had met before each.
+    struct ListedFolderEntry {
+        qsizetype filesBefore;
+        QString relativePath;
+        QString status; // why it was not read
+        bool entered;
+    };
+    QVector<ListedFolderEntry> m_listedFolders;
     // ---- end of digest lists --------------------------------------------------------------------
 
 private:

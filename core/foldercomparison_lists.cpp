@@ -26,9 +26,10 @@ QString folderOf(const DigestListHeader &header)
     return folder;
 }
 
-bool namesSubfolder(const DigestListEntry &e)
+const QString &title()
 {
-    return e.kind == DigestListEntry::Kind::FolderNotRead || e.relativePath.contains(QChar(platform::kSeparator));
+    static const QString t = QStringLiteral("Compare folders");
+    return t;
 }
 
 } // namespace
@@ -37,17 +38,59 @@ bool FolderComparison::IsListSide(const QString &strFolder)
 {
     platform::FileStat st;
     platform::FileError err;
-    return platform::statPath(strFolder, st, err) && st.kind == platform::EntryKind::File
-        && LooksLikeDigestList(strFolder);
+    return platform::statPath(strFolder, st, err) && st.kind != platform::EntryKind::Folder;
 }
 
-void FolderComparison::listFailed(const DigestListError &err)
+bool FolderComparison::LooksLikeListSide(const QString &path)
+{
+    platform::FileStat st;
+    platform::FileError err;
+    return platform::statPath(path, st, err) && st.kind == platform::EntryKind::File && LooksLikeDigestList(path);
+}
+
+void FolderComparison::listFailed(const QString &text)
 {
     // Said before the report is opened, so an unreadable list never leaves half a report.
     m_blnListFailed = true;
-    const QString text = VisibleText(err.text());
-    setInfo(text);
-    m_host.checkFailed(text, platform::MsgIcon::Exclamation, QStringLiteral("Compare folders"));
+    const QString shown = VisibleText(text);
+    setInfo(shown);
+    m_host.checkFailed(shown, platform::MsgIcon::Exclamation, title());
+}
+
+bool FolderComparison::listFits(const QString &strList, const DigestListHeader &header)
+{
+    const QString mismatch = DigestListMismatch(header, filterOf(*m_options, BuildFilespec()));
+    if (mismatch.isEmpty())
+        return true;
+    listFailed(strList + QStringLiteral(": ") + mismatch + u'.');
+    return false;
+}
+
+bool FolderComparison::isInputList(const platform::FileStat &st) const
+{
+    for (int side = 0; side < 2; ++side) {
+        if (m_blnListSide[side] && st.device == m_listIds[side].device && st.inode == m_listIds[side].inode)
+            return true;
+    }
+    return false;
+}
+
+bool FolderComparison::reportIsInputList()
+{
+    platform::FileStat report;
+    platform::FileError err;
+    if (!platform::statPath(m_options->strReportFile, report, err))
+        return false;
+    for (int side = 0; side < 2; ++side) {
+        if (m_blnListSide[side] && report.device == m_listIds[side].device && report.inode == m_listIds[side].inode) {
+            m_host.checkFailed(QStringLiteral("The report file %1 is the digest list given as the %2 folder; choose "
+                                              "another report file.")
+                                   .arg(m_options->strReportFile, side == 0 ? QStringLiteral("1st") : QStringLiteral("2nd")),
+                               platform::MsgIcon::Exclamation, title());
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FolderComparison::readListSides()
@@ -56,26 +99,29 @@ bool FolderComparison::readListSides()
     m_blnWalkingList = false;
     m_walkedList.release();
     m_walkedListPaths.clear();
-    m_listedFoldersNotRead.clear();
+    m_listedFolders.clear();
     const int walked = intOperation == 1 ? 1 : 0;
     if (!m_blnListSide[walked])
         return true;
     DigestListError err;
     qint64 n = 0;
-    if (!m_walkedList.read(walked == 0 ? m_options->strFolder1 : m_options->strFolder2, err, [&] {
+    const QString &list = walked == 0 ? m_options->strFolder1 : m_options->strFolder2;
+    if (!m_walkedList.read(list, err, [&] {
             if (++n % kEntriesPerDot == 0)
                 ShowProgressDot();
             m_host.yield();
             return !mustEndWalk();
         })) {
         if (err.isSet())
-            listFailed(err);
+            listFailed(err.text());
         return false;
     }
+    if (!listFits(list, m_walkedList.header()))
+        return false;
     strFolderWalked = folderOf(m_walkedList.header());
     m_blnListSubfolders[walked] = false;
     for (qsizetype i = 0; i < m_walkedList.count() && !m_blnListSubfolders[walked]; ++i)
-        m_blnListSubfolders[walked] = namesSubfolder(m_walkedList.entry(i));
+        m_blnListSubfolders[walked] = NamesSubfolder(m_walkedList.entry(i));
     return true;
 }
 
@@ -90,8 +136,8 @@ void FolderComparison::readListedList(const QString &strList)
     platform::FileStat st;
     qint64 n = 0;
     QVector<QPair<QString, QString>> foldersNotRead;
-    const bool ok = ReadDigestList(strList, header, err, [&](const DigestListEntry &e) {
-        m_blnListSubfolders[side] = m_blnListSubfolders[side] || namesSubfolder(e);
+    bool ok = ReadDigestList(strList, header, err, [&](const DigestListEntry &e) {
+        m_blnListSubfolders[side] = m_blnListSubfolders[side] || NamesSubfolder(e);
         if (e.kind == DigestListEntry::Kind::FolderNotRead)
             foldersNotRead.append({e.relativePath, e.status});
         else if (DigestListRecordOf(e, filter, strScanList, field, st))
@@ -102,10 +148,13 @@ void FolderComparison::readListedList(const QString &strList)
         return !mustEndWalk();
     });
     lngScanCount = strScanList.count();
-    if (!ok && err.isSet()) {
+    if (!ok && err.isSet())
+        listFailed(err.text());
+    else if (ok && !listFits(strList, header))
+        ok = false;
+    if (m_blnListFailed) {
         strScanList.release();
         lngScanCount = 0;
-        listFailed(err);
         return;
     }
     strFolderListed = folderOf(header);
@@ -165,7 +214,8 @@ bool FolderComparison::WalkForList(CompareOptions &options,
     strScanList.release();
     m_unreadListed.clear();
     m_listedNotRead.clear();
-    m_listedFoldersNotRead.clear();
+    m_listedFolders.clear();
+    m_blnListSide[0] = m_blnListSide[1] = false;
     m_blnFailed = false;
     m_strError.clear();
     blnStop = false;
@@ -177,11 +227,25 @@ bool FolderComparison::WalkForList(CompareOptions &options,
         fail(platform::fileErrorDescription(platform::ErrOutOfMemory));
     }
     // The folder itself could not be read: there is no list to write.
-    if (!m_blnFailed && !m_listedFoldersNotRead.isEmpty() && m_listedFoldersNotRead.first().first.isEmpty())
-        fail(m_listedFoldersNotRead.first().second);
+    if (!m_blnFailed && !m_listedFolders.isEmpty() && m_listedFolders.first().relativePath.isEmpty())
+        fail(m_listedFolders.first().status);
     const bool ok = !blnStop && !m_blnFailed;
     strError = m_strError;
+    // Folders stand where the walk met them: before the files it found after them.
+    qsizetype nextFolder = 0;
+    const auto foldersUpTo = [&](qsizetype files) {
+        for (; ok && nextFolder < m_listedFolders.size() && m_listedFolders.at(nextFolder).filesBefore <= files; ++nextFolder) {
+            const ListedFolderEntry &folder = m_listedFolders.at(nextFolder);
+            DigestListEntry e;
+            e.kind = folder.entered ? DigestListEntry::Kind::Subfolder : DigestListEntry::Kind::FolderNotRead;
+            e.relativePath = folder.relativePath;
+            StripTrailing(e.relativePath, QString(QChar(platform::kSeparator)));
+            e.status = folder.status;
+            visit(e);
+        }
+    };
     for (qsizetype i = 1; ok && i <= strScanList.count(); ++i) {
+        foldersUpTo(i - 1);
         const DigestField &field = strScanList.field(i);
         platform::FileStat st = strScanList.stat(i);
         if (field.kind == DigestField::Unknown)
@@ -193,19 +257,12 @@ bool FolderComparison::WalkForList(CompareOptions &options,
         visit(DigestListEntryOf(strScanList.key(i).toString(), st, field.kind == DigestField::Skipped,
                                 status, lngStatus, status));
     }
-    for (qsizetype i = 0; ok && i < m_listedFoldersNotRead.size(); ++i) {
-        DigestListEntry e;
-        e.kind = DigestListEntry::Kind::FolderNotRead;
-        e.relativePath = m_listedFoldersNotRead.at(i).first;
-        StripTrailing(e.relativePath, QString(QChar(platform::kSeparator)));
-        e.status = m_listedFoldersNotRead.at(i).second;
-        visit(e);
-    }
+    foldersUpTo(strScanList.count());
     m_pipeline.reset(); // no digest is read past the walk
     strScanList.release();
     m_unreadListed.clear();
     m_listedNotRead.clear();
-    m_listedFoldersNotRead.clear();
+    m_listedFolders.clear();
     m_walkPath.clear();
     m_options = nullptr;
     m_blnRunning = false;

@@ -90,6 +90,22 @@ class CliTest : public QObject {
         return runProcess(kCli, args);
     }
 
+    // Root reads whatever the modes say: the command runs as nobody instead. Exit code -2 when no
+    // unprivileged user can run it from where it was built.
+    Outcome runUnprivileged(QStringList args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment()) const
+    {
+        for (QString &a : args)
+            a = a == u"R"_s ? m_report : a.startsWith(u"T/"_s) ? m_tmp->path() + a.mid(1) : a;
+        if (::geteuid() != 0)
+            return runProcess(kCli, args, QByteArray(), env);
+        const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
+        const QStringList asNobody{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, kCli};
+        // Without its usage message (status 2), the user cannot run the command.
+        if (setpriv.isEmpty() || runProcess(setpriv, asNobody).exitCode != 2)
+            return Outcome{-2, {}, {}};
+        return runProcess(setpriv, asNobody + args, QByteArray(), env);
+    }
+
     QString terminalCommand(const QString &args) const
     {
         return u"stty cols 40; exec '%1' compare %2 '%3' '%4' '%5'"_s.arg(kCli, args, m_old, m_new, m_report);
@@ -268,7 +284,8 @@ private slots:
     }
 
     // A digest list stands in for its folder: the report is the folder's byte for byte but for the
-    // header's folder lines, with a list on either side or on both.
+    // header's folder lines, with a list on either side or on both. Folders not read and empty
+    // subfolders stand where the walk met them; the command runs unprivileged so that modes hold.
     void listRoundTrip_data()
     {
         QTest::addColumn<QString>("options"); // of compare, separated by "|"
@@ -282,51 +299,117 @@ private slots:
         const QString odd = u"a b.txt=%1|back\\slash=bs|line\nbreak=%1|Twin=t|twin=u|empty=|"_s;
         QVERIFY(writeTree(m_tmp->path(), platform::decodeName("old dir/caf\xe9=c|new dir/caf\xe9=c|old dir/big=a*1100000|"
                                                               "new dir/big=b*1100000|old dir/sub dir/gone=g|"
-                                                              "new dir/sub dir/new.txt=n|new dir/TWIN=t")));
+                                                              "new dir/sub dir/new.txt=n|new dir/TWIN=t|old dir/locked/x=1|"
+                                                              "new dir/shut/y=1|hollow/e/f=|flat/f=f")));
         QVERIFY(writeTree(m_tmp->path() + u"/old dir"_s, odd.arg(u"one"_s) + u"sub dir/deep.txt=d"_s));
         QVERIFY(writeTree(m_tmp->path() + u"/new dir"_s, odd.arg(u"ONE"_s).remove(u"Twin=t|"_s) + u"sub dir/deep.txt=e"_s));
-        for (const QString &side : {u"old"_s, u"new"_s}) {
-            const Outcome listed = run({u"list"_s, u"-r"_s, u"T/"_s + side + u" dir"_s, u"-o"_s, u"T/"_s + side + u".md5"_s});
-            QCOMPARE(listed.exitCode, 0);
-            QCOMPARE(listed.err, QByteArray());
-        }
+        QVERIFY(QFile::remove(m_tmp->path() + u"/hollow/e/f"_s) && QDir().mkpath(m_new + u"/void/empty"_s));
+        for (const char *locked : {"/old dir/locked", "/new dir/shut"})
+            QVERIFY(::chmod(QString(m_tmp->path() + QLatin1String(locked)).toUtf8().constData(), 0) == 0);
         const QStringList opts = options.isEmpty() ? QStringList() : options.split(u'|');
-        QByteArray expected;
-        Outcome first;
-        for (const QStringList &sides : {QStringList{u"O"_s, u"N"_s}, QStringList{u"T/old.md5"_s, u"N"_s},
-                                         QStringList{u"O"_s, u"T/new.md5"_s}, QStringList{u"T/old.md5"_s, u"T/new.md5"_s}}) {
-            const Outcome o = run(QStringList{u"compare"_s, u"-f"_s} + opts + sides + QStringList{u"R"_s});
-            QByteArray report = readFile(m_report);
-            const QString shown = sides.at(0) == u"O"_s ? m_old + u'/' : m_tmp->path() + u"/old.md5"_s;
-            QVERIFY2(report.startsWith("1st folder: " + shown.toUtf8() + "\r\n"), report.constData());
-            report = report.mid(report.indexOf("\r\n", report.indexOf("\r\n") + 2));
-            if (expected.isEmpty()) {
-                expected = report;
-                first = o;
-                QVERIFY2(report.contains(options.contains(u"-d"_s) ? "same.txt" : "File modified"), report.constData());
+        // An old folder whose only subfolder is empty, against one with none.
+        for (const auto &[oldName, newName] : {std::pair{u"old dir"_s, u"new dir"_s}, std::pair{u"hollow"_s, u"flat"_s}}) {
+            const QString oldList = u"T/"_s + oldName + u".md5"_s, newList = u"T/"_s + newName + u".md5"_s;
+            for (const QString &side : {oldName, newName}) {
+                const Outcome listed = runUnprivileged({u"list"_s, u"-r"_s, u"T/"_s + side, u"-o"_s, u"T/"_s + side + u".md5"_s});
+                if (listed.exitCode == -2)
+                    QSKIP("no unprivileged user can run the command here");
+                QCOMPARE(listed.exitCode, side.endsWith(u"dir"_s) ? 2 : 0);
             }
-            QCOMPARE(o.exitCode, first.exitCode);
-            QCOMPARE(o.out, first.out);
-            QCOMPARE(report, expected);
+            QByteArray expected;
+            Outcome first;
+            for (const QStringList &sides : {QStringList{u"T/"_s + oldName, u"T/"_s + newName}, QStringList{oldList, u"T/"_s + newName},
+                                             QStringList{u"T/"_s + oldName, newList}, QStringList{oldList, newList}}) {
+                const Outcome o = runUnprivileged(QStringList{u"compare"_s, u"-f"_s} + opts + sides + QStringList{u"R"_s});
+                QByteArray report = readFile(m_report);
+                const QString shown = m_tmp->path() + sides.at(0).mid(1) + (sides.at(0).endsWith(u".md5"_s) ? u""_s : u"/"_s);
+                if (report != "\r\n") { // a report of no pairs has no header
+                    QVERIFY2(report.startsWith("1st folder: " + platform::encodeName(shown) + "\r\n"), report.constData());
+                    report = report.mid(report.indexOf("\r\n", report.indexOf("\r\n") + 2));
+                }
+                if (expected.isEmpty()) {
+                    expected = report;
+                    first = o;
+                }
+                QCOMPARE(o.exitCode, first.exitCode);
+                QCOMPARE(o.out, first.out);
+                QCOMPARE(report, expected);
+            }
+            const bool recursive = options.contains(u"-r"_s), pairs = options.contains(u"-d"_s);
+            if (oldName == u"hollow"_s)
+                QCOMPARE(expected.contains("derived from the 1st folder and its subfolders"), recursive && !pairs);
+            else
+                QCOMPARE(expected.contains("Folder not read: " + platform::encodeName(m_old) + "/locked, Permission denied\r\n"),
+                         recursive);
         }
-        // A folder the list could not read: reported when the walk would meet it, and nothing below it
-        // on the other side is called added.
-        QFile oldList(m_tmp->path() + u"/old.md5"_s);
-        QVERIFY(oldList.open(QIODevice::Append) && oldList.write("#: folder-not-read \"Permission denied\" sub dir\n") > 0);
-        oldList.close();
-        const bool recursive = options.contains(u"-r"_s);
-        QCOMPARE(run(QStringList{u"compare"_s, u"-f"_s} + opts + QStringList{u"T/old.md5"_s, u"N"_s, u"R"_s}).exitCode,
-                 recursive ? 2 : first.exitCode);
-        const QByteArray locked = readFile(m_report);
-        QCOMPARE(locked.contains("Folder not read: " + m_old.toUtf8() + "/sub dir, Permission denied\r\n"), recursive);
-        QVERIFY2(!locked.contains("sub dir/new.txt"), locked.constData());
-        // A listed list's subfolders count for the header as a folder's do.
-        QVERIFY(QDir().mkpath(m_tmp->path() + u"/flat"_s));
-        run(QStringList{u"compare"_s, u"-f"_s} + opts + QStringList{u"T/old.md5"_s, u"T/flat"_s, u"R"_s});
-        QCOMPARE(readFile(m_report).contains("derived from the 1st folder and its subfolders"),
-                 recursive && !options.contains(u"-d"_s));
     }
 
+    // Lists that cannot stand in for their folder are refused before a report is written, and a
+    // comparison never writes over a list.
+    void listsRefused_data()
+    {
+        QTest::addColumn<QString>("files");   // as writeTree takes them, below T
+        QTest::addColumn<QString>("list");    // cheqora-cli arguments that write T/l.md5, "|"-separated
+        QTest::addColumn<QString>("compare"); // "|"-separated
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err");     // T/ for the temporary folder; "*" at the end: any text
+        QTest::addColumn<QString>("report");  // what the report holds; "" = no report
+        const QString list = u"list|O|-o|T/l.md5"_s, recursiveList = u"list|-r|O|-o|T/l.md5"_s;
+        const QString onList = u"compare|T/l.md5|N|R"_s, holds = u"T/l.md5: the list holds only files with the extension txt, "_s;
+        const QString unread = u"Some files or folders could not be read, so they were not compared (see the report).\n"_s;
+        const QString big = u"old dir/big=a*1100000|new dir/big=b*1100000"_s;
+        const auto row = [](const char *name, const QString &files, const QString &list, const QString &compare, int exitCode,
+                            const QString &err, const QString &report) {
+            QTest::newRow(name) << files << list << compare << exitCode << err << report;
+        };
+        row("cut short", QString(), recursiveList + u"|cut"_s, onList, 2, u"T/l.md5: the list is cut short after line *"_s, {});
+        row("empty file", u"l.md5="_s, QString(), onList, 2, u"T/l.md5 is neither a folder nor a digest list.\n"_s, {});
+        row("text file", u"l.md5=hello"_s, QString(), u"compare|O|T/l.md5|R"_s, 2,
+            u"T/l.md5 is neither a folder nor a digest list (line 1: not a digest line).\n"_s, {});
+        row("subfolders asked of a list without", QString(), list, u"compare|-r|T/l.md5|N|R"_s, 2,
+            u"T/l.md5: the list was made without subfolders, so it cannot be compared with subfolders included.\n"_s, {});
+        row("all files asked of an extension's list", QString(), list + u"|--ext|txt"_s, onList, 2,
+            holds + u"so it cannot be compared with all files.\n"_s, {});
+        row("another extension", QString(), list + u"|--ext|txt"_s, u"compare|--ext=doc|O|T/l.md5|R"_s, 2,
+            holds + u"not those with the extension doc.\n"_s, {});
+        row("less asked: filtered", u"old dir/sub/x.txt=x|new dir/y.doc=y"_s, recursiveList + u"|--ext|*.txt"_s,
+            u"compare|--ext=.TXT|T/l.md5|N|R"_s, 0, {}, u"\nNo files were changed, added or removed.\n"_s);
+        row("skipped by the list only", big, list + u"|--skip-mb|1"_s, onList, 2, unread,
+            u"File not compared: T/old dir/big, Large file skipped\n"_s);
+        row("skipped by both", big, list + u"|--skip-mb|1"_s, onList + u"|--skip-mb=1"_s, 0, {},
+            u"\nNo files were changed, added or removed.\n"_s);
+        row("report over the list", QString(), list, u"compare|-f|T/l.md5|N|T/l.md5"_s, 2,
+            u"The report file T/l.md5 is the digest list given as the 1st folder; choose another report file.\n"_s, {});
+        row("list inside the 2nd folder", QString(), u"list|-r|N|-o|T/new dir/MD5SUMS"_s, u"compare|-r|T/new dir/MD5SUMS|N|R"_s, 0,
+            {}, u"\nNo files were changed, added or removed.\n"_s);
+    }
+    void listsRefused()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, list);
+        QFETCH(QString, compare);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        QFETCH(QString, report);
+        const auto inTmp = [&](QString text) { return text.replace(u"T/"_s, m_tmp->path() + u'/').replace(u"\n"_s, u"\r\n"_s); };
+        QVERIFY(writeTree(m_tmp->path(), files));
+        const QString listFile = m_tmp->path() + (list.contains(u"MD5SUMS"_s) ? u"/new dir/MD5SUMS"_s : u"/l.md5"_s);
+        if (!list.isEmpty())
+            QCOMPARE(run(list.split(u'|').filter(QRegularExpression(u"^(?!cut$)"_s))).exitCode, 0);
+        if (list.endsWith(u"|cut"_s)) {
+            QFile f(listFile);
+            QVERIFY(f.resize(f.size() - 4));
+        }
+        const QByteArray before = readFile(listFile);
+        const Outcome o = run(compare.split(u'|'));
+        QVERIFY2(matches(QString::fromUtf8(o.err), inTmp(err).replace(u"\r\n"_s, u"\n"_s)), o.err.constData());
+        QCOMPARE(o.exitCode, exitCode);
+        QCOMPARE(readFile(listFile), before);
+        if (report.isEmpty())
+            QVERIFY(!QFile::exists(m_report));
+        else
+            QVERIFY2(readFile(m_report).contains(inTmp(report).toUtf8()), readFile(m_report).constData());
+    }
 
     // An entry that could not be examined is listed without a size or a time it never had.
     void unexaminedListEntry()
@@ -334,7 +417,7 @@ private slots:
         QVERIFY(writeTree(m_tmp->path(), u"L/a.txt=hi|L/loop->loop"_s));
         QCOMPARE(run({u"list"_s, u"T/L"_s, u"-o"_s, u"T/l.md5"_s}).exitCode, 2);
         const QByteArray list = readFile(m_tmp->path() + u"/l.md5"_s);
-        QVERIFY2(list.endsWith("  a.txt\n#: not-read - - \"Path/File access error\" loop\n"), list.constData());
+        QVERIFY2(list.endsWith("  a.txt\n#: not-read - - \"Path/File access error\" loop\n#: entries 2\n"), list.constData());
     }
 
     void hostileTrees_data()
@@ -362,7 +445,8 @@ private slots:
         const QString args = u"T/old T/new T/r.txt --force"_s;
         const QString none = u"<missing>"_s;
 
-        row("1st folder a file", tree, {}, u"T/old/a T/new T/r.txt"_s, 2, {}, u"1st folder not found.\n"_s, none);
+        row("1st folder a file", tree, {}, u"T/old/a T/new T/r.txt"_s, 2, {},
+            u"T/old/a is neither a folder nor a digest list (line 1: not a digest line).\n"_s, none);
         // Locked (000) and listable but not searchable (444) folders on both sides, and one locked in the
         // 2nd folder only: nothing is known of the files behind it, so they are not removed; a file
         // beside it still is.
@@ -419,22 +503,13 @@ private slots:
                 QVERIFY(::chmod(path.toUtf8().constData(), mode_t(step.section(u' ', 0, 0).toUInt(nullptr, 8))) == 0);
             }
         }
-        QString program = kCli;
         QStringList arguments{u"compare"_s};
         for (const QString &a : args.split(u' '))
             arguments.append(a.startsWith(u"T/"_s) ? t + a.mid(1) : a);
-        // Root reads whatever the modes say: the command runs as nobody instead.
-        if (asUser && ::geteuid() == 0) {
-            const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
-            const QStringList asNobody{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, program};
-            // Without its usage message (status 2), the user cannot run the command from where it was built.
-            if (setpriv.isEmpty() || runProcess(setpriv, asNobody).exitCode != 2)
-                QSKIP("no unprivileged user can run the command here");
-            arguments = asNobody + arguments;
-            program = setpriv;
-        }
-        const Outcome o = runProcess(program, arguments, QByteArray(), env);
-        QCOMPARE(QString::fromUtf8(o.err), err);
+        const Outcome o = asUser ? runUnprivileged(arguments, env) : runProcess(kCli, arguments, QByteArray(), env);
+        if (o.exitCode == -2)
+            QSKIP("no unprivileged user can run the command here");
+        QCOMPARE(QString::fromUtf8(o.err), err.replace(u"T/"_s, t + u'/'));
         QCOMPARE(QString::fromUtf8(o.out), out);
         QCOMPARE(o.exitCode, exitCode);
         QCOMPARE(readFile(t + u"/r.txt"_s), report.replace(u"T/"_s, t + u'/').replace(u"\n"_s, u"\r\n"_s).toUtf8());

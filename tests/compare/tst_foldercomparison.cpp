@@ -150,6 +150,10 @@ private slots:
         // A later date alone is no change.
         QTest::newRow("removed only, no header") << u"O/a=same|O/b=gone|N/a=same@2026-05-05 05:05:05"_s << QString()
                                                  << compareCaption(0, 0, 1) << u"File removed: O/b\n\n"_s + summary(0, 0, 1);
+        QTest::newRow("unexamined among removed, no header") << u"O/a=gone|O/loop->loop|O/z=gone"_s << QString()
+            << compareCaption(0, 0, 2) + u"   Files not compared: 1"_s
+            << u"File removed: O/a\nFile not compared: O/loop, Path/File access error\nFile removed: O/z\n\n"_s + summary(0, 0, 2)
+                   + u"Files not compared: 1\n"_s;
         QTest::newRow("identical, subfolders left out") << nested << QString() << noChange << u"\n"_s + noChange + u'\n';
         QTest::newRow("subfolders") << nested << u"rec"_s << compareCaption(1, 0, 1)
             << kSubHeader + u"File modified:\nN/sub/x.txt, 2026-01-02 03:04:05, 1 byte\nO/sub/x.txt, same size, date and time\n\n"

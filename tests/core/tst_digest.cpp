@@ -31,7 +31,7 @@ QString time(qint64 secs)
     return QDateTime::fromSecsSinceEpoch(secs, Qt::UTC).toString(Qt::ISODate);
 }
 
-// Entries as "path=digest(6 digits)|!status|dir!status|skipped[@size,time][#line]", joined by " | ".
+// Entries as "path=digest(6 digits)|!status|dir!status|dir|skipped[@size,time][#line]", joined by " | ".
 QString render(const QVector<DigestListEntry> &entries, bool lines = true)
 {
     QStringList out;
@@ -41,6 +41,7 @@ QString render(const QVector<DigestListEntry> &entries, bool lines = true)
             s += QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(e.digest.data()), 3).toHex());
         else
             s += e.kind == DigestListEntry::Kind::Skipped ? u"skipped"_s
+                : e.kind == DigestListEntry::Kind::Subfolder ? u"dir"_s
                 : (e.kind == DigestListEntry::Kind::FolderNotRead ? u"dir!"_s : u"!"_s) + e.status;
         if (e.statRecorded)
             s += u'@' + QString::number(e.length) + u',' + time(e.modifiedSecs);
@@ -198,6 +199,8 @@ private slots:
             QTest::newRow(name) << content << u", line %1: "_s.arg(line) + what << QString();
         };
         const QByteArray own = "#: Cheqora digest list 1\n", file = "#: file 3 2026-01-01T00:00:00Z";
+        const QByteArray own2 = "#: Cheqora digest list 2\n#: folder /f\n#: recursive yes\n", two = own2 + kAbc + "  a\n#: subfolder s\n";
+        const QString notAList = u" is neither a folder nor a digest list"_s, cut = u": the list is cut short after line %1"_s;
         const QString noDigestLine = u"a \"#: file\" line must be followed by its digest line"_s, badOwn = u"not a valid \"#:\" line"_s;
         row("md5sum: two blanks, binary marker, CR LF, upper case, ./ and //, bytes not UTF-8",
             kAbc + "  a b.txt\n900150983CD24FB0D6963F7D28E17F72 *bin\r\nD41D8CD98F00B204E9800998ECF8427E  e\r\n" + kAbc
@@ -208,7 +211,20 @@ private slots:
         row("blank lines, comments, another program's #: lines", "# hand\n\n   \n\t\n" + kAbc + "  x\n" + file, u"x=900150#5"_s);
         row("md5sum escapes; \\ without the escape mark", "\\" + kAbc + "  a\\\\b\\nc\\rd\n" + kAbc + "  a\\nb\n",
             u"a\\b\nc\rd=900150#1 | a\\nb=900150#2"_s);
-        row("only comments: an empty folder", "# nothing\n\n", u""_s);
+        row("own list without entries: an empty folder", own2 + "#: entries 0\n", u""_s, u"/f||1970-01-01T00:00:00Z|yes|0"_s);
+        row("counted list with a subfolder", two + "#: entries 2\n\n", u"a=900150#4 | s=dir#5"_s, u"/f||1970-01-01T00:00:00Z|yes|0"_s);
+        // Nothing that could pass for a list of no files, and no cut list, is taken as one.
+        row("empty file", "", notAList);
+        row("only comments", "# nothing\n\n", notAList);
+        row("text", "\nhello world\n" + kAbc + "  a\n", notAList + u" (line 2: not a digest line)"_s);
+        row("tagged lines", "MD5 (a) = " + kAbc + "\n", notAList + u" (line 1: not a digest line)"_s);
+        row("UTF-16", QByteArray("\xFF\xFE" "9\0" "0\0 \0 \0a\0\n\0", 14), notAList + u" (line 1: not a digest line)"_s);
+        row("binary, no line breaks", QByteArray(kMaxListLineBytes + 2, '\x01'),
+            notAList + u" (line 1: the line is longer than 1048576 bytes)"_s);
+        row("counted list without its count", two, cut.arg(5));
+        row("counted list cut in a line", two + "#: entr", cut.arg(5));
+        row("count too high", two + "#: entries 3\n", cut.arg(6));
+        row("count too low", two + "#: entries 1\n", cut.arg(6));
         row("own list, after blank lines",
             "\n \r\n" + own + "#: program Cheqora 1.0\n#: folder /data/old\\\\set\n#: date 2026-12-07T01:06:52Z\n#: recursive yes\n"
                 "#: extension\n#: skip-mb 5\n#: file 3 2024-02-29T23:59:59Z\n\\" + kAbc + "  odd\\nname\n"
@@ -218,7 +234,8 @@ private slots:
             "sub/line\nbreak=!Permission \"denied\"#13 | sub/plain=900150#14"_s,
             u"/data/old\\set|Cheqora 1.0|2026-12-07T01:06:52Z|yes|5"_s);
         bad("not a digest line", "# x\n" + kAbc + "  a\nhello world\n", 3, u"not a digest line"_s);
-        bad("digest without a name", kAbc + "  \n", 1, u"not a digest line"_s);
+        bad("digest without a name", kAbc + "  a\n" + kAbc + "  \n", 2, u"not a digest line"_s);
+        bad("lines after the count", two + "#: entries 2\n" + kAbc + "  b\n", 7, u"the list goes on after its \"#: entries\" line"_s);
         bad("31 digits", kAbc.left(31) + "  a\n", 1, u"the digest is not 32 hexadecimal digits"_s);
         bad("SHA-256", kAbc + kAbc + "  a\n", 1, u"this is a SHA-256 list, not an MD5 list"_s);
         bad("..", kAbc + "  a\n" + kAbc + "  sub/../../etc/passwd\n", 2, u"the path leaves the folder"_s);
@@ -227,7 +244,8 @@ private slots:
         bad("unknown escape", "\\" + kAbc + "  a\\tb\n", 1, u"the file name holds an unknown escape"_s);
         bad("same path twice, before a later error", kAbc + "  a\n" + kAbc + "  b\n" + kAbc + "  A\n" + kAbc + "  ./b\n" + kAbc
             + "  a\nbad\n", 4, u"the path is listed twice (first on line 2)"_s);
-        bad("line too long", kAbc + "  " + QByteArray(kMaxListLineBytes, 'x') + "\n", 1, u"the line is longer than 1048576 bytes"_s);
+        bad("line too long", kAbc + "  a\n" + kAbc + "  " + QByteArray(kMaxListLineBytes, 'x') + "\n", 2,
+            u"the line is longer than 1048576 bytes"_s);
         bad("own: size and date without a digest line", own + file + "\n\n" + kAbc + "  a\n", 2, noDigestLine);
         bad("own: size and date at the end", own + file, 2, noDigestLine);
         bad("own: 30 February", own + "#: file 3 2026-02-30T00:00:00Z\n", 2, badOwn);
@@ -235,7 +253,7 @@ private slots:
         bad("own: unknown keyword", own + "#: owner ann\n", 2, badOwn);
         bad("own: header twice", own + "#: folder /a\n#: folder /b\n", 3, u"the header line \"folder\" is repeated"_s);
         bad("own: format line after a comment", "# note\n" + own, 2, u"the list must begin with its \"#: Cheqora digest list\" line"_s);
-        bad("own: newer format", "#: Cheqora digest list 2\n", 1, u"the list is in format 2, which this version cannot read"_s);
+        bad("own: newer format", "#: Cheqora digest list 3\n", 1, u"the list is in format 3, which this version cannot read"_s);
         row("no list file", QByteArray(), u": File not found"_s);
     }
     void read()
@@ -267,22 +285,25 @@ private slots:
         QVERIFY2(list.read(listFile("#: Cheqora digest list 1\n" + file + "3" + t + "\n" + kAbc + "  top.txt\n" + file + "0" + t
                                     + "\nd41d8cd98f00b204e9800998ecf8427e  empty.TXT\n" + file + "2097153" + t + "\n" + kAbc
                                     + "  sub/big.txt\n" + file + "2097152" + t + "\n" + kAbc + "  sub/edge.txt\n#: not-read 4" + t
-                                    + " \"Permission denied\" sub/locked.txt\n" + kAbc + "  sub/nostat.txt\n#: skipped 5" + t + " sub/s.dat\n"),
+                                    + " \"Permission denied\" sub/locked.txt\n" + kAbc + "  sub/nostat.txt\n#: skipped 3000000" + t + " sub/s.dat\n"),
                            err),
                  qPrintable(err.text()));
         const QString top = u"top.txt=900150@3 | empty.TXT=Zero-length file@0"_s;
         const QString sub = u" | sub/edge.txt=900150@2097152 | sub/locked.txt=Permission denied@4 | sub/nostat.txt=900150@-1"_s;
         const QList<std::pair<DigestListFilter, QString>> cases = {
-            {{true, {}, 0}, top + u" | sub/big.txt=900150@2097153"_s + sub + u" | sub/s.dat=Large file skipped@5"_s},
+            // A file the list skipped has no digest for a walk that would have read it.
+            {{true, {}, 0}, top + u" | sub/big.txt=900150@2097153"_s + sub + u" | sub/s.dat=!Large file skipped@3000000"_s},
             {{false, {}, 0}, top}, // the top folder only
             {{true, u"*.txt"_s, 2}, top + u" | sub/big.txt=Large file skipped@2097153"_s + sub}, // any case; skip size
+            {{true, u"*.dat"_s, 2}, u"sub/s.dat=Large file skipped@3000000"_s}, // skipped by both walks
         };
         for (const auto &[filter, expected] : cases) {
             ScanList fields;
             QStringList out;
             ForEachDigestListRecord(list, filter, fields, [&](QStringView path, const DigestField &field, const platform::FileStat &st) {
                 const QString text = fields.fieldText(field);
-                out << path.toString() + u'=' + (field.textIndex ? text.trimmed() : text.left(6)) + u'@' + QString::number(st.length);
+                out << path.toString() + u'=' + (field.kind == DigestField::Failed && text.startsWith(u'L') ? u"!"_s : QString())
+                        + (field.textIndex ? text.trimmed() : text.left(6)) + u'@' + QString::number(st.length);
                 return true;
             });
             QCOMPARE(out.join(u" | "_s), expected);
@@ -312,11 +333,13 @@ private slots:
         using Kind = DigestListEntry::Kind;
         written << DigestListEntry{u"sub dir/huge \"iso\"\n"_s, Kind::Skipped, {}, {}, true, 6000000000, -86401}
                 << DigestListEntry{u"sub dir/lost\\"_s, Kind::NotRead, {}, u"File \"not\" found\\\n"_s}
-                << DigestListEntry{u"sub dir/locked \"x\""_s, Kind::FolderNotRead, {}, u"Permission denied"_s};
+                << DigestListEntry{u"sub dir/locked \"x\""_s, Kind::FolderNotRead, {}, u"Permission denied"_s}
+                << DigestListEntry{u"sub dir/empty \\ \n"_s, Kind::Subfolder};
         QString text = FormatDigestListHeader(DigestListHeader{true, u"Cheqora 1.0"_s, root + u"/line\nbreak\\"_s,
                                                                1765069612, true, u"txt"_s, 0});
         for (const DigestListEntry &e : std::as_const(written))
             text += FormatDigestListEntry(e);
+        text += FormatDigestListEnd(written.size());
         const QString path = root + u"/sub dir/list.md5"_s;
         QVERIFY(writeBytes(path, platform::encodeText(text)));
 

@@ -107,7 +107,8 @@ private slots:
         DigestListHeader header;
         header.folder = m_old;
         QVERIFY(writeBytes(list, (FormatDigestListHeader(header)
-                                  + FormatDigestListEntry(DigestListEntryOf(QStringLiteral("a.txt"), st, false, digest, status, text)))
+                                  + FormatDigestListEntry(DigestListEntryOf(QStringLiteral("a.txt"), st, false, digest, status, text))
+                                  + FormatDigestListEnd(1))
                                      .toUtf8()));
         f.box("txbFolder", 0)->setText(list);
         f.fake->boxAnswers << platform::MsgAnswer::Yes; // replace the folder's report
