@@ -114,7 +114,7 @@ int main(int argc, char **argv)
         e.modifiedSecs = 1700000000 + i;
         ok = out.write(cheqora::FormatDigestListEntry(e), err);
     }
-    ok = ok && out.close(err);
+    ok = ok && out.write(cheqora::FormatDigestListEnd(n), err) && out.close(err);
     if (!ok) {
         std::fprintf(stderr, "cannot write the list: %s\n", qPrintable(err.description));
         return 2;

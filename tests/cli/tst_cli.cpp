@@ -155,6 +155,8 @@ private slots:
             compareCaption(0, 1, 0) + u'\n', QString(), 1);
         row("large file skipped", u"old dir/big.bin=a*1100000|new dir/big.bin=b*1100000"_s,
             u"compare|O|N|R|--skip-mb|1"_s, 0, noChange, QString(), 0);
+        row("extension as a file dialog shows it", many, u"compare|O|N|R|--ext|*.txt"_s, 1, compareCaption(0, 300, 0) + u'\n',
+            QString(), 300);
         row("full report by default", many, u"compare|O|N|R"_s, 1, compareCaption(0, 300, 0) + u'\n', QString(), 300);
         row("no line limit", many, u"compare|--no-line-limit|O|N|R"_s, 1, compareCaption(0, 300, 0) + u'\n', QString(), 300);
         row("line limit", many, u"compare|--max-lines=5|O|N|R"_s, 1, u"Number of lines in the report file exceeded 5.\n"_s,
