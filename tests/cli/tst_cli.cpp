@@ -302,7 +302,7 @@ private slots:
         QVERIFY(writeTree(m_tmp->path(), platform::decodeName("old dir/caf\xe9=c|new dir/caf\xe9=c|old dir/big=a*1100000|"
                                                               "new dir/big=b*1100000|old dir/sub dir/gone=g|"
                                                               "new dir/sub dir/new.txt=n|new dir/TWIN=t|old dir/locked/x=1|"
-                                                              "new dir/shut/y=1|hollow/e/f=|flat/f=f")));
+                                                              "new dir/shut/y=1|old dir/sub dir/both=b|new dir/sub dir/both=b|hollow/e/f=|flat/f=f")));
         QVERIFY(writeTree(m_tmp->path() + u"/old dir"_s, odd.arg(u"one"_s) + u"sub dir/deep.txt=d"_s));
         QVERIFY(writeTree(m_tmp->path() + u"/new dir"_s, odd.arg(u"ONE"_s).remove(u"Twin=t|"_s) + u"sub dir/deep.txt=e"_s));
         QVERIFY(QFile::remove(m_tmp->path() + u"/hollow/e/f"_s) && QDir().mkpath(m_new + u"/void/empty"_s));
