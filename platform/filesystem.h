@@ -165,13 +165,43 @@ public:
     bool open(const QString &path, FileError &err);
     bool write(const QString &text, FileError &err);
     bool flush(FileError &err);
+    // Flushes and has the system put the data on the disk.
+    bool sync(FileError &err);
     // Flushes and closes; false with err set when the data could not all be written.
     bool close(FileError &err);
     bool isOpen() const { return m_fd >= 0; }
 
 private:
+    friend class AtomicTextFileWriter;
+    void adopt(int fd, const QString &path);
+    bool failed(FileError &err, int errnoValue) const;
+
     int m_fd = -1;
+    QString m_path;
     QByteArray m_buffer;
+};
+
+// A text file replaced whole or not at all: the text goes to a temporary file ".NAME.XXXXXX" beside
+// the file (beside a link's target, when the path is a link), which commit() renames over it once
+// complete, with the mode of the file it replaces. Until then the file is untouched; discard() and the
+// destructor remove the temporary file. Failures name the path as given.
+class AtomicTextFileWriter {
+public:
+    AtomicTextFileWriter() = default;
+    ~AtomicTextFileWriter() { discard(); }
+    AtomicTextFileWriter(const AtomicTextFileWriter &) = delete;
+    AtomicTextFileWriter &operator=(const AtomicTextFileWriter &) = delete;
+
+    bool open(const QString &path, FileError &err);
+    bool write(const QString &text, FileError &err) { return m_file.write(text, err); }
+    bool commit(FileError &err);
+    void discard();
+
+private:
+    TextFileWriter m_file;
+    int m_folder = -1;      // the file's folder
+    QByteArray m_name;      // the file's name in it
+    QByteArray m_temporary; // the temporary file's name in it; "" when there is none
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -235,6 +235,7 @@ private slots:
         const bool written = writer.write(QString(5000, u'x'), err);
         QVERIFY(!(writer.close(err) && written));
         QCOMPARE(err.number, 61);
+        QCOMPARE(err.description, u"writing "_s + file + u": File too large"_s);
     }
 
     // The target holds the old or the new content, keeps its permissions, and no temporary is left.
