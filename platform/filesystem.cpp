@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -779,6 +780,8 @@ bool TextFileWriter::open(const QString &path, FileError &err)
         return false;
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    // Advisory, and not waited for: another writer of the same file is no reason to fail.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     m_buffer.clear();
     m_buffer.reserve(1 << 16);
     return true;
@@ -916,6 +919,22 @@ bool isEmptyRegularFile(const QString &path)
         return false;
     struct stat st;
     return ::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+bool isLockedByAnother(const QString &path)
+{
+    QByteArray native;
+    FileError err;
+    if (!nativePath(path, native, err))
+        return true;
+    const int fd = openNative(native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return true;
+    // A descriptor of its own: a lock of this process on another descriptor counts as another's. A
+    // shared lock is refused only while an exclusive one is held.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
 }
 
 } // namespace platform

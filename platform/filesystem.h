@@ -153,7 +153,9 @@ private:
     FileStat m_opened;
 };
 
-// Buffered writer for text files: the text is written in the file codec exactly as given.
+// Buffered writer for text files: the text is written in the file codec exactly as given. A failure
+// names the file: "writing <path>: <reason>". While open, the file is under an exclusive lock (flock),
+// so that a start-up check does not take a report being written for an empty leftover.
 class TextFileWriter {
 public:
     TextFileWriter() = default;
@@ -209,5 +211,8 @@ private:
 
 // True only when the path itself, not the target of a link, is a regular file of length 0.
 bool isEmptyRegularFile(const QString &path);
+// True when another open file holds a lock (flock) on the file, as a TextFileWriter does, or when that
+// cannot be found out.
+bool isLockedByAnother(const QString &path);
 
 } // namespace platform

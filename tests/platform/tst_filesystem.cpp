@@ -222,8 +222,10 @@ private slots:
         platform::TextFileWriter writer;
         FileError err;
         QVERIFY(writer.open(file, err));
+        QVERIFY(platform::isLockedByAnother(file)); // what the window's start-up check leaves alone
         QVERIFY(writer.write(u"caf\u00E9\r\nname \xDCE9\r\n"_s, err) && writer.write(longText, err));
         QVERIFY(writer.close(err));
+        QVERIFY(!platform::isLockedByAnother(file));
         QCOMPARE(readBytes(file), "caf\xC3\xA9\r\nname \xE9\r\n" + platform::encodeText(longText));
 
         QVERIFY(!writer.open(path(u"pipe"_s), err)); // no reader: must not wait for one
