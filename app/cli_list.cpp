@@ -2,6 +2,7 @@
 #include "cliargs.h"
 #include "digestlist.h"
 #include "filefilter.h"
+#include "standardoutput.h"
 #include "strproc.h"
 #include "terminalhost.h"
 
@@ -46,12 +47,12 @@ int listCommand(Arguments &args)
             blnStarted = true;
             const QString start = cheqora::FormatDigestListHeader(header);
             if (args.strOutput.isEmpty())
-                writeText(stdout, start);
+                writeOut(start);
             else
                 blnWritten = out.open(args.strOutput, err) && out.write(start, err);
         }
         if (args.strOutput.isEmpty())
-            writeText(stdout, text);
+            writeOut(text);
         else if (blnWritten)
             blnWritten = out.write(text, err);
     };
@@ -74,7 +75,7 @@ int listCommand(Arguments &args)
     }
     put(QString());
     if (!args.strOutput.isEmpty() && !(blnWritten && out.close(err))) {
-        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(args.strOutput) + QStringLiteral(": ") + err.description);
+        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(err.description));
         return 2;
     }
     if (blnTrouble)

@@ -3,12 +3,14 @@
 #include "digest.h"
 #include "digestline.h"
 #include "foldercomparison.h"
+#include "standardoutput.h"
 #include "terminalhost.h"
 #include "textcodec.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -58,7 +60,7 @@ int compareCommand(cli::Arguments &args)
     case Outcome::Completed:
         break;
     }
-    cli::writeText(stdout, result.strInfoCaption + u'\n');
+    cli::writeOut(result.strInfoCaption + u'\n');
     const QString unchecked = uncheckedMessage(uncheckedItems(result));
     if (!unchecked.isEmpty()) {
         host.say(unchecked);
@@ -86,23 +88,17 @@ int digestCommand(const QStringList &paths)
         if (!cheqora::BuildDigestLine(caption, path, line))
             line = caption + QStringLiteral("  ") + path;
         // A name with a line break stays on its one line, written as the report writes it.
-        cli::writeText(stdout, cheqora::VisibleText(line) + u'\n');
+        cli::writeOut(cheqora::VisibleText(line) + u'\n');
+        if (!cli::outputOk())
+            break; // main says why
     }
     return exitCode;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int run(cli::ParsedCommandLine &parsed)
 {
-    QCoreApplication app(argc, argv);
-    // Arguments are decoded with the program's own codec so that names with invalid UTF-8 survive.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(platform::decodeName(QByteArray(argv[i])));
-    cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
     if (!parsed.blnRun) {
-        cli::writeText(stdout, parsed.strOut);
+        cli::writeOut(parsed.strOut);
         cli::writeText(stderr, parsed.strErr);
         return parsed.intExitCode;
     }
@@ -112,4 +108,23 @@ int main(int argc, char **argv)
     if (parsed.args.command == cli::Command::List)
         return cli::listCommand(parsed.args);
     return compareCommand(parsed.args);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    cli::guardStandardStreams();
+    // Past a file-size limit (ulimit -f) a write then fails, and says so, instead of killing the program.
+    ::signal(SIGXFSZ, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    // Arguments are decoded with the program's own codec so that names with invalid UTF-8 survive.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeName(QByteArray(argv[i])));
+    cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
+    const int status = run(parsed);
+    if (!cli::finishOutput() && !cli::g_interrupted.load())
+        return 2;
+    return status;
 }

@@ -61,6 +61,12 @@ Outcome runProcess(const QString &program, const QStringList &args, const QByteA
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
+// Names beginning with "." in a folder: temporary files left behind.
+QStringList hiddenEntries(const QString &folder)
+{
+    return QDir(folder).entryList({u".*"_s}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
 // An expected text ending in "*" stands for any text that begins with the rest.
 bool matches(const QString &actual, const QString &expected)
 {
@@ -266,6 +272,42 @@ private slots:
         const QByteArray report = readFile(m_report);
         QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
         QVERIFY2(!report.contains("Files modified: "), report.constData());
+    }
+
+    // Every write is checked to its end: a full device, a closed stdout and a file-size limit give a
+    // message naming where the output went and why, and status 2; an earlier list stays as it was.
+    void writeFailures_data()
+    {
+        QTest::addColumn<QString>("command"); // for sh -c; CLI stands for cheqora-cli, T/ for the temporary folder
+        QTest::addColumn<QString>("err");
+        const QString full = u"Error: writing /dev/full: No space left on device\n"_s;
+        const QString closed = u"Error: writing standard output: Bad file descriptor\n"_s;
+        for (const QString &command : {u"digest T/m/f000"_s, u"list -r T/m"_s, u"compare T/e T/m T/r.txt"_s, u"--help"_s}) {
+            QTest::newRow(qPrintable(command + u" > /dev/full"_s)) << u"exec CLI "_s + command + u" > /dev/full"_s << full;
+            QTest::newRow(qPrintable(command + u" >&-"_s)) << u"exec CLI "_s + command + u" >&-"_s << closed;
+        }
+        QTest::newRow("report on /dev/full") << u"exec CLI compare -f T/e T/m /dev/full"_s << full;
+        const QString limit = u"ulimit -f 1; exec CLI "_s;
+        const QString tooLarge = u"Error: writing T/%1: File too large\n"_s;
+        QTest::newRow("digest, size limit") << limit + u"digest T/m/* > T/out"_s << tooLarge.arg(u"out"_s);
+        QTest::newRow("list, size limit") << limit + u"list T/m > T/out"_s << tooLarge.arg(u"out"_s);
+        QTest::newRow("report, size limit") << limit + u"compare T/e T/m T/r.txt"_s << tooLarge.arg(u"r.txt"_s);
+    }
+    void writeFailures()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, err);
+        const QString t = m_tmp->path();
+        QString many;
+        for (int i = 0; i < 300; ++i)
+            many += u"m/f%1=x|"_s.arg(i, 3, 10, QChar(u'0'));
+        QVERIFY(writeTree(t, many + u"l.md5=#: earlier list"_s) && QDir().mkpath(t + u"/e"_s));
+        const Outcome o = runProcess(u"sh"_s, {u"-c"_s, command.replace(u"CLI"_s, kCli).replace(u"T/"_s, t + u'/')});
+        QCOMPARE(QString::fromUtf8(o.err), err.replace(u"T/"_s, t + u'/'));
+        QCOMPARE(o.exitCode, 2);
+        QCOMPARE(o.out, QByteArray());
+        QCOMPARE(readFile(t + u"/l.md5"_s), QByteArray("#: earlier list"));
+        QCOMPARE(hiddenEntries(t), QStringList());
     }
 
     // A digest list stands in for its folder: the report is the folder's byte for byte but for the
