@@ -191,8 +191,11 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
 ParsedCommandLine parseList(const QStringList &arguments)
 {
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the list to FILE instead of standard output."),
+                                    QStringLiteral("Write the list to FILE instead of standard output. An existing "
+                                                   "FILE is replaced only when it is a digest list."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption force({QStringLiteral("f"), QStringLiteral("force")},
+                                   QStringLiteral("Replace FILE even when it is not a digest list."));
     const WalkOptions walk;
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -204,7 +207,7 @@ ParsedCommandLine parseList(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to list."));
     const QString command = QStringLiteral("list");
     ParsedCommandLine r;
-    if (!parseInto(parser, QList<QCommandLineOption>{output} + walk.all(), arguments, command,
+    if (!parseInto(parser, QList<QCommandLineOption>{output, force} + walk.all(), arguments, command,
                    QStringLiteral("list [options] FOLDER"), r))
         return r;
     Arguments &a = r.args;
@@ -212,6 +215,7 @@ ParsedCommandLine parseList(const QStringList &arguments)
     if (!walk.read(parser, a, r))
         return r;
     a.strOutput = parser.value(output);
+    a.force = parser.isSet(force);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return refused(QStringLiteral("One argument expected: FOLDER."), command);

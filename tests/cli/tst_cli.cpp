@@ -287,10 +287,13 @@ private slots:
             QTest::newRow(qPrintable(command + u" >&-"_s)) << u"exec CLI "_s + command + u" >&-"_s << closed;
         }
         QTest::newRow("report on /dev/full") << u"exec CLI compare -f T/e T/m /dev/full"_s << full;
+        QTest::newRow("list -o, no such folder")
+            << u"exec CLI list -o T/none/l.md5 T/m"_s << u"Error: writing T/none/l.md5: No such file or directory\n"_s;
         const QString limit = u"ulimit -f 1; exec CLI "_s;
         const QString tooLarge = u"Error: writing T/%1: File too large\n"_s;
         QTest::newRow("digest, size limit") << limit + u"digest T/m/* > T/out"_s << tooLarge.arg(u"out"_s);
         QTest::newRow("list, size limit") << limit + u"list T/m > T/out"_s << tooLarge.arg(u"out"_s);
+        QTest::newRow("list -o, size limit") << limit + u"list -o T/l.md5 T/m"_s << tooLarge.arg(u"l.md5"_s);
         QTest::newRow("report, size limit") << limit + u"compare T/e T/m T/r.txt"_s << tooLarge.arg(u"r.txt"_s);
     }
     void writeFailures()
@@ -307,6 +310,57 @@ private slots:
         QCOMPARE(o.exitCode, 2);
         QCOMPARE(o.out, QByteArray());
         QCOMPARE(readFile(t + u"/l.md5"_s), QByteArray("#: earlier list"));
+        QCOMPARE(hiddenEntries(t), QStringList());
+    }
+
+    // list -o replaces a digest list (with --force any file) whole, through a link and keeping its mode;
+    // anything else stays as it was. No temporary file is left either way.
+    void listOutput_data()
+    {
+        QTest::addColumn<QString>("existing"); // at T/l.md5: its content, "<none>", "<folder>", or "<link>" to a list
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("err"); // "" when the list is written
+        const QString refused = u"Not replaced: T/l.md5 is not a digest list (--force replaces it).\n"_s;
+        QTest::newRow("none") << u"<none>"_s << QString() << QString();
+        QTest::newRow("a list") << u"#: Cheqora digest list 1\n"_s << QString() << QString();
+        QTest::newRow("md5sum's list") << u"d41d8cd98f00b204e9800998ecf8427e  x\n"_s << QString() << QString();
+        QTest::newRow("a link to a list") << u"<link>"_s << QString() << QString();
+        QTest::newRow("a data file") << u"data"_s << QString() << refused;
+        QTest::newRow("a data file, forced") << u"data"_s << u"-f"_s << QString();
+        QTest::newRow("a folder, forced") << u"<folder>"_s << u"--force"_s << u"Not replaced: T/l.md5 is a folder.\n"_s;
+        QTest::newRow("a FIFO, forced") << u"<fifo>"_s << u"--force"_s << u"Not replaced: T/l.md5 is not a regular file.\n"_s;
+    }
+    void listOutput()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, options);
+        QFETCH(QString, err);
+        const QString t = m_tmp->path(), file = t + u"/l.md5"_s;
+        const QString target = existing == u"<link>"_s ? t + u"/x.md5"_s : file;
+        const QByteArray before = existing == u"<link>"_s ? "#: earlier list\n" : existing.toUtf8();
+        if (existing == u"<folder>"_s)
+            QVERIFY(QDir().mkpath(file));
+        else if (existing == u"<fifo>"_s)
+            QVERIFY(makeFifo(file));
+        else if (existing != u"<none>"_s)
+            QVERIFY(writeBytes(target, before) && ::chmod(platform::encodeName(target).constData(), 0604) == 0
+                    && (target == file || makeSymlink(u"x.md5"_s, file)));
+        const Outcome o = run(QStringList{u"list"_s, u"-o"_s, u"T/l.md5"_s, u"O"_s} + options.split(u' ', Qt::SkipEmptyParts));
+        QCOMPARE(QString::fromUtf8(o.err), err.replace(u"T/"_s, t + u'/'));
+        QCOMPARE(o.exitCode, err.isEmpty() ? 0 : 2);
+        QCOMPARE(QFileInfo(file).isSymLink(), existing == u"<link>"_s);
+        struct stat st {};
+        QVERIFY(::lstat(platform::encodeName(target).constData(), &st) == 0);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (S_ISREG(st.st_mode)) // else as it was
+            QCOMPARE(st.st_mode & 0777, existing == u"<none>"_s ? 0666 & ~mask : mode_t(0604));
+        const QByteArray now = S_ISREG(st.st_mode) ? readFile(target) : QByteArray();
+        if (err.isEmpty())
+            QVERIFY2(now.startsWith("#: Cheqora digest list 1\n") && now.endsWith("  same.txt\n"), now.constData());
+        else if (S_ISREG(st.st_mode))
+            QCOMPARE(now, before);
+        QCOMPARE(S_ISREG(st.st_mode), existing != u"<folder>"_s && existing != u"<fifo>"_s);
         QCOMPARE(hiddenEntries(t), QStringList());
     }
 
