@@ -94,7 +94,7 @@ int listCommand(Arguments &args)
         strError);
     host.endProgress();
     if (g_interrupted.load())
-        return 130;
+        return interruptedStatus(); // out removes what it wrote
     if (!ok) {
         host.say(QStringLiteral("Error: ") + strError);
         return 2;

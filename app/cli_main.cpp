@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
-
 // Files and folders the comparison could not read, which it reports instead of calling them unchanged.
 struct Unchecked {
     qint64 lngFiles = 0;
@@ -37,7 +35,7 @@ QString uncheckedMessage(const Unchecked &u)
 }
 
 // Exit status: 0 nothing found, 1 something found, 2 a check failed, the comparison did not run to its
-// end, something could not be read, or an error; 130 Ctrl+C.
+// end, something could not be read, or an error; 128 + the signal when interrupted.
 int compareCommand(cli::Arguments &args)
 {
     cli::TerminalHost host(args.options, !args.blnQuiet && ::isatty(STDERR_FILENO));
@@ -46,7 +44,7 @@ int compareCommand(cli::Arguments &args)
     args.options.intJobs = args.intJobs; // 0 when not given: one per hardware thread
     const cheqora::CompareResult result = comparison.CompareFolders(args.options);
     host.endProgress();
-    const int intTrouble = cli::g_interrupted.load() ? kExitInterrupted : 2;
+    const int intTrouble = cli::g_interrupted.load() ? cli::interruptedStatus() : 2;
     using Outcome = cheqora::CompareResult::Outcome;
     switch (result.outcome) {
     case Outcome::CheckFailed:
@@ -67,11 +65,11 @@ int compareCommand(cli::Arguments &args)
         return intTrouble;
     }
     if (cli::g_interrupted.load())
-        return kExitInterrupted;
+        return cli::interruptedStatus();
     return result.blnFoundSomething ? 1 : 0;
 }
 
-// Exit status: 0 every digest computed, 1 a file without one, 130 Ctrl+C.
+// Exit status: 0 every digest computed, 1 a file without one, 128 + the signal when interrupted.
 int digestCommand(const QStringList &paths)
 {
     int exitCode = 0;
@@ -80,7 +78,7 @@ int digestCommand(const QStringList &paths)
         QString statusText;
         const QString digest = cheqora::GetDSOfFile(path, status, statusText, &cli::g_interrupted);
         if (cli::g_interrupted.load())
-            return kExitInterrupted;
+            return cli::interruptedStatus();
         const QString caption = status == 0 ? digest : statusText;
         if (status != 0)
             exitCode = 1;

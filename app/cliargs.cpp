@@ -150,7 +150,7 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
         "the files added, removed or modified, or with --duplicates the files identical in both.\n"
         "OLD and NEW may each be a digest list written by 'cheqora-cli list' or md5sum instead of a folder.\n"
         "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
-        "not be read), 130 interrupted."));
+        "not be read), 128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder, or a digest list."));
     parser.addPositionalArgument(QStringLiteral("NEW"),
                                  QStringLiteral("The 2nd folder (or digest list), taken as derived from the 1st."));
@@ -203,7 +203,7 @@ ParsedCommandLine parseList(const QStringList &arguments)
         "with the size and date of each file and the options in '#:' comment lines. 'md5sum -c' run in\n"
         "FOLDER checks it; 'cheqora-cli compare' takes it in place of the folder.\n"
         "Exit status: 0 every file was read, 2 a file or folder could not be read, or trouble,\n"
-        "130 interrupted."));
+        "128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to list."));
     const QString command = QStringLiteral("list");
     ParsedCommandLine r;

@@ -244,11 +244,23 @@ private slots:
         QVERIFY2(c.out.endsWith(" 2026-05-12 09:30:05\n"), c.out.constData());
     }
 
-    // Ctrl+C while a huge (sparse) file is digested in the 2nd walk: the entry written before it reaches
-    // the closed report, which has no summary, and the exit status says the program was interrupted.
+    // Ctrl+C, SIGTERM or SIGHUP while a huge (sparse) file is digested in the 2nd walk: the entry written
+    // before it reaches the closed report, which has no summary, and the exit status names the signal.
     // The huge file is in a subfolder, which the walk reaches (and reads ahead in) only after the entry.
+    // Stopped the same way, list leaves no list and no temporary file behind.
+    void interrupt_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Ctrl+C") << int(SIGINT) << u"compare"_s;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << u"compare"_s;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << u"compare"_s;
+        QTest::newRow("SIGTERM, list") << int(SIGTERM) << u"list"_s;
+    }
     void interrupt()
     {
+        QFETCH(int, signal);
+        QFETCH(QString, command);
         QVERIFY(writeTree(m_tmp->path(), u"new dir/same.txt=changed"_s));
         const QString huge = m_new + u"/z/zz.bin"_s;
         QVERIFY(QDir().mkpath(m_new + u"/z"_s));
@@ -256,21 +268,28 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(64) << 30));
         f.close();
         QProcess p;
-        p.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); }); // a shell's background job ignores it
-        p.start(kCli, {u"compare"_s, u"-r"_s, m_old, m_new, m_report});
+        // A shell's background job ignores SIGINT.
+        p.setChildProcessModifier([] { for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL); });
+        const bool list = command == u"list"_s;
+        p.start(kCli, list ? QStringList{command, u"-r"_s, m_new, u"-o"_s, m_report}
+                           : QStringList{command, u"-r"_s, m_old, m_new, m_report});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(huge, QString::number(p.processId())), 60000);
-        QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
+        QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
         const bool blnEnded = p.waitForFinished(60000);
         if (!blnEnded)
             p.kill();
         QVERIFY(blnEnded);
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 130);
+        QCOMPARE(p.exitCode(), 128 + signal);
         QCOMPARE(p.readAllStandardOutput(), QByteArray());
-        QCOMPARE(p.readAllStandardError(), QByteArray("Comparison was stopped.\n"));
+        QCOMPARE(p.readAllStandardError(), list ? QByteArray() : QByteArray("Comparison was stopped.\n"));
         const QByteArray report = readFile(m_report);
-        QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
+        QCOMPARE(hiddenEntries(m_tmp->path()), QStringList());
+        if (list)
+            QCOMPARE(report, QByteArray("<missing>"));
+        else
+            QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
         QVERIFY2(!report.contains("Files modified: "), report.constData());
     }
 
