@@ -238,6 +238,14 @@ private slots:
         QVERIFY(!(writer.close(err) && written));
         QCOMPARE(err.number, 61);
         QCOMPARE(err.description, u"writing "_s + file + u": File too large"_s);
+
+        // What cannot take the file's place says why, and leaves no temporary file behind.
+        QTemporaryDir other;
+        platform::AtomicTextFileWriter atomic;
+        QVERIFY(QDir().mkpath(other.path() + u"/folder/x"_s));
+        QVERIFY(atomic.open(other.path() + u"/folder"_s, err) && atomic.write(u"list"_s, err) && !atomic.commit(err));
+        QCOMPARE(err.description, u"writing "_s + other.path() + u"/folder: Is a directory"_s);
+        QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"folder"_s});
     }
 
     // The target holds the old or the new content, keeps its permissions, and no temporary is left.
