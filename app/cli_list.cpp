@@ -2,6 +2,7 @@
 #include "cliargs.h"
 #include "digestlist.h"
 #include "filefilter.h"
+#include "standardoutput.h"
 #include "strproc.h"
 #include "terminalhost.h"
 
@@ -12,13 +13,38 @@
 #include <unistd.h>
 
 namespace cli {
+namespace {
 
-// Exit status: 0 every file read, 2 a file or folder not read or trouble, 130 Ctrl+C.
+// Why -o FILE is not to be replaced; "" when it is missing, a digest list, or with --force any file.
+QString whyNotReplaced(const QString &path, bool force)
+{
+    platform::FileStat st;
+    platform::FileError err;
+    if (!platform::statPath(path, st, err))
+        return QString(); // missing; anything else the write itself reports
+    if (st.kind == platform::EntryKind::Folder)
+        return QStringLiteral(" is a folder.");
+    if (st.kind != platform::EntryKind::File)
+        return QStringLiteral(" is not a regular file.");
+    if (!force && !cheqora::LooksLikeDigestList(path))
+        return QStringLiteral(" is not a digest list (--force replaces it).");
+    return QString();
+}
+
+} // namespace
+
+// Exit status: 0 every file read, 2 a file or folder not read or trouble, 128 + the signal when interrupted.
 int listCommand(Arguments &args)
 {
     cheqora::CompareOptions &o = args.options;
     if (!platform::folderExists(o.strFolder1)) {
         writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::VisibleText(o.strFolder1) + u'\n');
+        return 2;
+    }
+    const bool toFile = !args.strOutput.isEmpty();
+    const QString refusal = toFile ? whyNotReplaced(args.strOutput, args.force) : QString();
+    if (!refusal.isEmpty()) {
+        writeText(stderr, QStringLiteral("Not replaced: ") + cheqora::VisibleText(args.strOutput) + refusal + u'\n');
         return 2;
     }
     cheqora::DigestListHeader header;
@@ -36,24 +62,25 @@ int listCommand(Arguments &args)
     // args.intJobs (0 = not given) is for the engine, which digests one file at a time so far.
     // The list file itself, when it lies in the folder, is left out of the walk as a report is.
     o.strReportFile = args.strOutput;
-    // Written once the walk is over, entry by entry, so a failed walk leaves no list behind.
-    platform::TextFileWriter out;
+    // Written once the walk is over, entry by entry, so that the walk never meets a list being written
+    // and a failed walk leaves no list behind. A file gets its list whole or not at all.
+    platform::AtomicTextFileWriter out;
     platform::FileError err;
-    bool blnStarted = false;
-    bool blnWritten = true;
+    bool started = false;
+    bool written = true;
     const auto put = [&](const QString &text) {
-        if (!blnStarted) {
-            blnStarted = true;
+        if (!started) {
+            started = true;
             const QString start = cheqora::FormatDigestListHeader(header);
-            if (args.strOutput.isEmpty())
-                writeText(stdout, start);
+            if (toFile)
+                written = out.open(args.strOutput, err) && out.write(start, err);
             else
-                blnWritten = out.open(args.strOutput, err) && out.write(start, err);
+                writeOut(start);
         }
-        if (args.strOutput.isEmpty())
-            writeText(stdout, text);
-        else if (blnWritten)
-            blnWritten = out.write(text, err);
+        if (!toFile)
+            writeOut(text);
+        else if (written)
+            written = out.write(text, err);
     };
     bool blnTrouble = false;
     qint64 entries = 0;
@@ -69,14 +96,15 @@ int listCommand(Arguments &args)
         strError);
     host.endProgress();
     if (g_interrupted.load())
-        return 130;
+        return interruptedStatus(); // out removes what it wrote
     if (!ok) {
         host.say(QStringLiteral("Error: ") + strError);
         return 2;
     }
     put(cheqora::FormatDigestListEnd(entries));
-    if (!args.strOutput.isEmpty() && !(blnWritten && out.close(err))) {
-        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(args.strOutput) + QStringLiteral(": ") + err.description);
+    // The whole list has gone through put; only now does it take the place of FILE.
+    if (toFile && !(written && out.commit(err))) {
+        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(err.description));
         return 2;
     }
     if (blnTrouble)

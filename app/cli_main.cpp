@@ -3,17 +3,17 @@
 #include "digest.h"
 #include "digestline.h"
 #include "foldercomparison.h"
+#include "standardoutput.h"
 #include "terminalhost.h"
 #include "textcodec.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
-
-constexpr int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
 
 // Files and folders the comparison could not read, which it reports instead of calling them unchanged.
 struct Unchecked {
@@ -35,7 +35,7 @@ QString uncheckedMessage(const Unchecked &u)
 }
 
 // Exit status: 0 nothing found, 1 something found, 2 a check failed, the comparison did not run to its
-// end, something could not be read, or an error; 130 Ctrl+C.
+// end, something could not be read, or an error; 128 + the signal when interrupted.
 int compareCommand(cli::Arguments &args)
 {
     cli::TerminalHost host(args.options, !args.blnQuiet && ::isatty(STDERR_FILENO));
@@ -44,7 +44,7 @@ int compareCommand(cli::Arguments &args)
     args.options.intJobs = args.intJobs; // 0 when not given: one per hardware thread
     const cheqora::CompareResult result = comparison.CompareFolders(args.options);
     host.endProgress();
-    const int intTrouble = cli::g_interrupted.load() ? kExitInterrupted : 2;
+    const int intTrouble = cli::g_interrupted.load() ? cli::interruptedStatus() : 2;
     using Outcome = cheqora::CompareResult::Outcome;
     switch (result.outcome) {
     case Outcome::CheckFailed:
@@ -58,18 +58,18 @@ int compareCommand(cli::Arguments &args)
     case Outcome::Completed:
         break;
     }
-    cli::writeText(stdout, result.strInfoCaption + u'\n');
+    cli::writeOut(result.strInfoCaption + u'\n');
     const QString unchecked = uncheckedMessage(uncheckedItems(result));
     if (!unchecked.isEmpty()) {
         host.say(unchecked);
         return intTrouble;
     }
     if (cli::g_interrupted.load())
-        return kExitInterrupted;
+        return cli::interruptedStatus();
     return result.blnFoundSomething ? 1 : 0;
 }
 
-// Exit status: 0 every digest computed, 1 a file without one, 130 Ctrl+C.
+// Exit status: 0 every digest computed, 1 a file without one, 128 + the signal when interrupted.
 int digestCommand(const QStringList &paths)
 {
     int exitCode = 0;
@@ -78,7 +78,7 @@ int digestCommand(const QStringList &paths)
         QString statusText;
         const QString digest = cheqora::GetDSOfFile(path, status, statusText, &cli::g_interrupted);
         if (cli::g_interrupted.load())
-            return kExitInterrupted;
+            return cli::interruptedStatus();
         const QString caption = status == 0 ? digest : statusText;
         if (status != 0)
             exitCode = 1;
@@ -86,23 +86,17 @@ int digestCommand(const QStringList &paths)
         if (!cheqora::BuildDigestLine(caption, path, line))
             line = caption + QStringLiteral("  ") + path;
         // A name with a line break stays on its one line, written as the report writes it.
-        cli::writeText(stdout, cheqora::VisibleText(line) + u'\n');
+        cli::writeOut(cheqora::VisibleText(line) + u'\n');
+        if (!cli::outputOk())
+            break; // main says why
     }
     return exitCode;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int run(cli::ParsedCommandLine &parsed)
 {
-    QCoreApplication app(argc, argv);
-    // Arguments are decoded with the program's own codec so that names with invalid UTF-8 survive.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(platform::decodeName(QByteArray(argv[i])));
-    cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
     if (!parsed.blnRun) {
-        cli::writeText(stdout, parsed.strOut);
+        cli::writeOut(parsed.strOut);
         cli::writeText(stderr, parsed.strErr);
         return parsed.intExitCode;
     }
@@ -112,4 +106,23 @@ int main(int argc, char **argv)
     if (parsed.args.command == cli::Command::List)
         return cli::listCommand(parsed.args);
     return compareCommand(parsed.args);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    cli::guardStandardStreams();
+    // Past a file-size limit (ulimit -f) a write then fails, and says so, instead of killing the program.
+    ::signal(SIGXFSZ, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    // Arguments are decoded with the program's own codec so that names with invalid UTF-8 survive.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(platform::decodeName(QByteArray(argv[i])));
+    cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
+    const int status = run(parsed);
+    if (!cli::finishOutput() && !cli::g_interrupted.load())
+        return 2;
+    return status;
 }

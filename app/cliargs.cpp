@@ -150,7 +150,7 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
         "the files added, removed or modified, or with --duplicates the files identical in both.\n"
         "OLD and NEW may each be a digest list written by 'cheqora-cli list' or md5sum instead of a folder.\n"
         "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
-        "not be read), 130 interrupted."));
+        "not be read), 128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder, or a digest list."));
     parser.addPositionalArgument(QStringLiteral("NEW"),
                                  QStringLiteral("The 2nd folder (or digest list), taken as derived from the 1st."));
@@ -191,8 +191,11 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
 ParsedCommandLine parseList(const QStringList &arguments)
 {
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the list to FILE instead of standard output."),
+                                    QStringLiteral("Write the list to FILE instead of standard output. An existing "
+                                                   "FILE is replaced only when it is a digest list."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption force({QStringLiteral("f"), QStringLiteral("force")},
+                                   QStringLiteral("Replace FILE even when it is not a digest list."));
     const WalkOptions walk;
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -200,11 +203,11 @@ ParsedCommandLine parseList(const QStringList &arguments)
         "with the size and date of each file and the options in '#:' comment lines. 'md5sum -c' run in\n"
         "FOLDER checks it; 'cheqora-cli compare' takes it in place of the folder.\n"
         "Exit status: 0 every file was read, 2 a file or folder could not be read, or trouble,\n"
-        "130 interrupted."));
+        "128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to list."));
     const QString command = QStringLiteral("list");
     ParsedCommandLine r;
-    if (!parseInto(parser, QList<QCommandLineOption>{output} + walk.all(), arguments, command,
+    if (!parseInto(parser, QList<QCommandLineOption>{output, force} + walk.all(), arguments, command,
                    QStringLiteral("list [options] FOLDER"), r))
         return r;
     Arguments &a = r.args;
@@ -212,6 +215,7 @@ ParsedCommandLine parseList(const QStringList &arguments)
     if (!walk.read(parser, a, r))
         return r;
     a.strOutput = parser.value(output);
+    a.force = parser.isSet(force);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return refused(QStringLiteral("One argument expected: FOLDER."), command);

@@ -16,6 +16,7 @@ struct Arguments {
     QStringList files;               // digest: the files, in the order given
     cheqora::CompareOptions options; // compare: folders, report and options; list: strFolder1 and options
     QString strOutput;               // list: -o FILE; "" = standard output
+    bool force = false;              // list: --force, FILE replaced even when it is not a digest list
     int intJobs = 0;                 // --jobs; 0 when not given
     bool blnQuiet = false;           // --quiet: no progress line
 };

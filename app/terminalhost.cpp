@@ -19,8 +19,12 @@ static_assert(std::atomic_bool::is_always_lock_free, "a signal handler may only 
 
 namespace {
 
-void onInterrupt(int)
+std::atomic_int g_signal{0};
+static_assert(std::atomic_int::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+void onInterrupt(int signal)
 {
+    g_signal.store(signal);
     g_interrupted.store(true);
 }
 
@@ -99,15 +103,23 @@ void writeText(FILE *stream, const QString &text)
 void installInterruptHandler()
 {
     struct sigaction action {};
-    struct sigaction previous {};
-    // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
-    if (::sigaction(SIGINT, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
-        return;
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     // The engine's reads and writes carry on; the flag is looked at between files and while digests are waited for.
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        // A signal ignored from the start stays ignored: SIGINT in the background of a script, SIGHUP
+        // under nohup.
+        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+int interruptedStatus()
+{
+    return 128 + g_signal.load();
 }
 
 ProgressLine::ProgressLine(bool blnEnabled)

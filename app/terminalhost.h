@@ -1,7 +1,7 @@
 #pragma once
 
 // What cheqora-cli shows on a terminal: texts in the program's encoding, a progress line on stderr,
-// the comparison's questions and messages, and Ctrl+C.
+// the comparison's questions and messages, and Ctrl+C (or SIGTERM, SIGHUP).
 
 #include "foldercomparison.h"
 
@@ -15,9 +15,12 @@ namespace cli {
 
 void writeText(FILE *stream, const QString &text);
 
-// Set by the SIGINT handler, which does nothing else; digests and the comparison's yield look at it.
+// Set by the handler of SIGINT, SIGTERM and SIGHUP, which does nothing else; digests and the
+// comparison's yield look at it.
 extern std::atomic_bool g_interrupted;
 void installInterruptHandler();
+// The exit status of a program so interrupted: 128 + the signal, as shells report it.
+int interruptedStatus();
 
 // One line on stderr rewritten in place, at most ten times a second; clear() leaves the line empty.
 class ProgressLine {

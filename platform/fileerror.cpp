@@ -1,6 +1,7 @@
 #include "fileerror.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform {
 
@@ -64,6 +65,18 @@ void FileError::set(int n)
 void setFromErrno(FileError &err, int errnoValue)
 {
     err.set(fileErrorFromErrno(errnoValue));
+}
+
+QString systemErrorText(int errnoValue)
+{
+    char buffer[256];
+    return QString::fromLocal8Bit(::strerror_r(errnoValue, buffer, sizeof buffer));
+}
+
+void setWriteError(FileError &err, int errnoValue, const QString &destination)
+{
+    err.number = fileErrorFromErrno(errnoValue);
+    err.description = QStringLiteral("writing ") + destination + QStringLiteral(": ") + systemErrorText(errnoValue);
 }
 
 } // namespace platform

@@ -40,5 +40,11 @@ QString fileErrorDescription(int number);
 int fileErrorFromErrno(int err);
 // Sets err from errno; convenient right after a failed system call.
 void setFromErrno(FileError &err, int errnoValue);
+// The system's own words for an errno value, e.g. "No space left on device".
+QString systemErrorText(int errnoValue);
+// A failed write to a destination (a path, or a name such as "standard output"): the file layer's
+// number, and the description "writing <destination>: <the system's words>", which says more than the
+// number can (a file-size limit and a full disk share one).
+void setWriteError(FileError &err, int errnoValue, const QString &destination);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "textcodec.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,20 +131,28 @@ void fillStat(const struct stat &st, FileStat &out)
     out.inode = quint64(st.st_ino);
 }
 
-bool writeAll(int fd, const char *data, qint64 size, FileError &err)
+// 0 when all was written, else the errno of the write that failed.
+int writeAll(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            setFromErrno(err, errno);
-            return false;
+            return errno;
         }
         data += n;
         size -= n;
     }
-    return true;
+    return 0;
+}
+
+// The mode any newly created file gets.
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
 struct DateTimeFormats {
@@ -578,15 +588,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, FileError 
     }
     // The replacement keeps the mode of the file it replaces; a new file gets the mode any other
     // newly created file would (mkstemp alone would make it private to the owner).
-    mode_t mode;
     struct stat old;
-    if (::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    const mode_t mode = ::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777 : newFileMode();
     QByteArray tmpl = native + ".XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
@@ -598,7 +601,10 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, FileError 
         setFromErrno(err, errno);
         ok = false;
     }
-    ok = ok && writeAll(fd, data.constData(), data.size(), err);
+    if (const int e = ok ? writeAll(fd, data.constData(), data.size()) : 0) {
+        setFromErrno(err, e);
+        ok = false;
+    }
     if (ok && ::fsync(fd) != 0) {
         setFromErrno(err, errno);
         ok = false;
@@ -758,6 +764,7 @@ bool TextFileWriter::open(const QString &path, FileError &err)
 {
     FileError ignored;
     close(ignored);
+    m_path = path;
     QByteArray native;
     if (!nativePath(path, native, err))
         return false;
@@ -765,21 +772,41 @@ bool TextFileWriter::open(const QString &path, FileError &err)
     // fails at once. Writes then go back to blocking.
     m_fd = openNative(native, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (m_fd < 0) {
-        setPathError(err, errno, native);
+        const int e = errno;
+        FileError located; // its number tells a missing folder from a missing file
+        setPathError(located, e, native);
+        setWriteError(err, e, path);
+        err.number = located.number;
         return false;
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    // Advisory, and not waited for: another writer of the same file is no reason to fail.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     m_buffer.clear();
     m_buffer.reserve(1 << 16);
     return true;
 }
 
+void TextFileWriter::adopt(int fd, const QString &path)
+{
+    FileError ignored;
+    close(ignored);
+    m_fd = fd;
+    m_path = path;
+    m_buffer.clear();
+    m_buffer.reserve(1 << 16);
+}
+
+bool TextFileWriter::failed(FileError &err, int errnoValue) const
+{
+    setWriteError(err, errnoValue, m_path);
+    return false;
+}
+
 bool TextFileWriter::write(const QString &text, FileError &err)
 {
-    if (m_fd < 0) {
-        err.set(ErrBadFileName);
-        return false;
-    }
+    if (m_fd < 0)
+        return failed(err, EBADF);
     m_buffer.append(encodeText(text));
     if (m_buffer.size() >= (1 << 16))
         return flush(err);
@@ -790,9 +817,14 @@ bool TextFileWriter::flush(FileError &err)
 {
     if (m_fd < 0 || m_buffer.isEmpty())
         return true;
-    const bool ok = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), err);
+    const int e = writeAll(m_fd, m_buffer.constData(), m_buffer.size());
     m_buffer.clear();
-    return ok;
+    return e == 0 || failed(err, e);
+}
+
+bool TextFileWriter::sync(FileError &err)
+{
+    return flush(err) && (m_fd < 0 || ::fsync(m_fd) == 0 || failed(err, errno));
 }
 
 bool TextFileWriter::close(FileError &err)
@@ -800,12 +832,80 @@ bool TextFileWriter::close(FileError &err)
     if (m_fd < 0)
         return true;
     bool ok = flush(err);
-    if (::close(m_fd) != 0 && ok) {
-        setFromErrno(err, errno);
-        ok = false;
-    }
+    if (::close(m_fd) != 0 && ok)
+        ok = failed(err, errno);
     m_fd = -1;
     return ok;
+}
+
+bool AtomicTextFileWriter::open(const QString &path, FileError &err)
+{
+    discard();
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    struct stat st;
+    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char *target = ::realpath(native.constData(), nullptr)) {
+            native = target;
+            ::free(target);
+        }
+    }
+    const qsizetype slash = native.lastIndexOf('/');
+    m_name = native.mid(slash + 1);
+    m_folder = openNative(slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : native.left(slash),
+                          O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int e = m_folder < 0 ? errno : m_name.isEmpty() ? EISDIR : 0;
+    int fd = -1;
+    for (int attempt = 0; e == 0 && fd < 0; ++attempt) {
+        static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        m_temporary = '.' + m_name + '.';
+        for (int i = 0; i < 6; ++i)
+            m_temporary += kChars[QRandomGenerator::global()->bounded(int(sizeof kChars) - 1)];
+        fd = ::openat(m_folder, m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno != EEXIST || attempt == 99))
+            e = errno;
+    }
+    if (fd < 0) {
+        m_temporary.clear();
+        discard();
+        setWriteError(err, e, path);
+        return false;
+    }
+    m_file.adopt(fd, path);
+    const bool replaces = ::fstatat(m_folder, m_name.constData(), &st, 0) == 0 && S_ISREG(st.st_mode);
+    if (::fchmod(fd, replaces ? st.st_mode & 07777 : newFileMode()) != 0) {
+        m_file.failed(err, errno);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicTextFileWriter::commit(FileError &err)
+{
+    if (m_temporary.isEmpty())
+        return m_file.failed(err, EBADF);
+    bool ok = m_file.sync(err) && m_file.close(err);
+    if (ok && ::renameat(m_folder, m_temporary.constData(), m_folder, m_name.constData()) != 0)
+        ok = m_file.failed(err, errno);
+    if (ok)
+        m_temporary.clear();
+    discard();
+    return ok;
+}
+
+void AtomicTextFileWriter::discard()
+{
+    m_file.m_buffer.clear(); // nothing more goes into a file about to be removed
+    FileError ignored;
+    m_file.close(ignored);
+    if (!m_temporary.isEmpty())
+        ::unlinkat(m_folder, m_temporary.constData(), 0);
+    m_temporary.clear();
+    if (m_folder >= 0)
+        ::close(m_folder);
+    m_folder = -1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -819,6 +919,22 @@ bool isEmptyRegularFile(const QString &path)
         return false;
     struct stat st;
     return ::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
+bool isLockedByAnother(const QString &path)
+{
+    QByteArray native;
+    FileError err;
+    if (!nativePath(path, native, err))
+        return true;
+    const int fd = openNative(native, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return true;
+    // A descriptor of its own: a lock of this process on another descriptor counts as another's. A
+    // shared lock is refused only while an exclusive one is held.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
 }
 
 } // namespace platform

@@ -153,7 +153,9 @@ private:
     FileStat m_opened;
 };
 
-// Buffered writer for text files: the text is written in the file codec exactly as given.
+// Buffered writer for text files: the text is written in the file codec exactly as given. A failure
+// names the file: "writing <path>: <reason>". While open, the file is under an exclusive lock (flock),
+// so that a start-up check does not take a report being written for an empty leftover.
 class TextFileWriter {
 public:
     TextFileWriter() = default;
@@ -165,13 +167,43 @@ public:
     bool open(const QString &path, FileError &err);
     bool write(const QString &text, FileError &err);
     bool flush(FileError &err);
+    // Flushes and has the system put the data on the disk.
+    bool sync(FileError &err);
     // Flushes and closes; false with err set when the data could not all be written.
     bool close(FileError &err);
     bool isOpen() const { return m_fd >= 0; }
 
 private:
+    friend class AtomicTextFileWriter;
+    void adopt(int fd, const QString &path);
+    bool failed(FileError &err, int errnoValue) const;
+
     int m_fd = -1;
+    QString m_path;
     QByteArray m_buffer;
+};
+
+// A text file replaced whole or not at all: the text goes to a temporary file ".NAME.XXXXXX" beside
+// the file (beside a link's target, when the path is a link), which commit() renames over it once
+// complete, with the mode of the file it replaces. Until then the file is untouched; discard() and the
+// destructor remove the temporary file. Failures name the path as given.
+class AtomicTextFileWriter {
+public:
+    AtomicTextFileWriter() = default;
+    ~AtomicTextFileWriter() { discard(); }
+    AtomicTextFileWriter(const AtomicTextFileWriter &) = delete;
+    AtomicTextFileWriter &operator=(const AtomicTextFileWriter &) = delete;
+
+    bool open(const QString &path, FileError &err);
+    bool write(const QString &text, FileError &err) { return m_file.write(text, err); }
+    bool commit(FileError &err);
+    void discard();
+
+private:
+    TextFileWriter m_file;
+    int m_folder = -1;      // the file's folder
+    QByteArray m_name;      // the file's name in it
+    QByteArray m_temporary; // the temporary file's name in it; "" when there is none
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -179,5 +211,8 @@ private:
 
 // True only when the path itself, not the target of a link, is a regular file of length 0.
 bool isEmptyRegularFile(const QString &path);
+// True when another open file holds a lock (flock) on the file, as a TextFileWriter does, or when that
+// cannot be found out.
+bool isLockedByAnother(const QString &path);
 
 } // namespace platform

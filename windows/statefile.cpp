@@ -242,8 +242,9 @@ void CheckRestoredFiles(SavedState &state)
     if (platform::fileLength(state.reportFile, err) == 0) {
         // Removing the empty file is tidying up; when it fails the field is still cleared and the rest
         // of the restored state stays as read. Only a plain empty file goes: a link, a FIFO or a device
-        // node of length 0 is no report this program left behind.
-        if (platform::isEmptyRegularFile(state.reportFile)) {
+        // node of length 0 is no report this program left behind, nor is a report that a comparison,
+        // here or in cheqora-cli, holds its lock on while it writes it (still empty while buffered).
+        if (platform::isEmptyRegularFile(state.reportFile) && !platform::isLockedByAnother(state.reportFile)) {
             platform::FileError ignored;
             platform::clearFileAttributes(state.reportFile, ignored);
             platform::deleteFile(state.reportFile, ignored);

@@ -61,6 +61,12 @@ Outcome runProcess(const QString &program, const QStringList &args, const QByteA
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
+// Names beginning with "." in a folder: temporary files left behind.
+QStringList hiddenEntries(const QString &folder)
+{
+    return QDir(folder).entryList({u".*"_s}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
 // An expected text ending in "*" stands for any text that begins with the rest.
 bool matches(const QString &actual, const QString &expected)
 {
@@ -166,7 +172,8 @@ private slots:
         row("version", QString(), u"--version"_s, 0, u"cheqora-cli " CHEQORA_VERSION "\n"_s, QString(), -1);
         // Trouble: status 2, nothing on stdout, the reason on stderr; the check messages are the engine's.
         row("1st folder not specified", QString(), u"compare||N|R"_s, 2, QString(), u"1st folder not specified.\n"_s, -1);
-        row("report not writable", QString(), u"compare|O|N|T/no such folder/report.txt"_s, 2, QString(), u"Error: *"_s, -1);
+        row("report not writable", QString(), u"compare|O|N|T/no such folder/report.txt"_s, 2, QString(),
+            u"Error: writing T/no such folder/report.txt: No such file or directory\n"_s, -1);
         row("no command", QString(), QString(), 2, QString(), u"No command given.\nTry 'cheqora-cli --help'.\n"_s, -1);
         row("too few arguments", QString(), u"compare|O|N"_s, 2, QString(), u"Three arguments expected: OLD NEW REPORT."_s + tryCompare, -1);
         row("unknown option", QString(), u"compare|O|N|R|--bogus"_s, 2, QString(), u"Unknown option 'bogus'."_s + tryCompare, -1);
@@ -192,7 +199,7 @@ private slots:
         const Outcome o = run(args.isEmpty() ? QStringList() : args.split(u'|'));
         QCOMPARE(o.exitCode, exitCode);
         QVERIFY2(matches(QString::fromUtf8(o.out), out), o.out.constData());
-        QVERIFY2(matches(QString::fromUtf8(o.err), err), o.err.constData());
+        QVERIFY2(matches(QString::fromUtf8(o.err), err.replace(u"T/"_s, m_tmp->path() + u'/')), o.err.constData());
         QCOMPARE(readFile(m_report).count("File added: "), qMax(added, 0));
         QCOMPARE(QFile::exists(m_report), added >= 0);
     }
@@ -255,11 +262,24 @@ private slots:
         QVERIFY2(c.out.endsWith(" 2026-05-12 09:30:05\n"), c.out.constData());
     }
 
-    // Ctrl+C while a huge (sparse) file is digested in the 2nd walk: the entry written before it reaches
-    // the closed report, which has no summary, and the exit status says the program was interrupted.
-    // The huge file is in a subfolder, which the walk reaches (and reads ahead in) only after the entry.
+    // Ctrl+C, SIGTERM or SIGHUP while a huge (sparse) file is digested in the 2nd walk: the entry written
+    // before it reaches the closed report, which has no summary, and the exit status names the signal.
+    // The huge file is in a subfolder, which the walk reaches only after the entry; with one job nothing
+    // is read ahead, so the file is not open before the entry is written, however loaded the machine.
+    // Stopped the same way, list leaves no list and no temporary file behind.
+    void interrupt_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Ctrl+C") << int(SIGINT) << u"compare"_s;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << u"compare"_s;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << u"compare"_s;
+        QTest::newRow("SIGTERM, list") << int(SIGTERM) << u"list"_s;
+    }
     void interrupt()
     {
+        QFETCH(int, signal);
+        QFETCH(QString, command);
         QVERIFY(writeTree(m_tmp->path(), u"new dir/same.txt=changed"_s));
         const QString huge = m_new + u"/z/zz.bin"_s;
         QVERIFY(QDir().mkpath(m_new + u"/z"_s));
@@ -267,22 +287,119 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(64) << 30));
         f.close();
         QProcess p;
-        p.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); }); // a shell's background job ignores it
-        p.start(kCli, {u"compare"_s, u"-r"_s, m_old, m_new, m_report});
+        // A shell's background job ignores SIGINT.
+        p.setChildProcessModifier([] { for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL); });
+        const bool list = command == u"list"_s;
+        p.start(kCli, list ? QStringList{command, u"-j1"_s, u"-r"_s, m_new, u"-o"_s, m_report}
+                           : QStringList{command, u"-j1"_s, u"-r"_s, m_old, m_new, m_report});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(huge, QString::number(p.processId())), 60000);
-        QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
+        QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
         const bool blnEnded = p.waitForFinished(60000);
         if (!blnEnded)
             p.kill();
         QVERIFY(blnEnded);
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 130);
+        QCOMPARE(p.exitCode(), 128 + signal);
         QCOMPARE(p.readAllStandardOutput(), QByteArray());
-        QCOMPARE(p.readAllStandardError(), QByteArray("Comparison was stopped.\n"));
+        QCOMPARE(p.readAllStandardError(), list ? QByteArray() : QByteArray("Comparison was stopped.\n"));
         const QByteArray report = readFile(m_report);
-        QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
+        QCOMPARE(hiddenEntries(m_tmp->path()), QStringList());
+        if (list)
+            QCOMPARE(report, QByteArray("<missing>"));
+        else
+            QVERIFY2(report.contains("File modified:\r\n" + platform::encodeName(m_new) + "/same.txt, "), report.constData());
         QVERIFY2(!report.contains("Files modified: "), report.constData());
+    }
+
+    // Every write is checked to its end: a full device, a closed stdout and a file-size limit give a
+    // message naming where the output went and why, and status 2; an earlier list stays as it was.
+    void writeFailures_data()
+    {
+        QTest::addColumn<QString>("command"); // for sh -c; CLI stands for cheqora-cli, T/ for the temporary folder
+        QTest::addColumn<QString>("err");
+        const QString full = u"Error: writing /dev/full: No space left on device\n"_s;
+        const QString closed = u"Error: writing standard output: Bad file descriptor\n"_s;
+        for (const QString &command : {u"digest T/m/f000"_s, u"list -r T/m"_s, u"compare T/e T/m T/r.txt"_s, u"--help"_s}) {
+            QTest::newRow(qPrintable(command + u" > /dev/full"_s)) << u"exec CLI "_s + command + u" > /dev/full"_s << full;
+            QTest::newRow(qPrintable(command + u" >&-"_s)) << u"exec CLI "_s + command + u" >&-"_s << closed;
+        }
+        QTest::newRow("report on /dev/full") << u"exec CLI compare -f T/e T/m /dev/full"_s << full;
+        QTest::newRow("list -o, no such folder")
+            << u"exec CLI list -o T/none/l.md5 T/m"_s << u"Error: writing T/none/l.md5: No such file or directory\n"_s;
+        const QString limit = u"ulimit -f 1; exec CLI "_s;
+        const QString tooLarge = u"Error: writing T/%1: File too large\n"_s;
+        QTest::newRow("digest, size limit") << limit + u"digest T/m/* > T/out"_s << tooLarge.arg(u"out"_s);
+        QTest::newRow("list, size limit") << limit + u"list T/m > T/out"_s << tooLarge.arg(u"out"_s);
+        QTest::newRow("list -o, size limit") << limit + u"list -o T/l.md5 T/m"_s << tooLarge.arg(u"l.md5"_s);
+        QTest::newRow("report, size limit") << limit + u"compare T/e T/m T/r.txt"_s << tooLarge.arg(u"r.txt"_s);
+    }
+    void writeFailures()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, err);
+        const QString t = m_tmp->path();
+        QString many;
+        for (int i = 0; i < 300; ++i)
+            many += u"m/f%1=x|"_s.arg(i, 3, 10, QChar(u'0'));
+        QVERIFY(writeTree(t, many + u"l.md5=#: earlier list"_s) && QDir().mkpath(t + u"/e"_s));
+        const Outcome o = runProcess(u"sh"_s, {u"-c"_s, command.replace(u"CLI"_s, kCli).replace(u"T/"_s, t + u'/')});
+        QCOMPARE(QString::fromUtf8(o.err), err.replace(u"T/"_s, t + u'/'));
+        QCOMPARE(o.exitCode, 2);
+        QCOMPARE(o.out, QByteArray());
+        QCOMPARE(readFile(t + u"/l.md5"_s), QByteArray("#: earlier list"));
+        QCOMPARE(hiddenEntries(t), QStringList());
+    }
+
+    // list -o replaces a digest list (with --force any file) whole, through a link and keeping its mode;
+    // anything else stays as it was. No temporary file is left either way.
+    void listOutput_data()
+    {
+        QTest::addColumn<QString>("existing"); // at T/l.md5: its content, "<none>", "<folder>", or "<link>" to a list
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("err"); // "" when the list is written
+        const QString refused = u"Not replaced: T/l.md5 is not a digest list (--force replaces it).\n"_s;
+        QTest::newRow("none") << u"<none>"_s << QString() << QString();
+        QTest::newRow("a list") << u"#: Cheqora digest list 1\n"_s << QString() << QString();
+        QTest::newRow("md5sum's list") << u"d41d8cd98f00b204e9800998ecf8427e  x\n"_s << QString() << QString();
+        QTest::newRow("a link to a list") << u"<link>"_s << QString() << QString();
+        QTest::newRow("a data file") << u"data"_s << QString() << refused;
+        QTest::newRow("a data file, forced") << u"data"_s << u"-f"_s << QString();
+        QTest::newRow("a folder, forced") << u"<folder>"_s << u"--force"_s << u"Not replaced: T/l.md5 is a folder.\n"_s;
+        QTest::newRow("a FIFO, forced") << u"<fifo>"_s << u"--force"_s << u"Not replaced: T/l.md5 is not a regular file.\n"_s;
+    }
+    void listOutput()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, options);
+        QFETCH(QString, err);
+        const QString t = m_tmp->path(), file = t + u"/l.md5"_s;
+        const QString target = existing == u"<link>"_s ? t + u"/x.md5"_s : file;
+        const QByteArray before = existing == u"<link>"_s ? "#: earlier list\n" : existing.toUtf8();
+        if (existing == u"<folder>"_s)
+            QVERIFY(QDir().mkpath(file));
+        else if (existing == u"<fifo>"_s)
+            QVERIFY(makeFifo(file));
+        else if (existing != u"<none>"_s)
+            QVERIFY(writeBytes(target, before) && ::chmod(platform::encodeName(target).constData(), 0604) == 0
+                    && (target == file || makeSymlink(u"x.md5"_s, file)));
+        const Outcome o = run(QStringList{u"list"_s, u"-o"_s, u"T/l.md5"_s, u"O"_s} + options.split(u' ', Qt::SkipEmptyParts));
+        QCOMPARE(QString::fromUtf8(o.err), err.replace(u"T/"_s, t + u'/'));
+        QCOMPARE(o.exitCode, err.isEmpty() ? 0 : 2);
+        QCOMPARE(QFileInfo(file).isSymLink(), existing == u"<link>"_s);
+        struct stat st {};
+        QVERIFY(::lstat(platform::encodeName(target).constData(), &st) == 0);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (S_ISREG(st.st_mode)) // else as it was
+            QCOMPARE(st.st_mode & 0777, existing == u"<none>"_s ? 0666 & ~mask : mode_t(0604));
+        const QByteArray now = S_ISREG(st.st_mode) ? readFile(target) : QByteArray();
+        if (err.isEmpty())
+            QVERIFY2(now.startsWith("#: Cheqora digest list 2\n") && now.endsWith("  same.txt\n#: entries 1\n"), now.constData());
+        else if (S_ISREG(st.st_mode))
+            QCOMPARE(now, before);
+        QCOMPARE(S_ISREG(st.st_mode), existing != u"<folder>"_s && existing != u"<fifo>"_s);
+        QCOMPARE(hiddenEntries(t), QStringList());
     }
 
     // A digest list stands in for its folder: the report is the folder's byte for byte but for the

@@ -222,8 +222,10 @@ private slots:
         platform::TextFileWriter writer;
         FileError err;
         QVERIFY(writer.open(file, err));
+        QVERIFY(platform::isLockedByAnother(file)); // what the window's start-up check leaves alone
         QVERIFY(writer.write(u"caf\u00E9\r\nname \xDCE9\r\n"_s, err) && writer.write(longText, err));
         QVERIFY(writer.close(err));
+        QVERIFY(!platform::isLockedByAnother(file));
         QCOMPARE(readBytes(file), "caf\xC3\xA9\r\nname \xE9\r\n" + platform::encodeText(longText));
 
         QVERIFY(!writer.open(path(u"pipe"_s), err)); // no reader: must not wait for one
@@ -235,6 +237,15 @@ private slots:
         const bool written = writer.write(QString(5000, u'x'), err);
         QVERIFY(!(writer.close(err) && written));
         QCOMPARE(err.number, 61);
+        QCOMPARE(err.description, u"writing "_s + file + u": File too large"_s);
+
+        // What cannot take the file's place says why, and leaves no temporary file behind.
+        QTemporaryDir other;
+        platform::AtomicTextFileWriter atomic;
+        QVERIFY(QDir().mkpath(other.path() + u"/folder/x"_s));
+        QVERIFY(atomic.open(other.path() + u"/folder"_s, err) && atomic.write(u"list"_s, err) && !atomic.commit(err));
+        QCOMPARE(err.description, u"writing "_s + other.path() + u"/folder: Is a directory"_s);
+        QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"folder"_s});
     }
 
     // The target holds the old or the new content, keeps its permissions, and no temporary is left.

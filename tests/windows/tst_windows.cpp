@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/file.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -388,9 +389,10 @@ private Q_SLOTS:
 
     void checksRestoredFiles_data()
     {
-        // A read-only file of `size` bytes (-1: none, -2: a folder, -3: a link to an empty file, -4: a FIFO),
-        // named as a digest-panel file and as the report: whether each field keeps it. Only an empty
-        // regular report is deleted; nothing else ever is.
+        // A read-only file of `size` bytes (-1: none, -2: a folder, -3: a link to an empty file, -4: a FIFO,
+        // -5: an empty file under a lock, as a comparison holds on the report it writes), named as a
+        // digest-panel file and as the report: whether each field keeps it. Only an empty regular report
+        // that nobody holds is deleted; nothing else ever is.
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("fileKept");
         QTest::addColumn<bool>("reportKept");
@@ -401,6 +403,7 @@ private Q_SLOTS:
         QTest::newRow("folder") << -2 << false << false;
         QTest::newRow("link to an empty file") << -3 << false << false;
         QTest::newRow("FIFO") << -4 << false << false;
+        QTest::newRow("empty, being written") << -5 << false << false;
     }
 
     void checksRestoredFiles()
@@ -417,7 +420,9 @@ private Q_SLOTS:
             QVERIFY(size == -1 || (size == -2 ? QDir().mkpath(path)
                                    : size == -3 ? ::symlink("empty", native.constData()) == 0
                                    : size == -4 ? ::mkfifo(native.constData(), 0644) == 0
-                                                : writeBytes(path, QByteArray(size, '\n'))));
+                                                : writeBytes(path, QByteArray(qMax(size, 0), '\n'))));
+            const int held = size == -5 ? ::open(native.constData(), O_RDONLY | O_CLOEXEC) : -1;
+            QVERIFY(size != -5 || ::flock(held, LOCK_EX) == 0);
             QVERIFY(size < 0 || ::chmod(QFile::encodeName(path).constData(), 0444) == 0);
             const bool report = field == &SavedState::reportFile;
             SavedState s, expected;
@@ -425,6 +430,8 @@ private Q_SLOTS:
             s.*field = path;
             expected.*field = (report ? reportKept : fileKept) ? path : QString();
             cheqora::CheckRestoredFiles(s);
+            if (held >= 0)
+                ::close(held);
             QVERIFY(s == expected);
             QCOMPARE(QFileInfo(path).exists() || QFileInfo(path).isSymLink(), size != -1 && !(size == 0 && report));
         }
