@@ -15,7 +15,9 @@ targets=("$@")
 mkdir -p "$build/logs"
 TMPDIR=$(mktemp -d /dev/shm/cheqora-fuzz.XXXXXX 2>/dev/null || mktemp -d "$PWD/$build/tmp.XXXXXX")
 trap 'rm -rf "$TMPDIR"' EXIT
-export TMPDIR UBSAN_OPTIONS=print_stacktrace=1
+# The digest-list reader takes a 2 MiB buffer per list, which AddressSanitizer maps afresh each time;
+# clearing its shadow in place rather than handing the pages back saves a third of each run.
+export TMPDIR UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=clear_shadow_mmap_threshold=1073741824
 
 fuzz() {
   local t=$1 corpus=$build/corpus/$1 findings=$build/findings/$1
