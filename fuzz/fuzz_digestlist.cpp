@@ -1,6 +1,6 @@
-// Digest lists: a list the reader accepts reads back the same once written again, each entry comes
-// from a line of the file (a digest from a line that spells it), and a refused list names one of its
-// lines.
+// Digest lists: a list the reader accepts looks like a list, reads back the same once written again,
+// and each entry comes from a line of its own (a digest from a line that spells it); a refused list
+// names one of its lines.
 #include "digestlist.h"
 #include "fuzzcheck.h"
 #include "textcodec.h"
@@ -39,12 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = fuzz::bytesOf(data, size);
     const QList<QByteArray> lines = bytes.split('\n');
     const qint64 lineCount = lines.size() - (bytes.isEmpty() || bytes.endsWith('\n') ? 1 : 0);
+    const QString path = fuzz::scratchFile(QStringLiteral("list.md5"), bytes);
     DigestList list;
     DigestListError err;
-    if (!list.read(fuzz::scratchFile(QStringLiteral("list.md5"), bytes), err)) {
+    if (!list.read(path, err)) {
         fuzz::check(err.isSet() && err.line >= 1 && err.line <= lineCount, "an error not on a line of the list", err.text());
         return 0;
     }
+    // Else a folder field would not take it as a list.
+    fuzz::check(LooksLikeDigestList(path), "a list the reader takes does not look like one");
     qint64 previous = 0;
     for (qsizetype i = 0; i < list.count(); ++i) {
         const DigestListEntry e = list.entry(i);
