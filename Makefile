@@ -4,10 +4,10 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libssl-dev xvfb xauth xdotool x11-apps netpbm \
-            fonts-dejavu-core diffutils coreutils procps libqt6svg6
+            fonts-dejavu-core diffutils coreutils procps libqt6svg6 clang libclang-rt-dev llvm
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test e2e asan tsan bench install package clean mutants ratio
+.PHONY: all deps configure build run test e2e asan tsan fuzz bench install package clean mutants ratio
 
 all: build
 
@@ -54,6 +54,16 @@ tsan:
 	  ctest --output-on-failure --timeout 900 \
 	  -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
+# Each parser of what others write (digest lists, state file, text catalogue, command line) under
+# libFuzzer with ASan and UBSan, built with clang in build-fuzz/; each runs FUZZ_SECONDS and prints
+# its runs, coverage and findings.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g" \
+	  -DCHEQORA_FUZZ=ON -DCHEQORA_BUILD_TESTS=OFF $(LAUNCHER)
+	cmake --build build-fuzz
+	bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 bench: build
 	@$(MAKE) --no-print-directory deps PACKAGES="hashdeep"
 	bash bench/run_all.sh $(BUILD)
@@ -76,4 +86,4 @@ package: build
 	bash scripts/check_package.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz
