@@ -261,6 +261,8 @@ void frmMain::cmdGetFileLocation_Click(int Index)
     case 3:
         request.title = QStringLiteral("Specify file to write report to");
         request.filter = QStringLiteral(" files (*.txt) | *.txt");
+        // A new report is named by typing its name.
+        request.save = true;
         lblInfo->setText(QString());
         lblInfo->repaint();
         break;

@@ -3,7 +3,6 @@
 #include "filesystem.h"
 #include "frmpopup.h"
 #include "frmview.h"
-#include "numbertext.h"
 #include "strproc.h"
 #include "uiservices.h"
 
@@ -61,17 +60,29 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
                                   platform::MsgIcon::Information, title);
     } else {
         platform::FileError err;
-        if (!platform::deleteFile(path, err)) {
-            // The file is still there, so its path stays in the field for another try.
-            platform::ui().messageBox(hooks.mainWindow,
-                                      QStringLiteral("The report file could not be deleted:\r\n") + path
-                                          + QStringLiteral("\r\n\r\nError") + NumberText(err.number)
-                                          + QStringLiteral(".  ") + err.description,
-                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, title);
-            focusFirstFile(hooks);
-            return;
+        QString inTrash;
+        if (platform::moveToTrash(path, inTrash, err)) {
+            PopUpCenterScreen(uiText(hooks, 47), 5400, 400, 2000);
+        } else {
+            // Without a trash nothing could bring the report back: the user decides, No by default.
+            const QString question = QStringLiteral("There is no trash for the report %1, so it cannot be recovered "
+                                                    "once deleted.\n\nDelete it for good?").arg(path);
+            if (platform::ui().messageBox(hooks.mainWindow, question, platform::MsgButtons::YesNoSafe,
+                                          platform::MsgIcon::Question, title)
+                != platform::MsgAnswer::Yes) {
+                focusFirstFile(hooks);
+                return;
+            }
+            if (!platform::deleteFile(path, err)) {
+                // The file is still there, so its path stays in the field for another try.
+                platform::ui().messageBox(hooks.mainWindow,
+                                          QStringLiteral("Cannot delete the report %1: %2.").arg(path, err.description),
+                                          platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, title);
+                focusFirstFile(hooks);
+                return;
+            }
+            PopUpCenterScreen(uiText(hooks, 48), 4200, 400, 2000);
         }
-        PopUpCenterScreen(uiText(hooks, 48), 4200, 400, 2000);
     }
     txbReportFile->setText(QString());
     focusFirstFile(hooks);

@@ -299,8 +299,9 @@ private slots:
         QString seen;
         closePopUpWhenShown(seen);
         QTest::mouseClick(f.button("cmdDelete", 1), Qt::LeftButton);
-        QCOMPARE(f.boxes() + seen, kText48);
+        QCOMPARE(f.boxes() + seen, kText47);
         QVERIFY(!QFile::exists(m_report) && f.box("txbFile", 3)->text().isEmpty());
+        QCOMPARE(readBytes(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/report.txt")), "File added: /b/x\r\n");
         QVERIFY(writeBytes(f.path(QStringLiteral("chqr_help.txt")), "How to use Cheqora\r\n"));
         QTest::mouseClick(f.button("cmdHelp"), Qt::LeftButton);
         QCOMPARE(frmView::instance().strViewFile, f.path(QStringLiteral("chqr_help.txt")));

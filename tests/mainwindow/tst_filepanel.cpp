@@ -182,6 +182,9 @@ private slots:
         const QString both = row0 + u'>' + second + QStringLiteral("|4911E516E5AA21D327512E0C8B197616|3 bytes  ") + m_when
             + QStringLiteral(">/kept>") + kText56 + u'>';
         QCOMPARE(seen, QStringList({row0 + QStringLiteral(">||>/kept>>Stopped"), both + QStringLiteral("Stopped"), both}));
+        // Only the report's is a save dialog, where a new name can be typed.
+        const QList<platform::FileDialogRequest> &asked = f.fake->fileRequests;
+        QCOMPARE(QList<bool>({asked.at(0).save, asked.at(1).save, asked.at(2).save}), QList<bool>({false, false, true}));
     }
 
     // A long read makes the window busy: Stop has the focus and ends the read, the row says so and

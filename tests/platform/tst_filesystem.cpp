@@ -178,11 +178,12 @@ private slots:
         QVERIFY(platform::listFolder(path(u"alpha/nested"_s), listing, err));
         QVERIFY(listing.files.isEmpty() && listing.subfolders.isEmpty() && !err.isSet());
         QCOMPARE(platform::subfolderCount(m_dir.path(), err), 4);
+        QCOMPARE(platform::hasSubfolder(m_dir.path(), err) * 10 + platform::hasSubfolder(path(u"alpha/nested"_s), err), 10);
         for (const QString &p : {path(u"none"_s), path(u"big"_s), QString()}) {
             QVERIFY(!platform::listFolder(p, listing, err));
             QCOMPARE(err.description, u"Path not found"_s);
             err.clear();
-            QCOMPARE(platform::subfolderCount(p, err), -1);
+            QCOMPARE(platform::subfolderCount(p, err) + platform::hasSubfolder(p, err), -2);
             QCOMPARE(err.number, 76);
         }
     }

@@ -66,13 +66,15 @@ class TestWindows : public QObject {
     {
         return {&m_main, [](int n) { return u"UI text %1"_s.arg(n); }, [this] { ++m_focusCalls; }};
     }
-    // The message boxes shown, each as "title|text|icon" with ! for the exclamation mark, i for information.
+    // The message boxes shown, each as "title|text|icon" with ! for the exclamation mark, i for
+    // information, ? for a question, and whether No is its default.
     QString boxes() const
     {
         QStringList out;
         for (const FakeUiServices::Box &b : m_ui->boxes)
             out << b.title + u'|' + b.text + u'|'
-                    + (b.icon == MsgIcon::Exclamation ? u'!' : b.icon == MsgIcon::Information ? u'i' : u'?');
+                    + (b.icon == MsgIcon::Exclamation ? u'!' : b.icon == MsgIcon::Information ? u'i' : u'?')
+                    + (b.buttons == platform::MsgButtons::YesNoSafe ? u" No by default"_s : QString());
         return out.join(u'\n');
     }
     // Shows the file (written first unless content is null) in the viewer once it has been read.
@@ -182,45 +184,78 @@ private Q_SLOTS:
         QVERIFY(!view.isVisible());
     }
 
-    void refusesWithMessages_data()
+    void reportActions_data()
     {
         QTest::addColumn<bool>("remove"); // Delete, else View
         QTest::addColumn<QString>("field");
         QTest::addColumn<QByteArray>("content"); // null: no such file
+        QTest::addColumn<bool>("trash");         // else the data folder cannot hold one
+        QTest::addColumn<bool>("yes");           // the answer to a question
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("popUp");
         QTest::addColumn<QString>("fieldAfter");
         const QString gone = m_dir.filePath(u"gone"_s), r = m_dir.filePath(u"r.txt"_s);
         const QString proc = u"/proc/self/status"_s; // refuses every deletion, whoever asks
-        QTest::newRow("View, empty field") << false << QString() << QByteArray() << QString() << QString();
-        QTest::newRow("View, missing") << false << gone << QByteArray() << u"View|UI text 46|!"_s << gone;
-        QTest::newRow("View, empty") << false << r << QByteArray("") << u"View|UI text 76|!"_s << r;
-        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << u"View|UI text 76|!"_s << r;
-        QTest::newRow("Delete, empty field") << true << QString() << QByteArray() << QString() << QString();
-        QTest::newRow("Delete, missing") << true << gone << QByteArray() << u"Delete|UI text 46|i"_s << QString();
-        QTest::newRow("Delete, refused") << true << proc << QByteArray()
-                                         << u"Delete|The report file could not be deleted:\r\n/proc/self/status\r\n\r\n"
-                                            "Error 70.  Permission denied|!"_s
-                                         << proc;
+        const QString ask = u"Delete|There is no trash for the report %1, so it cannot be recovered once deleted.\n\n"
+                            "Delete it for good?|? No by default"_s;
+        QTest::newRow("View, empty field") << false << QString() << QByteArray() << true << false << QString() << QString() << QString();
+        QTest::newRow("View, missing") << false << gone << QByteArray() << true << false << u"View|UI text 46|!"_s << QString() << gone;
+        QTest::newRow("View, empty") << false << r << QByteArray("") << true << false << u"View|UI text 76|!"_s << QString() << r;
+        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << true << false << u"View|UI text 76|!"_s << QString() << r;
+        QTest::newRow("Delete, empty field") << true << QString() << QByteArray() << true << false << QString() << QString() << QString();
+        QTest::newRow("Delete, missing") << true << gone << QByteArray() << true << false << u"Delete|UI text 46|i"_s << QString() << QString();
+        QTest::newRow("Delete to the trash") << true << r << QByteArray("report") << true << false << QString() << u"UI text 47"_s << QString();
+        QTest::newRow("Delete, no trash, No") << true << r << QByteArray("report") << false << false << ask.arg(r) << QString() << r;
+        QTest::newRow("Delete, no trash, Yes") << true << r << QByteArray("report") << false << true << ask.arg(r) << u"UI text 48"_s << QString();
+        QTest::newRow("Delete, refused") << true << proc << QByteArray() << true << true
+                                         << ask.arg(proc) + u"\nDelete|Cannot delete the report /proc/self/status: Permission denied.|!"_s
+                                         << QString() << proc;
     }
 
-    void refusesWithMessages()
+    void reportActions()
     {
         QFETCH(bool, remove);
         QFETCH(QString, field);
         QFETCH(QByteArray, content);
+        QFETCH(bool, trash);
+        QFETCH(bool, yes);
         QFETCH(QString, message);
+        QFETCH(QString, popUp);
         QFETCH(QString, fieldAfter);
+        // A data folder of this row's own; below a file, no trash can be made in it.
+        QTemporaryDir data;
+        QVERIFY(trash || writeBytes(data.filePath(u"file"_s), "x"));
+        const QString dataHome = data.filePath(trash ? u"share"_s : u"file/share"_s);
+        const QByteArray pinned = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
         QVERIFY(content.isNull() || writeBytes(field, content));
+        m_ui->boxAnswers << (yes ? platform::MsgAnswer::Yes : platform::MsgAnswer::No);
+        QString shown;
+        QObject rowOnly; // a row that shows no pop-up leaves no timer to the next
+        QTimer::singleShot(0, &rowOnly, [&shown] {
+            if (frmPopUp *p = frmPopUp::existingInstance(); p && p->isVisible()) {
+                shown = p->lblMessage->text();
+                p->lblMessage_MouseUp();
+            }
+        });
+        const bool existed = QFileInfo::exists(field);
         QLineEdit txbFile(field);
         if (remove)
             cheqora::DeleteReportFile(hooks(), &txbFile);
         else
             cheqora::ViewReportFile(hooks(), txbFile.text());
         QCOMPARE(boxes(), message);
+        QCOMPARE(shown, popUp);
         QCOMPARE(txbFile.text(), fieldAfter);
         QCOMPARE(m_focusCalls, field.isEmpty() ? 0 : 1);
+        QCOMPARE(QFileInfo::exists(field), existed && !fieldAfter.isEmpty());
         QVERIFY(!frmView::existingInstance() || !frmView::existingInstance()->isVisible());
-        QVERIFY(!frmPopUp::existingInstance());
+        // In the trash the report can be restored: its content, and where it came from.
+        const QString inTrash = dataHome + u"/Trash/files/r.txt"_s;
+        QCOMPARE(readBytes(inTrash), QByteArray(popUp == u"UI text 47"_s ? "report" : ""));
+        QVERIFY(popUp != u"UI text 47"_s
+                || readBytes(dataHome + u"/Trash/info/r.txt.trashinfo"_s).contains("\nPath=" + QFile::encodeName(field) + '\n'));
+        qputenv("XDG_DATA_HOME", pinned);
     }
 
     void closesAndLetsTheCallerContinue_data()
