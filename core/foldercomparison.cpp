@@ -198,6 +198,10 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         m_host.checkFailed(QStringLiteral("Report file not specified."), platform::MsgIcon::Exclamation, title());
         return result;
     }
+    if (platform::folderExists(options.strReportFile)) {
+        m_host.checkFailed(options.strReportFile + QStringLiteral(" is a folder, not a file."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
     if (reportIsInputList())
         return result;
     if (options.blnWarnOnOverwrite && FileExists(options.strReportFile)) {
@@ -247,7 +251,7 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     m_pipeline.reset();
     platform::FileError closeErr;
     if (!intFileNum.close(closeErr))
-        fail(closeErr.description);
+        failReport(closeErr);
     if (blnStop)
         result.outcome = CompareResult::Outcome::Stopped;
     else if (m_blnListFailed)
@@ -340,7 +344,7 @@ void FolderComparison::runComparison()
 
     platform::FileError err;
     if (!intFileNum.open(strReportFile, err)) {
-        fail(err.description);
+        failReport(err);
         return;
     }
     m_blnReportIdKnown = platform::statPath(strReportFile, reportStat, statErr);

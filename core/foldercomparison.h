@@ -240,6 +240,8 @@ private:
     bool mustEndWalk() const { return blnStop || m_blnFailed; }
     QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
     void fail(const QString &strDescription);
+    // A report that cannot be opened, written or closed: the error names it.
+    void failReport(const platform::FileError &err);
     bool needsDigest(const platform::DirEntry &file) const;
     bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
     bool digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field);

@@ -75,6 +75,11 @@ QString FolderComparison::bytesForm(const platform::FileStat &st) const
     return FormatSizeDateTime(st, true);
 }
 
+void FolderComparison::failReport(const platform::FileError &err)
+{
+    fail(QStringLiteral("Cannot write the report %1: %2.").arg(strReportFile, err.description));
+}
+
 void FolderComparison::WriteReportText(const QString &strText)
 {
     if (blnLinesExceeded || m_blnFailed)
@@ -82,7 +87,7 @@ void FolderComparison::WriteReportText(const QString &strText)
     platform::FileError err;
     if (!intFileNum.write(strText, err)) {
         // A report that cannot be written is an error of the comparison, not a silent gap.
-        fail(err.description);
+        failReport(err);
         return;
     }
     const bool blnBreakOnly = strText == kBreak;
@@ -97,7 +102,7 @@ void FolderComparison::WriteReportText(const QString &strText)
             const QString stop = kBreak + QStringLiteral("Number of lines exceeds ") + QString::number(lngMaxLines)
                 + QStringLiteral(", so stopping.") + kBreak;
             if (!intFileNum.write(stop, err))
-                fail(err.description);
+                failReport(err);
         }
     }
     if (blnBreakOnly)

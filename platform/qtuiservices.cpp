@@ -80,7 +80,7 @@ QString QtUiServices::pickFile(QWidget *owner, const FileDialogRequest &request,
         const QString folder = slash > 0 ? path.left(slash) : QString();
         if (!(request.flags & 2048) || folder.isEmpty() || folderExists(folder))
             return path;
-        messageBox(&dialog, folder + QStringLiteral("\nThe folder does not exist. Check the path and try again."),
+        messageBox(&dialog, QStringLiteral("The folder %1 does not exist. Check the path and try again.").arg(folder),
                    MsgButtons::Ok, MsgIcon::Exclamation, request.title);
         dialog.selectFile(path);
     }

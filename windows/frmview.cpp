@@ -1,7 +1,6 @@
 #include "frmview.h"
 
 #include "filesystem.h"
-#include "numbertext.h"
 #include "qtuiservices.h"
 #include "textcodec.h"
 
@@ -248,16 +247,11 @@ void frmView::Form_Activate()
     QString fileText;
     platform::FileError err;
     if (!readShownPart(strViewFile, fileText, err)) {
-        if (err.number == platform::ErrInputPastEnd) {
-            platform::ui().messageBox(this, QStringLiteral("File is empty!"), platform::MsgButtons::Ok,
-                                      platform::MsgIcon::Exclamation, QStringLiteral("Error"));
-        } else {
-            platform::ui().messageBox(this,
-                                      QStringLiteral("Error") + NumberText(err.number) + QStringLiteral(".  ")
-                                          + err.description,
-                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
-                                      QStringLiteral("Error reading file"));
-        }
+        const QString text = err.number == platform::ErrInputPastEnd
+            ? QStringLiteral("The file %1 is empty.").arg(strViewFile)
+            : QStringLiteral("Cannot read %1: %2.").arg(strViewFile, err.description);
+        platform::ui().messageBox(this, text, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
+                                  QStringLiteral("Error reading file"));
         hide();
         blnViewLoaded = true;
         m_blnLoading = false;

@@ -31,7 +31,7 @@ void ViewReportFile(const ReportActionHooks &hooks, const QString &strPath)
     if (strPath.isEmpty())
         return;
     if (!FileExists(strPath)) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(strPath), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, title);
         focusFirstFile(hooks);
         return;
@@ -41,7 +41,7 @@ void ViewReportFile(const ReportActionHooks &hooks, const QString &strPath)
     platform::FileError err;
     const qint64 length = platform::fileLength(strPath, err);
     if (length >= 0 && length < 3) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 76), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 76).arg(strPath), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, title);
         focusFirstFile(hooks);
         return;
@@ -56,7 +56,7 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
     if (path.isEmpty())
         return;
     if (!FileExists(path)) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(path), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Information, title);
     } else {
         platform::FileError err;

@@ -12,7 +12,7 @@ namespace cheqora {
 // What the report-file buttons need from the main window.
 struct ReportActionHooks {
     QWidget *mainWindow = nullptr;           // the viewer is placed over it
-    std::function<QString(int)> uiText;      // numbered user-interface texts (46, 47, 48, 76)
+    std::function<QString(int)> uiText;      // numbered user-interface texts (46, 47, 48, 76; 46 and 76 take the path)
     std::function<void()> focusFirstFile;    // FocusFirstFile of the main window
 };
 

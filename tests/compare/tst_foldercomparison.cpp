@@ -311,7 +311,7 @@ private slots:
         o.strReportFile = u"/dev/full"_s;
         const CompareResult r = m_comparison->CompareFolders(o);
         QCOMPARE(r.outcome, Outcome::Error);
-        QCOMPARE(r.strInfoCaption, u"Error: Disk full"_s);
+        QCOMPARE(r.strInfoCaption, u"Error: Cannot write the report /dev/full: Disk full."_s);
         QVERIFY(!r.blnShowReport);
         QCOMPARE(m_host->busy, (QList<bool>{true, false}));
     }

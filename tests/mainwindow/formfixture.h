@@ -26,7 +26,7 @@ namespace cheqora::test {
 inline const QString kText34 = QStringLiteral("Read failed"), kText47 = QStringLiteral("Report in the trash."),
                      kText48 = QStringLiteral("Report deleted."),
                      kText49 = QStringLiteral("Reset everything?"), kText50 = QStringLiteral("Saved."),
-                     kText51 = QStringLiteral("Not saved:"), kText55 = QStringLiteral("Same"),
+                     kText51 = QStringLiteral("Not saved to"), kText55 = QStringLiteral("Same"),
                      kText56 = QStringLiteral("Different");
 
 // A control that must exist; a missing one ends the test run with its name.

@@ -118,18 +118,37 @@ private slots:
         QCOMPARE(byList.mid(byList.indexOf('\n')), byFolder.mid(byFolder.indexOf('\n')));
     }
 
-    // The subfolder box and the folders reach the engine, whose check speaks in a box of its title and
-    // icon; nesting is decided on real folders.
+    // The subfolder box, the folders and the report reach the engine, whose checks speak in a box of
+    // their title and icon (nesting is decided on real folders), and whose errors in lblInfo; T is the
+    // test folder.
+    void checksReachTheirBox_data()
+    {
+        QTest::addColumn<bool>("nested");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("expected"); // boxes > lblInfo
+        QTest::newRow("nested") << true << "report.txt"
+                                << "Compare folders|T/old/sub is contained in T/old.\n\nWhen files are included in subfolders "
+                                   "recursively\none folder cannot be a subfolder the other folder.|4|0>";
+        QTest::newRow("report is a folder") << false << "old" << "Compare folders|T/old is a folder, not a file.|3|0>";
+        QTest::newRow("report not writable") << false << "none/r.txt"
+                                             << ">Error: Cannot write the report T/none/r.txt: Path not found.";
+    }
+
     void checksReachTheirBox()
     {
+        QFETCH(bool, nested);
+        QFETCH(QString, report);
+        QFETCH(QString, expected);
         start();
         QVERIFY(QDir().mkpath(m_old + QStringLiteral("/sub")));
-        f.box("txbFolder", 0)->setText(m_old + QStringLiteral("/sub"));
-        f.box("txbFolder", 1)->setText(m_old);
-        f.check("chkIncludeSubfolders", 1)->setChecked(true);
+        if (nested) {
+            f.box("txbFolder", 0)->setText(m_old + QStringLiteral("/sub"));
+            f.box("txbFolder", 1)->setText(m_old);
+            f.check("chkIncludeSubfolders", 1)->setChecked(true);
+        }
+        f.box("txbFile", 3)->setText(f.path(report));
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QCOMPARE(f.boxes(), QStringLiteral("Compare folders|%1/sub is contained in %1.\n\nWhen files are included in subfolders "
-                                           "recursively\none folder cannot be a subfolder the other folder.|4|0").arg(m_old));
+        QCOMPARE(QString(f.boxes() + u'>' + f.label("lblInfo")->text()).replace(f.dir->path(), QStringLiteral("T")), expected);
     }
 
     // Answered No, the question keeps the report; answered Yes, it is replaced and shown.
@@ -343,7 +362,7 @@ private slots:
         frmPopUp::unloadInstance();
         QTest::mouseClick(g.button("cmdSave"), Qt::LeftButton);
         QVERIFY(!frmPopUp::existingInstance());
-        QCOMPARE(g.boxes(), QStringLiteral("Save state|") + kText51 + QStringLiteral(" Path not found|3|0"));
+        QCOMPARE(g.boxes(), QStringLiteral("Save state|%1 %2: Path not found.|3|0").arg(kText51, g.form->strStateFile));
         QCOMPARE(g.fields(), saved);
     }
 

@@ -64,7 +64,9 @@ class TestWindows : public QObject {
 
     cheqora::ReportActionHooks hooks()
     {
-        return {&m_main, [](int n) { return u"UI text %1"_s.arg(n); }, [this] { ++m_focusCalls; }};
+        // Texts 46 and 76 take the report's path, as the catalogue's do.
+        return {&m_main, [](int n) { return u"UI text %1"_s.arg(n) + (n == 46 || n == 76 ? u" %1"_s : QString()); },
+                [this] { ++m_focusCalls; }};
     }
     // The message boxes shown, each as "title|text|icon" with ! for the exclamation mark, i for
     // information, ? for a question, and whether No is its default.
@@ -113,11 +115,10 @@ private Q_SLOTS:
         QTest::newRow("65530 characters") << r << lines.left(65530).toUtf8() << cut(lines) << QString();
         QTest::newRow("1,000,000 characters") << r << lines.toUtf8() << cut(lines) << QString();
         QTest::newRow("200,000 accented letters") << r << accented.toUtf8() << cut(accented) << QString();
-        QTest::newRow("empty") << r << QByteArray("") << QString() << u"Error|File is empty!"_s;
-        QTest::newRow("missing") << u"gone"_s << QByteArray() << QString()
-                                 << u"Error reading file|Error 53.  File not found"_s;
-        QTest::newRow("folder") << u"dir"_s << QByteArray() << QString()
-                                << u"Error reading file|Error 75.  Path/File access error"_s;
+        const QString cannot = u"Error reading file|Cannot read "_s + m_dir.path();
+        QTest::newRow("empty") << r << QByteArray("") << QString() << u"Error reading file|The file %1 is empty."_s.arg(m_dir.filePath(r));
+        QTest::newRow("missing") << u"gone"_s << QByteArray() << QString() << cannot + u"/gone: File not found."_s;
+        QTest::newRow("folder") << u"dir"_s << QByteArray() << QString() << cannot + u"/dir: Path/File access error."_s;
     }
 
     void showsFileOrItsReadError()
@@ -199,11 +200,14 @@ private Q_SLOTS:
         const QString ask = u"Delete|There is no trash for the report %1, so it cannot be recovered once deleted.\n\n"
                             "Delete it for good?|? No by default"_s;
         QTest::newRow("View, empty field") << false << QString() << QByteArray() << true << false << QString() << QString() << QString();
-        QTest::newRow("View, missing") << false << gone << QByteArray() << true << false << u"View|UI text 46|!"_s << QString() << gone;
-        QTest::newRow("View, empty") << false << r << QByteArray("") << true << false << u"View|UI text 76|!"_s << QString() << r;
-        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << true << false << u"View|UI text 76|!"_s << QString() << r;
+        QTest::newRow("View, missing") << false << gone << QByteArray() << true << false << u"View|UI text 46 "_s + gone + u"|!"_s
+                                       << QString() << gone;
+        QTest::newRow("View, empty") << false << r << QByteArray("") << true << false << u"View|UI text 76 "_s + r + u"|!"_s << QString() << r;
+        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << true << false << u"View|UI text 76 "_s + r + u"|!"_s
+                                       << QString() << r;
         QTest::newRow("Delete, empty field") << true << QString() << QByteArray() << true << false << QString() << QString() << QString();
-        QTest::newRow("Delete, missing") << true << gone << QByteArray() << true << false << u"Delete|UI text 46|i"_s << QString() << QString();
+        QTest::newRow("Delete, missing") << true << gone << QByteArray() << true << false << u"Delete|UI text 46 "_s + gone + u"|i"_s
+                                         << QString() << QString();
         QTest::newRow("Delete to the trash") << true << r << QByteArray("report") << true << false << QString() << u"UI text 47"_s << QString();
         QTest::newRow("Delete, no trash, No") << true << r << QByteArray("report") << false << false << ask.arg(r) << QString() << r;
         QTest::newRow("Delete, no trash, Yes") << true << r << QByteArray("report") << false << true << ask.arg(r) << u"UI text 48"_s << QString();
@@ -305,22 +309,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString url = u"HTTP://www.vantorel.example/chqr/Manual.HTML"_s;
         const QString secure = u"https://www.vantorel.example/chqr/Manual.HTML"_s;
-        const QString error = u"Error launching web browser, error code = %1."_s;
-        const QString unassociated =
-            error.arg(31) + u"\r\n\r\nFile extension '%1' is not associated with any application program."_s;
+        const QString cannot = u"Cannot open "_s + secure;
         const int ok = platform::OpenSucceeded;
         QTest::newRow("HTTP: made https:") << url << ok << secure << QString();
         QTest::newRow("every Http:") << u"Http://a.example/?next=http://b.example/"_s << ok
                                      << u"https://a.example/?next=https://b.example/"_s << QString();
         QTest::newRow("33 is success") << url << 33 << secure << QString();
-        QTest::newRow("31 no association") << url << 31 << secure << unassociated.arg(u"html"_s);
-        QTest::newRow("31 no extension") << u"http://a.example/manual"_s << 31 << u"https://a.example/manual"_s
-                                         << unassociated.arg(QString());
-        QTest::newRow("8 out of memory") << url << 8 << secure << error.arg(8) + u"\r\n\r\nOut of memory."_s;
-        QTest::newRow("2 try again") << url << 2 << secure << error.arg(2) + u"\r\n\r\nPlease try once more."_s;
-        QTest::newRow("5 other") << url << 5 << secure << error.arg(5);
-        QTest::newRow("32 still a failure") << url << 32 << secure << error.arg(32);
-        QTest::newRow("negative") << url << -1 << secure << u"Error launching web browser, error code =-1."_s;
+        QTest::newRow("31 no application") << url << 31 << secure << cannot + u": no application is set up to open it."_s;
+        QTest::newRow("8 out of memory") << url << 8 << secure << cannot + u": out of memory."_s;
+        QTest::newRow("2 not valid") << url << 2 << secure << cannot + u": it is not a valid address."_s;
+        QTest::newRow("32 still a failure") << url << 32 << secure << cannot + u" (error 32)."_s;
+        QTest::newRow("negative") << url << -1 << secure << cannot + u" (error -1)."_s;
     }
 
     void launchesSecurelyAndExplainsFailures()
@@ -332,7 +331,7 @@ private Q_SLOTS:
         m_ui->openResults.enqueue(result);
         cheqora::LaunchURL(target);
         QCOMPARE(m_ui->openedTargets, QStringList{opened});
-        QCOMPARE(boxes(), message.isEmpty() ? QString() : u"Cannot launch web browser|"_s + message + u"|!"_s);
+        QCOMPARE(boxes(), message.isEmpty() ? QString() : u"Cannot open web link|"_s + message + u"|!"_s);
     }
 
     // The state file.
