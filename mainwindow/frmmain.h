@@ -61,6 +61,10 @@ public:
     int intEventIntervalMs = 5;
     // A digest of the panel that takes longer than this (milliseconds) makes the window busy.
     int intPanelBusyAfterMs = 150;
+    // Files or folders named on the command line (absolute paths), put into their fields at start-up
+    // in place of the saved ones: files into the digest panel's rows, folders (a digest list in the
+    // place of one) into the old and new folder fields as soon as one of them is a folder.
+    QStringList StartPaths;
 
     // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
     // program should end with a failure status).
@@ -148,6 +152,7 @@ private:
     void buildControls();
     void connectHandlers();
     void prepareComparison();
+    void openStartPaths();
     ReportActionHooks reportActionHooks();
     SavedState CurrentState() const;
     void checkSkipSize();
@@ -240,6 +245,11 @@ QString AppDataFilePath(const QString &strFile, const QString &strFolder, platfo
 
 // "7.24" for version 7.2: major, ".", minor, and the fixed digit 4.
 QString VersionText(int major, int minor);
+
+// The files or folders of the window's command line (the arguments after the program's name, less
+// those Qt took), made absolute against folder; "--" ends the options. False with error set (and
+// its hint) for an unknown option or more than two paths.
+bool WindowPaths(const QStringList &args, const QString &folder, QStringList &paths, QString &error);
 
 // Progress of a long read for lblInfo: the file's name and the share read, e.g. "disc.img 45%".
 QString ReadProgressText(const QString &strPath, qint64 lngDone, qint64 lngTotal);

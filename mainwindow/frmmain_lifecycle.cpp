@@ -1,7 +1,9 @@
 // The main window from start-up to quit: Form_Load, the caption, the once-a-second refresh and Quit.
 #include "frmmain.h"
 
+#include "digest.h"
 #include "filesystem.h"
+#include "foldercomparison.h"
 #include "strproc.h"
 #include "textcatalogue.h"
 #include "uiservices.h"
@@ -9,17 +11,66 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace cheqora {
 
 QString VersionText(int major, int minor)
 {
     return QString::number(major) + u'.' + QString::number(minor) + u'4';
+}
+
+bool WindowPaths(const QStringList &args, const QString &folder, QStringList &paths, QString &error)
+{
+    paths.clear();
+    const QString hint = QStringLiteral("\nTry 'cheqora --help'.");
+    bool options = true;
+    for (const QString &arg : args) {
+        if (options && arg == QLatin1String("--")) {
+            options = false;
+        } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
+            error = QStringLiteral("Unknown option '%1'.").arg(arg) + hint;
+            return false;
+        } else {
+            paths << QDir::cleanPath(QDir(folder).absoluteFilePath(arg));
+        }
+    }
+    if (paths.size() > 2) {
+        error = QStringLiteral("At most two files or two folders can be given.") + hint;
+        return false;
+    }
+    return true;
+}
+
+void frmMain::openStartPaths()
+{
+    if (StartPaths.isEmpty())
+        return;
+    const bool folders = std::any_of(StartPaths.begin(), StartPaths.end(), [](const QString &p) { return FolderExists(p); });
+    for (int k = 0; k <= 1; ++k) {
+        const QString path = StartPaths.value(k);
+        if (!folders) {
+            txbFile[k]->setText(path);
+            if (path.isEmpty())
+                cmdClear_Click(k);
+        } else if (path.isEmpty() || FolderExists(path) || FolderComparison::LooksLikeListSide(path)) {
+            txbFolder[k]->setText(path);
+        } else {
+            platform::ui().messageBox(this, path + QStringLiteral(" is neither a folder nor a digest list."),
+                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, QStringLiteral("Compare files"));
+        }
+    }
+    if (!folders) {
+        ShowFilesDS(StartPaths.size() == 2 ? std::vector<int>{0, 1} : std::vector<int>{0});
+        CompareFileDS();
+    }
 }
 
 qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber)
@@ -67,6 +118,7 @@ bool frmMain::Form_Load()
     CompareFileDS();
     show();
     ShowWindowCaption();
+    openStartPaths();
     Timer1->setInterval(1000);
     Timer1->start();
     FocusFirstFile();

@@ -56,7 +56,7 @@ for data in chqr.dat chqr_help.txt; do
 done
 
 entry="$root/usr/share/applications/cheqora.desktop"
-grep -qx "Exec=/usr/bin/cheqora" "$entry" || fail "menu entry: $(grep ^Exec "$entry")"
+grep -qx "Exec=/usr/bin/cheqora %F" "$entry" || fail "menu entry: $(grep ^Exec "$entry")"
 grep -qx "Icon=cheqora" "$entry" || fail "menu entry names no theme icon"
 [ -f "$root/usr/share/icons/hicolor/scalable/apps/cheqora.svg" ] || fail "no icon"
 manual="$root/usr/share/man/man1/cheqora-cli.1.gz"

@@ -1,6 +1,9 @@
 #include "digest.h"
 #include "digestlist.h"
 #include "formfixture.h"
+#include "statefile.h"
+
+#include <QProcess>
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -364,6 +367,70 @@ private slots:
         QVERIFY(!frmPopUp::existingInstance());
         QCOMPARE(g.boxes(), QStringLiteral("Save state|%1 %2: Path not found.|3|0").arg(kText51, g.form->strStateFile));
         QCOMPARE(g.fields(), saved);
+    }
+
+    // The command line: files fill the panel's rows and are read, folders (or a list in the place of
+    // one) the folder fields; a file beside a folder is refused in a box. T is the test folder, the
+    // current folder of the command.
+    void commandLineFillsTheFields_data()
+    {
+        QTest::addColumn<QString>("args"); // split at blanks
+        QTest::addColumn<QString>("expected"); // txbFile_0|txbFile_1|txbFolder_0|txbFolder_1|digest 0|result|box, or the error
+        const QString abc = QStringLiteral("900150983CD24FB0D6963F7D28E17F72");
+        QTest::newRow("one file") << "a" << QStringLiteral("T/a|||T/old|%1||").arg(abc);
+        QTest::newRow("two files") << "./a T/b" << QStringLiteral("T/a|T/b||T/old|%1|%2|").arg(abc, kText56);
+        QTest::newRow("two folders") << "dir/ ." << "||T/dir|T|||";
+        QTest::newRow("list and folder") << "l.md5 dir" << "||T/l.md5|T/dir|||";
+        QTest::newRow("one folder") << "dir" << "||T/dir||||";
+        QTest::newRow("file and folder") << "a dir" << "|||T/dir|||Compare files|T/a is neither a folder nor a digest list.|3|0";
+        QTest::newRow("-- ends the options") << "-- -a" << "T/-a|||T/old|File not found||";
+        QTest::newRow("unknown option") << "-a" << "Unknown option '-a'.\nTry 'cheqora --help'.";
+        QTest::newRow("three paths") << "a b dir" << "At most two files or two folders can be given.\nTry 'cheqora --help'.";
+    }
+
+    void commandLineFillsTheFields()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, expected);
+        QString error;
+        QVERIFY(f.start([&](frmMain &form) {
+            // A saved new folder, which the command line replaces or not.
+            const QString t = f.dir->path();
+            QVERIFY(writeBytes(t + QStringLiteral("/a"), "abc") && writeBytes(t + QStringLiteral("/b"), "abd"));
+            QVERIFY(writeBytes(t + QStringLiteral("/l.md5"), "900150983cd24fb0d6963f7d28e17f72  a\n") && QDir(t).mkpath(QStringLiteral("dir")));
+            SavedState saved;
+            saved.newFolder = t + QStringLiteral("/old");
+            QVERIFY(QDir().mkpath(QFileInfo(stateFile()).path()) && WriteStateFile(stateFile(), saved).isEmpty());
+            if (!WindowPaths(args.replace(QStringLiteral("T/"), t + u'/').split(u' '), t, form.StartPaths, error))
+                form.StartPaths.clear();
+        }));
+        QString seen = error;
+        if (error.isEmpty()) {
+            seen = QStringList({f.box("txbFile", 0)->text(), f.box("txbFile", 1)->text(), f.box("txbFolder", 0)->text(),
+                                f.box("txbFolder", 1)->text(), f.label("lblDigitalSignature", 0)->text(),
+                                f.label("lblFileComparisonResult")->text(), f.boxes()})
+                       .join(u'|')
+                       .replace(f.dir->path(), QStringLiteral("T"));
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    // Help and version are answered without a window, so without a display.
+    void helpAndVersionNeedNoDisplay()
+    {
+        for (const char *option : {"--help", "--version"}) {
+            QProcess program;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("DISPLAY"));
+            env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(CHEQORA_BIN_DIR "/cheqora"), {QString::fromLatin1(option)});
+            QVERIFY(program.waitForFinished(60000));
+            const QByteArray out = program.readAllStandardOutput();
+            QVERIFY2(program.exitCode() == 0 && (out.startsWith("Usage: cheqora [FILE [FILE2]]\n") || out == "cheqora 1.0\n"),
+                     out.constData());
+        }
     }
 
     // Start-up, the once-a-second refresh, the busy switch and the layout.
