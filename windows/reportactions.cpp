@@ -91,7 +91,7 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
 void ShowHelp(QWidget *mainWindow, const QString &strProgramFolder)
 {
     ShowFileInViewer(mainWindow, strProgramFolder + QChar(platform::kSeparator) + kHelpFileName,
-                     QStringLiteral("Help for CHQR"), 380, 480, QStringLiteral("MS Sans Serif"));
+                     QStringLiteral("Help for CHQR"), QStringLiteral("MS Sans Serif"));
 }
 
 void ShowHelp(QWidget *mainWindow)

@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -103,18 +105,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // null: no such file
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("error");
-        const QString head = u"NOTE: This file is too large to display entirely in this textbox.\r\n"
-                             "To view the entire contents of the file load it into NotePad,\r\n"
-                             "WordPad or some other text editor.\r\n\r\n"_s;
-        const QString tail = u"\r\n\r\nNOTE: Entire contents of file have not been displayed.\r\n"_s;
-        auto cut = [&](const QString &text) { return head + text.left(65306) + tail; };
-        const QString lines = u"  1234 > some/relative/path/file.txt\r\n"_s.repeated(30000);
-        const QString accented(200000, QChar(0xE9)); // two bytes a character: more than the part read
+        const QString lines = u"  1234 > some/relative/path/file.txt\r\n"_s.repeated(140000) + u"The end."_s;
+        const QString accented(200000, QChar(0xE9)); // two bytes a character
         const QString r = u"r.txt"_s;
-        QTest::newRow("65529 characters") << r << lines.left(65529).toUtf8() << lines.left(65529) << QString();
-        QTest::newRow("65530 characters") << r << lines.left(65530).toUtf8() << cut(lines) << QString();
-        QTest::newRow("1,000,000 characters") << r << lines.toUtf8() << cut(lines) << QString();
-        QTest::newRow("200,000 accented letters") << r << accented.toUtf8() << cut(accented) << QString();
+        QTest::newRow("5 MB, whole") << r << lines.toUtf8() << lines << QString();
+        QTest::newRow("200,000 accented letters") << r << accented.toUtf8() << accented << QString();
+        QTest::newRow("line breaks of every kind") << r << QByteArray("a\r\nb\rc\n\r\n") << u"a\r\nb\rc\n\r\n"_s << QString();
         const QString cannot = u"Error reading file|Cannot read "_s + m_dir.path();
         QTest::newRow("empty") << r << QByteArray("") << QString() << u"Error reading file|The file %1 is empty."_s.arg(m_dir.filePath(r));
         QTest::newRow("missing") << u"gone"_s << QByteArray() << QString() << cannot + u"/gone: File not found."_s;
@@ -145,7 +141,12 @@ private Q_SLOTS:
             return;
         }
         QVERIFY(m_ui->boxes.isEmpty());
-        QCOMPARE(view.txbText1->toPlainText(), QString(shown).replace(u"\r\n"_s, u"\n"_s));
+        // A long text goes in a part at a time; whole, its last line can be reached.
+        QTRY_VERIFY_WITH_TIMEOUT(view.Complete(), 120000);
+        QCOMPARE(view.txbText1->toPlainText(), QString(shown).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n'));
+        QTest::keyClick(view.txbText1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(view.txbText1->textCursor().block().text(), shown.section(QRegularExpression(u"\r\n|\r|\n"_s), -1));
+        QVERIFY(view.txbText1->viewport()->rect().contains(view.txbText1->cursorRect()));
         QCOMPARE(view.txbText1->font().family(), u"Courier New"_s);
         QTest::mouseClick(view.cmdCopyToClipboard, Qt::LeftButton);
         QCOMPARE(m_ui->clipboard, shown);
@@ -183,6 +184,55 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&view));
         QTest::keyClick(edit, Qt::Key_Escape);
         QVERIFY(!view.isVisible());
+    }
+
+    // Ctrl+F opens the bar; Enter and F3 go to the next match, Shift+F3 to the previous, round the
+    // text, case ignored; a text not there leaves the selection; Esc closes the bar, then the viewer.
+    void findMovesBetweenMatches()
+    {
+        frmView &view = show(u"r.txt"_s, "alpha beta\r\nAlpha gamma\r\nbeta alpha\r\n");
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTest::keyClick(view.txbText1, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(view.findBar->isVisible() && view.txbFind->hasFocus());
+        QVERIFY(view.txbText1->geometry().bottom() < view.findBar->geometry().top());
+        QTest::keyClicks(view.txbFind, u"ALPHA"_s);
+        QList<int> starts;
+        for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_F3), QKeyCombination(Qt::Key_F3),
+                                          QKeyCombination(Qt::Key_F3), QKeyCombination(Qt::SHIFT | Qt::Key_F3)}) {
+            QTest::keyClick(view.txbFind, key.key(), key.keyboardModifiers());
+            starts << view.txbText1->textCursor().selectionStart();
+        }
+        QCOMPARE(starts, QList<int>({0, 11, 28, 0, 28}));
+        QCOMPARE(view.SelectedText() + u'|' + view.lblFindResult->text(), u"alpha|"_s);
+        view.txbFind->setText(u"delta"_s);
+        QTest::keyClick(view.txbFind, Qt::Key_F3);
+        QCOMPARE(view.SelectedText() + u'|' + view.lblFindResult->text(), u"alpha|Not found"_s);
+        QTest::keyClick(view.txbFind, Qt::Key_Escape);
+        QVERIFY(!view.findBar->isVisible() && view.isVisible());
+        QTest::keyClick(view.txbText1, Qt::Key_Escape);
+        QVERIFY(!view.isVisible());
+    }
+
+    // Beside the main window where the screen has room (narrowed to it), else offset from it.
+    void viewerGoesBesideTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("expected");
+        const QRect wide(0, 0, 1920, 1080);
+        QTest::newRow("right") << QRect(100, 100, 900, 700) << wide << QRect(1008, 100, 800, 700);
+        QTest::newRow("left") << QRect(1000, 100, 900, 700) << wide << QRect(192, 100, 800, 700);
+        QTest::newRow("right, narrowed") << QRect(0, 0, 1300, 700) << wide << QRect(1308, 0, 612, 700);
+        QTest::newRow("no room: offset") << QRect(0, 0, 1024, 600) << QRect(0, 0, 1024, 600) << QRect(40, 0, 800, 600);
+    }
+
+    void viewerGoesBesideTheMainWindow()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, expected);
+        QCOMPARE(cheqora::ViewerGeometry(main, QSize(800, 600), QSize(533, 120), screen), expected);
     }
 
     void reportActions_data()
