@@ -4,6 +4,7 @@
 #include "statefile.h"
 
 #include <QProcess>
+#include <QScrollArea>
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -65,6 +66,9 @@ class TestCommandsWindow : public QObject {
     // button, check box or caption label is smaller than its caption needs.
     static void checkLayout(QWidget *container)
     {
+        // What a scroll area holds is laid out at its own size and scrolled into view.
+        if (auto *area = qobject_cast<QScrollArea *>(container))
+            return checkLayout(area->widget());
         QList<QWidget *> shown = container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         shown.removeIf([container](QWidget *w) { return !w->isVisibleTo(container) || w->isWindow(); });
         for (QWidget *a : shown) {
@@ -512,12 +516,17 @@ private slots:
         // Text boxes stay usable, and so do the frames they sit in.
         QCOMPARE(enabled<QLineEdit>().size(), f.form->findChildren<QLineEdit *>().size());
         QVERIFY(stop->isVisible() && info->isVisible() && !f.timer()->isActive());
-        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window.
+        // The smallest window, frame and title bar included, fits a 1024x600 screen and a 1600x1000 one at
+        // scale 2, 800x500 in the logical pixels sizes are given in; the frames scroll in it.
+        QVERIFY(f.form->minimumSizeHint().width() <= 800 - 8 && f.form->minimumSizeHint().height() <= 500 - 40);
+        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window; the frames
+        // grow with it.
         for (const QSize size : {f.form->size(), f.form->minimumSizeHint(), QSize(1500, 900)}) {
             f.form->resize(size);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             checkLayout(f.form.get());
         }
+        QVERIFY(ctl<QWidget>(*f.form, "Frame5")->width() > 1400);
 
         f.form->SetBusy(false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
