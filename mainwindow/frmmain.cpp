@@ -456,9 +456,10 @@ void frmMain::connectHandlers()
         box->installEventFilter(this);
         box->setAcceptDrops(false);
     }
-    for (const auto &entry : txbFolder) {
-        entry.second->installEventFilter(this);
-        entry.second->setAcceptDrops(false);
+    for (const auto &[index, box] : txbFolder) {
+        connect(box, &QLineEdit::textChanged, this, [this, i = index] { probeSubfolder(i); });
+        box->installEventFilter(this);
+        box->setAcceptDrops(false);
     }
     txbSkipSizeInMB[1]->installEventFilter(this);
     txbSuspendIfNumLines->installEventFilter(this);

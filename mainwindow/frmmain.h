@@ -93,6 +93,9 @@ public:
     bool isQuitting() const { return m_blnQuitting; }
     // A folder comparison is running (the window is busy).
     bool isComparing() const;
+    // How often a folder field has been searched for a subfolder (for the subfolder box): once per
+    // change of its text and when the window comes to the front, never at a tick.
+    int subfolderQueries() const { return m_subfolderQueries; }
     // Between SetBusy(true) and SetBusy(false): a comparison, or a long read of the digest panel.
     bool isBusy() const { return m_blnBusy; }
 
@@ -140,6 +143,8 @@ protected:
     // Form_Unload: the close box quits the program.
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Back in front, the folder fields are searched for subfolders again: they may have changed.
+    void changeEvent(QEvent *event) override;
     // Enter presses a focused button; Esc stops a running comparison.
     void keyPressEvent(QKeyEvent *event) override;
     // Files and folders dropped on their fields.
@@ -153,6 +158,8 @@ private:
     void connectHandlers();
     void prepareComparison();
     void openStartPaths();
+    // Whether the folder field holds a subfolder, kept for the ticks.
+    void probeSubfolder(int Index);
     ReportActionHooks reportActionHooks();
     SavedState CurrentState() const;
     void checkSkipSize();
@@ -226,15 +233,15 @@ private:
     std::unique_ptr<FolderComparison> m_comparison;
     // A skip-size message is on screen: the ticks that run meanwhile leave the value to it.
     bool m_blnSkipSizeMessageOpen = false;
+    // Per folder field: 1 it holds a subfolder, 0 none, -1 it cannot be read as a folder.
+    int m_hasSubfolder[2] = {-1, -1};
+    int m_subfolderQueries = 0;
 };
 
 // Sets the Enabled state of groups of the form's own controls: buttons and check boxes always, then
 // frames, text boxes, labels and check boxes (again) when asked. Other windows are not touched.
 void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool blnTextBoxes, bool blnLabels,
                         bool blnCheckBoxes);
-
-// Number of subfolders of strPath; -1 with strError and intErrNumber set when it cannot be opened.
-qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber);
 
 // The chosen folder's path, or "" when the user cancels.
 QString BrowseForFolder(QWidget *owner, const QString &strTitle);

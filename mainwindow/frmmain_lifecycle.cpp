@@ -73,17 +73,20 @@ void frmMain::openStartPaths()
     }
 }
 
-qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber)
+void frmMain::probeSubfolder(int Index)
 {
-    strError.clear();
     platform::FileError err;
-    const int count = platform::subfolderCount(strPath, err);
-    if (count < 0) {
-        strError = err.description;
-        intErrNumber = err.number;
-        return -1;
+    ++m_subfolderQueries;
+    m_hasSubfolder[Index] = platform::hasSubfolder(txbFolder[Index]->text(), err);
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_blnBusy) {
+        probeSubfolder(0);
+        probeSubfolder(1);
     }
-    return count;
 }
 
 bool frmMain::Form_Load()
@@ -172,11 +175,8 @@ void frmMain::Timer1_Timer()
     if (extension.isEmpty())
         chkDoOnlyExtension[1]->setChecked(false);
 
-    QString strError;
-    int intErrNumber = 0;
-    const qint32 newCount = SubfolderCount(txbFolder[1]->text(), strError, intErrNumber);
-    const qint32 oldCount = SubfolderCount(txbFolder[0]->text(), strError, intErrNumber);
-    if (newCount == 0 && oldCount == 0) {
+    // The answers kept since the fields last changed: a tick lists no folder.
+    if (m_hasSubfolder[0] == 0 && m_hasSubfolder[1] == 0) {
         chkIncludeSubfolders[1]->setChecked(false);
         chkIncludeSubfolders[1]->setEnabled(false);
     } else {

@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QScrollArea>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace cheqora;
 using namespace cheqora::test;
 
@@ -498,6 +501,38 @@ private slots:
         QCOMPARE(f.box("txbExtension", 1)->text(), QString());
         QVERIFY(!f.check("chkDoOnlyExtension", 1)->isChecked() && !f.label("lblInfo")->isVisible());
         QCOMPARE(enabledButtons(), QStringLiteral("cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3"));
+    }
+
+    // The subfolder box is usable when either folder holds a subfolder. The tick lists no folder: each
+    // field is searched once per change of its text, and again when the window comes to the front.
+    void subfolderBoxListsNoFolderAtTheTick()
+    {
+        QVERIFY(f.start());
+        const QString big = f.path(QStringLiteral("big")), small = f.path(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(big) && QDir().mkpath(small));
+        // 200,000 entries, as links to four files: creating as many files takes ten times longer.
+        const int dir = ::open(QFile::encodeName(big).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int i = 0; i < 200000; ++i) {
+            const QByteArray name = QByteArray::number(i), source = QByteArray::number(i % 4);
+            QVERIFY(i < 4 ? writeBytes(big + u'/' + QString::fromLatin1(name), "x") : ::linkat(dir, source.constData(), dir, name.constData(), 0) == 0);
+        }
+        ::close(dir);
+        QCheckBox *box = f.check("chkIncludeSubfolders", 1);
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        const int before = f.form->subfolderQueries();
+        f.box("txbFolder", 0)->setText(big);
+        f.box("txbFolder", 1)->setText(small);
+        QVERIFY(QDir().mkpath(big + QStringLiteral("/sub")));
+        for (int tick = 0; tick < 3; ++tick)
+            f.form->Timer1_Timer();
+        QCOMPARE(f.form->subfolderQueries() - before, 2);
+        QVERIFY(!box->isEnabled());
+        QEvent front(QEvent::ActivationChange);
+        QApplication::sendEvent(f.form.get(), &front);
+        f.form->Timer1_Timer();
+        QCOMPARE(f.form->subfolderQueries() - before, 4);
+        QVERIFY(box->isEnabled());
     }
 
     void setBusyBothWaysAndLayout()
