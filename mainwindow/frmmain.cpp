@@ -149,7 +149,9 @@ public:
     {
         setFrameShape(QFrame::NoFrame);
         setWidgetResizable(true);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // The fields take the focus, and the area scrolls to the one that has it: the area itself is
+        // no stop of the Tab key.
+        setFocusPolicy(Qt::NoFocus);
         viewport()->setAutoFillBackground(false);
     }
     QSize sizeHint() const override { return widget() ? widget()->sizeHint() : QScrollArea::sizeHint(); }
