@@ -79,9 +79,11 @@ install: build
 	cmake --install $(BUILD)
 
 # The Debian package from CPack; dpkg-shlibdeps (dpkg-dev) and file compute its Depends line. The
-# script then unpacks it into a scratch root and runs the installed cheqora-cli from there.
+# script then unpacks it into a scratch root and runs the installed programs from there, and has
+# lintian and appstreamcli check the package and its metadata.
 package: build
-	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev file"
+	@$(MAKE) --no-print-directory deps PACKAGES="dpkg-dev file lintian appstream desktop-file-utils"
+	rm -f $(BUILD)/cheqora_*.deb
 	cd $(BUILD) && cpack -G DEB
 	bash scripts/check_package.sh $(BUILD)
 

@@ -198,6 +198,10 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
         m_host.checkFailed(QStringLiteral("Report file not specified."), platform::MsgIcon::Exclamation, title());
         return result;
     }
+    if (platform::folderExists(options.strReportFile)) {
+        m_host.checkFailed(options.strReportFile + QStringLiteral(" is a folder, not a file."), platform::MsgIcon::Exclamation, title());
+        return result;
+    }
     if (reportIsInputList())
         return result;
     if (options.blnWarnOnOverwrite && FileExists(options.strReportFile)) {

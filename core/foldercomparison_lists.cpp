@@ -193,7 +193,7 @@ bool FolderComparison::anySubfolder(const QString &strFolder, int side) const
     if (m_blnListSide[side])
         return m_blnListSubfolders[side];
     platform::FileError err;
-    return platform::subfolderCount(strFolder, err) > 0;
+    return platform::hasSubfolder(strFolder, err) > 0;
 }
 
 bool FolderComparison::WalkForList(CompareOptions &options,

@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -135,6 +137,26 @@ QCheckBox *makeCheckBox(QWidget *parent, const QString &name, const QString &cap
     return box;
 }
 
+// A title bar and a window frame, which the window's size does not include.
+const QSize kFrameAllowance(8, 40);
+
+// A scroll area whose preferred size is all of its content: the window asks for room to show the
+// frames whole, and scrolls them only when it is given less.
+class FittingScrollArea : public QScrollArea {
+public:
+    explicit FittingScrollArea(QWidget *parent)
+        : QScrollArea(parent)
+    {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        // The fields take the focus, and the area scrolls to the one that has it: the area itself is
+        // no stop of the Tab key.
+        setFocusPolicy(Qt::NoFocus);
+        viewport()->setAutoFillBackground(false);
+    }
+    QSize sizeHint() const override { return widget() ? widget()->sizeHint() : QScrollArea::sizeHint(); }
+};
+
 bool isFrame(const QWidget *w)
 {
     return qobject_cast<const QGroupBox *>(w) || w->metaObject() == &QFrame::staticMetaObject;
@@ -183,6 +205,14 @@ void frmMain::buildControls()
     auto *mainLayout = new QVBoxLayout(this);
     const int margin = twipsToPixels(120);
     mainLayout->setContentsMargins(margin, margin, margin, margin);
+    // The two frames scroll in a window too small for them (a small screen, a large scale); the
+    // progress line, the commands and the maker's line stay in view below them.
+    auto *frames = new FittingScrollArea(this);
+    frames->setObjectName(QStringLiteral("scrollFrames"));
+    auto *content = new QWidget(frames);
+    paintWith(content, kWindowViolet);
+    auto *framesLayout = new QVBoxLayout(content);
+    framesLayout->setContentsMargins(0, 0, 0, 0);
 
     // Digest panel.
     Frame2 = new QGroupBox(QStringLiteral("Get the digital signature of a file OR compare digital signatures of two files "), this);
@@ -199,7 +229,7 @@ void frmMain::buildControls()
         const int row = i * 3;
         cmdGetFileLocation[i] = makeButton(Frame2, arrayName("cmdGetFileLocation", i), fileCaptions.at(i));
         txbFile[i] = makeTextBox(Frame2, arrayName("txbFile", i), QStringLiteral("Text1"));
-        txbFile[i]->setMinimumWidth(twipsToPixels(5255));
+        txbFile[i]->setMinimumWidth(twipsToPixels(3000));
         lblDigitalSignature[i] = makeLabel(Frame2, arrayName("lblDigitalSignature", i), QString());
         lblSizeDateTime[i] = makeLabel(Frame2, arrayName("lblSizeDateTime", i), QString());
         for (QLabel *label : {lblDigitalSignature[i], lblSizeDateTime[i]}) {
@@ -228,7 +258,7 @@ void frmMain::buildControls()
     panel->setColumnStretch(1, 3);
     panel->setColumnStretch(2, 2);
     Frame2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    mainLayout->addWidget(Frame2);
+    framesLayout->addWidget(Frame2);
 
     // Folder comparison.
     Frame5 = new QGroupBox(QStringLiteral("OR compare files in two folders "), this);
@@ -309,7 +339,11 @@ void frmMain::buildControls()
     folders->addWidget(cmdCompareFolders[0], 5, 0, 1, 5);
     folders->addWidget(cmdCompareFolders[2], 6, 0, 1, 5);
     Frame5->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    mainLayout->addWidget(Frame5);
+    framesLayout->addWidget(Frame5);
+    // Spare height goes below the frames: the commands and the maker's line stay at the bottom.
+    framesLayout->addStretch(1);
+    frames->setWidget(content);
+    mainLayout->addWidget(frames, 1);
 
     // Progress line; the row keeps its height when both of its controls are hidden.
     auto *infoRow = new QWidget(this);
@@ -329,8 +363,6 @@ void frmMain::buildControls()
     infoLayout->addWidget(lblInfo, 1);
     infoRow->setMinimumHeight(cmdStop->sizeHint().height());
     mainLayout->addWidget(infoRow);
-    // Spare height goes here: the commands and the maker's line stay at the bottom.
-    mainLayout->addStretch(1);
 
     auto *commands = new QHBoxLayout;
     cmdSave = makeButton(this, QStringLiteral("cmdSave"), QStringLiteral("Save s&tate"));
@@ -388,7 +420,10 @@ void frmMain::buildControls()
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 
-    resize(qMax(sizeHint().width(), twipsToPixels(11205)), sizeHint().height());
+    // Large enough to need no scrolling, where the screen has room for that.
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry().size()
+                                                         : QSize(1024, 768);
+    resize(QSize(qMax(sizeHint().width(), twipsToPixels(11205)), sizeHint().height()).boundedTo(screen - kFrameAllowance));
 }
 
 void frmMain::connectHandlers()
@@ -423,9 +458,10 @@ void frmMain::connectHandlers()
         box->installEventFilter(this);
         box->setAcceptDrops(false);
     }
-    for (const auto &entry : txbFolder) {
-        entry.second->installEventFilter(this);
-        entry.second->setAcceptDrops(false);
+    for (const auto &[index, box] : txbFolder) {
+        connect(box, &QLineEdit::textChanged, this, [this, i = index] { probeSubfolder(i); });
+        box->installEventFilter(this);
+        box->setAcceptDrops(false);
     }
     txbSkipSizeInMB[1]->installEventFilter(this);
     txbSuspendIfNumLines->installEventFilter(this);

@@ -61,6 +61,10 @@ public:
     int intEventIntervalMs = 5;
     // A digest of the panel that takes longer than this (milliseconds) makes the window busy.
     int intPanelBusyAfterMs = 150;
+    // Files or folders named on the command line (absolute paths), put into their fields at start-up
+    // in place of the saved ones: files into the digest panel's rows, folders (a digest list in the
+    // place of one) into the old and new folder fields as soon as one of them is a folder.
+    QStringList StartPaths;
 
     // Start-up. False when the text catalogue could not be loaded (the message has been shown and the
     // program should end with a failure status).
@@ -89,6 +93,9 @@ public:
     bool isQuitting() const { return m_blnQuitting; }
     // A folder comparison is running (the window is busy).
     bool isComparing() const;
+    // How often a folder field has been searched for a subfolder (for the subfolder box): once per
+    // change of its text and when the window comes to the front, never at a tick.
+    int subfolderQueries() const { return m_subfolderQueries; }
     // Between SetBusy(true) and SetBusy(false): a comparison, or a long read of the digest panel.
     bool isBusy() const { return m_blnBusy; }
 
@@ -136,6 +143,8 @@ protected:
     // Form_Unload: the close box quits the program.
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Back in front, the folder fields are searched for subfolders again: they may have changed.
+    void changeEvent(QEvent *event) override;
     // Enter presses a focused button; Esc stops a running comparison.
     void keyPressEvent(QKeyEvent *event) override;
     // Files and folders dropped on their fields.
@@ -148,6 +157,9 @@ private:
     void buildControls();
     void connectHandlers();
     void prepareComparison();
+    void openStartPaths();
+    // Whether the folder field holds a subfolder, kept for the ticks.
+    void probeSubfolder(int Index);
     ReportActionHooks reportActionHooks();
     SavedState CurrentState() const;
     void checkSkipSize();
@@ -221,15 +233,15 @@ private:
     std::unique_ptr<FolderComparison> m_comparison;
     // A skip-size message is on screen: the ticks that run meanwhile leave the value to it.
     bool m_blnSkipSizeMessageOpen = false;
+    // Per folder field: 1 it holds a subfolder, 0 none, -1 it cannot be read as a folder.
+    int m_hasSubfolder[2] = {-1, -1};
+    int m_subfolderQueries = 0;
 };
 
 // Sets the Enabled state of groups of the form's own controls: buttons and check boxes always, then
 // frames, text boxes, labels and check boxes (again) when asked. Other windows are not touched.
 void SetControlsEnabled(QWidget &form, bool blnEnabled, bool blnFrames, bool blnTextBoxes, bool blnLabels,
                         bool blnCheckBoxes);
-
-// Number of subfolders of strPath; -1 with strError and intErrNumber set when it cannot be opened.
-qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber);
 
 // The chosen folder's path, or "" when the user cancels.
 QString BrowseForFolder(QWidget *owner, const QString &strTitle);
@@ -240,6 +252,11 @@ QString AppDataFilePath(const QString &strFile, const QString &strFolder, platfo
 
 // "7.24" for version 7.2: major, ".", minor, and the fixed digit 4.
 QString VersionText(int major, int minor);
+
+// The files or folders of the window's command line (the arguments after the program's name, less
+// those Qt took), made absolute against folder; "--" ends the options. False with error set (and
+// its hint) for an unknown option or more than two paths.
+bool WindowPaths(const QStringList &args, const QString &folder, QStringList &paths, QString &error);
 
 // Progress of a long read for lblInfo: the file's name and the share read, e.g. "disc.img 45%".
 QString ReadProgressText(const QString &strPath, qint64 lngDone, qint64 lngTotal);

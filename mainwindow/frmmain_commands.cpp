@@ -70,8 +70,9 @@ void frmMain::cmdSave_Click()
     CheckPendingLineLimit();
     const QString strError = SaveState();
     if (!strError.isEmpty()) {
-        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,
-                                  platform::MsgIcon::Exclamation, Caption(cmdSave));
+        const QString end = strError.endsWith(u'.') ? QString() : QStringLiteral(".");
+        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strStateFile + QStringLiteral(": ") + strError + end,
+                                  platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, Caption(cmdSave));
     } else {
         // Just below the Save button: the window's corner plus the button's place in it, in twips.
         const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));

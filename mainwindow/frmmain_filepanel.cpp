@@ -30,6 +30,20 @@ namespace {
 
 constexpr qint64 kPanelProgressAfterMs = 1000;
 
+// What a row's digest label shows: the digest, or what kept it from being read.
+QString digestCaption(int status, const QString &statusText, const QString &digest)
+{
+    if (status == 0)
+        return digest;
+    if (status < 0)
+        return statusText;
+    if (status == platform::ErrFileNotFound)
+        return QStringLiteral("File not found");
+    if (status == platform::ErrInterrupted)
+        return QStringLiteral("Reading was stopped");
+    return platform::UIText(34) + QStringLiteral(": ") + platform::fileErrorDescription(status);
+}
+
 } // namespace
 
 QString SizeDateText(const QString &strPath)
@@ -138,12 +152,7 @@ void frmMain::ShowFilesDS(const std::vector<int> &rows)
     if (m_blnBusy)
         return;
     for (const auto &[i, row] : DigestRows(rows)) {
-        if (row.status < 0)
-            lblDigitalSignature[i]->setText(row.statusText);
-        else if (row.status > 0)
-            lblDigitalSignature[i]->setText(platform::UIText(34) + u':' + QString::number(row.status));
-        else
-            lblDigitalSignature[i]->setText(row.digest);
+        lblDigitalSignature[i]->setText(digestCaption(row.status, row.statusText, row.digest));
         lblSizeDateTime[i]->setText(SizeDateText(row.path));
     }
 }
@@ -173,14 +182,7 @@ void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
     if (rows.empty())
         return;
     const RowDigest &row = rows.at(Index);
-    if (row.status == 0)
-        lblDigitalSignature[Index]->setText(row.digest);
-    else if (row.status < 0)
-        lblDigitalSignature[Index]->setText(row.statusText);
-    else if (row.status == platform::ErrFileNotFound)
-        lblDigitalSignature[Index]->setText(QStringLiteral("File not found"));
-    else
-        lblDigitalSignature[Index]->setText(platform::UIText(34) + u':' + QString::number(row.status));
+    lblDigitalSignature[Index]->setText(digestCaption(row.status, row.statusText, row.digest));
     // The size and date always belong to the file whose digest is shown.
     lblSizeDateTime[Index]->setText(row.digest.isEmpty() ? QString() : SizeDateText(row.path));
 }
@@ -261,6 +263,8 @@ void frmMain::cmdGetFileLocation_Click(int Index)
     case 3:
         request.title = QStringLiteral("Specify file to write report to");
         request.filter = QStringLiteral(" files (*.txt) | *.txt");
+        // A new report is named by typing its name.
+        request.save = true;
         lblInfo->setText(QString());
         lblInfo->repaint();
         break;
@@ -346,7 +350,8 @@ bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApp
         const bool isFolder = FolderExists(path) || (folder && FolderComparison::LooksLikeListSide(path));
         if (isFolder != folder) {
             const QString title = fileRow ? QStringLiteral("Get digital signature") : QStringLiteral("Compare files");
-            platform::ui().messageBox(this, path + (isFolder ? QStringLiteral("\n\nFolder, not file") : QStringLiteral("\n\nFile, not folder")),
+            platform::ui().messageBox(this, path + (isFolder ? QStringLiteral(" is a folder, not a file.")
+                                                            : QStringLiteral(" is neither a folder nor a digest list.")),
                                       platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, title);
             return false;
         }

@@ -1,7 +1,9 @@
 // The main window from start-up to quit: Form_Load, the caption, the once-a-second refresh and Quit.
 #include "frmmain.h"
 
+#include "digest.h"
 #include "filesystem.h"
+#include "foldercomparison.h"
 #include "strproc.h"
 #include "textcatalogue.h"
 #include "uiservices.h"
@@ -9,11 +11,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace cheqora {
 
@@ -22,17 +27,66 @@ QString VersionText(int major, int minor)
     return QString::number(major) + u'.' + QString::number(minor) + u'4';
 }
 
-qint32 SubfolderCount(const QString &strPath, QString &strError, int &intErrNumber)
+bool WindowPaths(const QStringList &args, const QString &folder, QStringList &paths, QString &error)
 {
-    strError.clear();
-    platform::FileError err;
-    const int count = platform::subfolderCount(strPath, err);
-    if (count < 0) {
-        strError = err.description;
-        intErrNumber = err.number;
-        return -1;
+    paths.clear();
+    const QString hint = QStringLiteral("\nTry 'cheqora --help'.");
+    bool options = true;
+    for (const QString &arg : args) {
+        if (options && arg == QLatin1String("--")) {
+            options = false;
+        } else if (options && arg.startsWith(u'-') && arg.size() > 1) {
+            error = QStringLiteral("Unknown option '%1'.").arg(arg) + hint;
+            return false;
+        } else {
+            paths << QDir::cleanPath(QDir(folder).absoluteFilePath(arg));
+        }
     }
-    return count;
+    if (paths.size() > 2) {
+        error = QStringLiteral("At most two files or two folders can be given.") + hint;
+        return false;
+    }
+    return true;
+}
+
+void frmMain::openStartPaths()
+{
+    if (StartPaths.isEmpty())
+        return;
+    const bool folders = std::any_of(StartPaths.begin(), StartPaths.end(), [](const QString &p) { return FolderExists(p); });
+    for (int k = 0; k <= 1; ++k) {
+        const QString path = StartPaths.value(k);
+        if (!folders) {
+            txbFile[k]->setText(path);
+            if (path.isEmpty())
+                cmdClear_Click(k);
+        } else if (path.isEmpty() || FolderExists(path) || FolderComparison::LooksLikeListSide(path)) {
+            txbFolder[k]->setText(path);
+        } else {
+            platform::ui().messageBox(this, path + QStringLiteral(" is neither a folder nor a digest list."),
+                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, QStringLiteral("Compare files"));
+        }
+    }
+    if (!folders) {
+        ShowFilesDS(StartPaths.size() == 2 ? std::vector<int>{0, 1} : std::vector<int>{0});
+        CompareFileDS();
+    }
+}
+
+void frmMain::probeSubfolder(int Index)
+{
+    platform::FileError err;
+    ++m_subfolderQueries;
+    m_hasSubfolder[Index] = platform::hasSubfolder(txbFolder[Index]->text(), err);
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_blnBusy) {
+        probeSubfolder(0);
+        probeSubfolder(1);
+    }
 }
 
 bool frmMain::Form_Load()
@@ -67,6 +121,7 @@ bool frmMain::Form_Load()
     CompareFileDS();
     show();
     ShowWindowCaption();
+    openStartPaths();
     Timer1->setInterval(1000);
     Timer1->start();
     FocusFirstFile();
@@ -120,11 +175,8 @@ void frmMain::Timer1_Timer()
     if (extension.isEmpty())
         chkDoOnlyExtension[1]->setChecked(false);
 
-    QString strError;
-    int intErrNumber = 0;
-    const qint32 newCount = SubfolderCount(txbFolder[1]->text(), strError, intErrNumber);
-    const qint32 oldCount = SubfolderCount(txbFolder[0]->text(), strError, intErrNumber);
-    if (newCount == 0 && oldCount == 0) {
+    // The answers kept since the fields last changed: a tick lists no folder.
+    if (m_hasSubfolder[0] == 0 && m_hasSubfolder[1] == 0) {
         chkIncludeSubfolders[1]->setChecked(false);
         chkIncludeSubfolders[1]->setEnabled(false);
     } else {

@@ -24,6 +24,7 @@ enum FileErrorNumber : int {
     ErrFileChanged = 1002,
     ErrInterrupted = 1003,
     ErrMD5Unavailable = 1004,
+    ErrNoTrash = 1005,
 };
 
 struct FileError {

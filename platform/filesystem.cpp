@@ -2,6 +2,8 @@
 
 #include "textcodec.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -442,7 +444,10 @@ void raiseOpenFileLimit()
     }
 }
 
-int subfolderCount(const QString &path, FileError &err)
+namespace {
+
+// Counts subfolders up to limit: a caller that only asks whether there is one stops at the first.
+int countSubfolders(const QString &path, int limit, FileError &err)
 {
     if (path.isEmpty()) {
         err.set(ErrPathNotFound);
@@ -458,7 +463,10 @@ int subfolderCount(const QString &path, FileError &err)
     }
     const int dirFd = ::dirfd(dir);
     int count = 0;
-    while (struct dirent *d = ::readdir(dir)) {
+    while (count < limit) {
+        const struct dirent *d = ::readdir(dir);
+        if (!d)
+            break;
         const char *name = d->d_name;
         if (isDotEntry(name))
             continue;
@@ -474,6 +482,13 @@ int subfolderCount(const QString &path, FileError &err)
     }
     ::closedir(dir);
     return count;
+}
+
+} // namespace
+
+int hasSubfolder(const QString &path, FileError &err)
+{
+    return countSubfolders(path, 1, err);
 }
 
 bool createFolder(const QString &path, FileError &err)
@@ -502,6 +517,69 @@ bool deleteFile(const QString &path, FileError &err)
         setPathError(err, errno, native);
         return false;
     }
+    return true;
+}
+
+namespace {
+
+// The user's data folder, which holds the home trash.
+QString dataHomeFolder()
+{
+    const char *xdg = ::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/')
+        return decodeName(QByteArray(xdg));
+    const QString home = homeFolder();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+}
+
+// The device of a path, or of the nearest folder above it that exists.
+bool deviceOf(QString path, dev_t &device)
+{
+    struct stat st;
+    while (!path.isEmpty()) {
+        if (::stat(encodeName(path).constData(), &st) == 0) {
+            device = st.st_dev;
+            return true;
+        }
+        path.truncate(qMax<qsizetype>(path.lastIndexOf(u'/'), 0));
+    }
+    return false;
+}
+
+} // namespace
+
+bool moveToTrash(const QString &path, QString &inTrash, FileError &err)
+{
+    inTrash.clear();
+    QByteArray native;
+    if (!nativePath(path, native, err))
+        return false;
+    struct stat file;
+    if (::lstat(native.constData(), &file) != 0) {
+        setPathError(err, errno, native);
+        return false;
+    }
+    // A file on the home trash's device has no other trash; where that trash cannot be made, Qt 6.4
+    // would move the file into "files/" under the working folder instead.
+    const QString homeTrash = dataHomeFolder() + QStringLiteral("/Trash");
+    dev_t homeDevice = 0;
+    const bool onHomeDevice = !dataHomeFolder().isEmpty() && deviceOf(homeTrash, homeDevice) && homeDevice == file.st_dev;
+    if (onHomeDevice && !(QDir().mkpath(homeTrash + QStringLiteral("/files")) && QDir().mkpath(homeTrash + QStringLiteral("/info")))) {
+        err.set(ErrNoTrash);
+        return false;
+    }
+    QString moved;
+    if (!QFile::moveToTrash(path, &moved)) {
+        err.set(ErrNoTrash);
+        return false;
+    }
+    // Anything but a place of its own is no trash: the file goes back.
+    if (QDir::isRelativePath(moved)) {
+        ::rename(encodeName(QDir::current().absoluteFilePath(moved)).constData(), native.constData());
+        err.set(ErrNoTrash);
+        return false;
+    }
+    inTrash = moved;
     return true;
 }
 

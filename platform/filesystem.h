@@ -106,11 +106,15 @@ bool listFolder(const QString &path, FolderListing &out, FileError &err);
 QVector<FileId> folderAncestry(const QString &path);
 // Lets the process keep as many files open as the system allows, for walks of deep trees.
 void raiseOpenFileLimit();
-// Number of direct subfolders, or -1 with err set.
-int subfolderCount(const QString &path, FileError &err);
+// 1 when the folder has a subfolder, 0 when it has none, -1 with err set; stops at the first one.
+int hasSubfolder(const QString &path, FileError &err);
 
 bool createFolder(const QString &path, FileError &err);
 bool deleteFile(const QString &path, FileError &err);
+// Moves a file to the desktop's trash, from where the user can restore it; inTrash is where it went.
+// False with err set, the file where it was, when there is no trash for it (ErrNoTrash) or the move
+// failed.
+bool moveToTrash(const QString &path, QString &inTrash, FileError &err);
 // Makes a file writable by its owner (the nearest thing to clearing read-only, hidden and system).
 bool clearFileAttributes(const QString &path, FileError &err);
 

@@ -44,9 +44,9 @@ MsgAnswer QtUiServices::messageBox(QWidget *owner, const QString &text, MsgButto
     case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     }
-    if (buttons == MsgButtons::YesNo) {
+    if (buttons != MsgButtons::Ok) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
@@ -58,7 +58,9 @@ QString QtUiServices::pickFile(QWidget *owner, const FileDialogRequest &request,
 {
     ok = true;
     QFileDialog dialog(owner, request.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Replacing an existing report is the comparison's question, asked when it runs.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     // A typed name may name a file that does not exist yet (a new report), but its folder must.
     dialog.setFileMode(QFileDialog::AnyFile);
     const QString filter = qtFilter(request.filter);
@@ -78,7 +80,7 @@ QString QtUiServices::pickFile(QWidget *owner, const FileDialogRequest &request,
         const QString folder = slash > 0 ? path.left(slash) : QString();
         if (!(request.flags & 2048) || folder.isEmpty() || folderExists(folder))
             return path;
-        messageBox(&dialog, folder + QStringLiteral("\nThe folder does not exist. Check the path and try again."),
+        messageBox(&dialog, QStringLiteral("The folder %1 does not exist. Check the path and try again.").arg(folder),
                    MsgButtons::Ok, MsgIcon::Exclamation, request.title);
         dialog.selectFile(path);
     }

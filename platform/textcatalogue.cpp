@@ -203,8 +203,9 @@ bool LoadProgramText(const QString &strFile, const QString &strFolder)
     const int result = toolbelt::_lt(path, 0);
     if (result >= 1)
         return true;
-    ui().messageBox(nullptr, ProgramTextLoadMessage(result, path), MsgButtons::Ok, MsgIcon::Critical,
-                    QString());
+    // Every message names the catalogue; the one for a file that cannot be opened does so itself.
+    const QString where = result == toolbelt::LtCannotOpen ? QString() : path + QStringLiteral(": ");
+    ui().messageBox(nullptr, where + ProgramTextLoadMessage(result, path), MsgButtons::Ok, MsgIcon::Critical, QString());
     return false;
 }
 

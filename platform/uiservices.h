@@ -8,7 +8,8 @@ class QWidget;
 namespace platform {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, YesNo };
+// YesNoSafe: No is the default button, for a question whose Yes cannot be undone.
+enum class MsgButtons { Ok, YesNo, YesNoSafe };
 enum class MsgAnswer { Ok, Yes, No };
 
 struct FileDialogRequest {
@@ -18,6 +19,8 @@ struct FileDialogRequest {
     // 4: no read-only check box; 2048: the folder of a typed path must exist.
     int flags = 0;
     QString fileName;
+    // A save dialog: a file that does not exist yet can be named.
+    bool save = false;
 };
 
 // Result codes of openDocument follow the shell's convention: above 32 is success, 2 file not found,

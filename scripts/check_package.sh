@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the Debian package into a scratch root (dpkg -x, as any user) and checks what installing it
 # gives: the control fields, cheqora-cli digesting a file from there as md5sum does, the window program
-# reached through its link with its data files beside it, the menu entry, icon and manual page.
+# reached through its link with its data files beside it, the menu entry, icon, manual pages, copyright
+# file, changelog and AppStream metadata; then lintian and appstreamcli validate, where installed.
 # Usage: scripts/check_package.sh [BUILD_DIR | PACKAGE.deb]
 set -euo pipefail
 
@@ -56,13 +57,35 @@ for data in chqr.dat chqr_help.txt; do
 done
 
 entry="$root/usr/share/applications/cheqora.desktop"
-grep -qx "Exec=/usr/bin/cheqora" "$entry" || fail "menu entry: $(grep ^Exec "$entry")"
+grep -qx "Exec=/usr/bin/cheqora %F" "$entry" || fail "menu entry: $(grep ^Exec "$entry")"
 grep -qx "Icon=cheqora" "$entry" || fail "menu entry names no theme icon"
 [ -f "$root/usr/share/icons/hicolor/scalable/apps/cheqora.svg" ] || fail "no icon"
-manual="$root/usr/share/man/man1/cheqora-cli.1.gz"
-zcat "$manual" | grep -q '^\.TH CHEQORA-CLI 1' || fail "no manual page"
-if command -v man >/dev/null; then
-  warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
-  [ -z "$warnings" ] || fail "manual page: $warnings"
+for page in cheqora cheqora-cli; do
+  manual="$root/usr/share/man/man1/$page.1.gz"
+  zcat "$manual" | grep -q "^\.TH ${page^^} 1" || fail "no manual page for $page"
+  if command -v man >/dev/null; then
+    warnings=$(MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "manual page of $page: $warnings"
+  fi
+done
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/lib/cheqora/cheqora" --version)" = "cheqora $(field Version | cut -d- -f1)" ] \
+  || fail "cheqora --version needs a display or names another version"
+grep -qx "MimeType=application/octet-stream;inode/directory;text/plain;" "$entry" || fail "menu entry offers no files"
+field Recommends | grep -q libqt6svg6 || fail "the SVG plugins are not recommended: $(field Recommends)"
+doc="$root/usr/share/doc/cheqora"
+grep -q "^Copyright: " "$doc/copyright" || fail "no copyright file"
+zcat "$doc/changelog.Debian.gz" | head -1 | grep -q "^cheqora ($(field Version))" || fail "changelog is not of $(field Version)"
+metainfo="$root/usr/share/metainfo/example.vantorel.cheqora.metainfo.xml"
+[ -f "$metainfo" ] || fail "no AppStream metadata"
+
+# Debian's and AppStream's own checks, where they are installed (make package installs them).
+if command -v lintian >/dev/null; then
+  found=$(lintian --fail-on warning --tag-display-limit 0 "$deb" 2>&1) || fail "lintian:"$'\n'"$found"
+fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "menu entry does not validate"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo" >/dev/null || fail "AppStream: $(appstreamcli validate --no-net "$metainfo")"
 fi
 echo "package ok: $deb ($(field Depends))"

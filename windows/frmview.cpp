@@ -1,28 +1,30 @@
 #include "frmview.h"
 
 #include "filesystem.h"
-#include "numbertext.h"
 #include "qtuiservices.h"
 #include "textcodec.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace cheqora {
 
 namespace {
 
 QPointer<frmView> g_frmView;
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 constexpr int kCopyWidth = 3270;
 constexpr int kCopySelectionWidth = 4425;
@@ -40,33 +42,6 @@ QFont namedFont(const QString &name, qreal points, QFont::StyleHint hint)
     return font;
 }
 
-// Every character stands for at most three bytes of the file's encoding, so this many bytes hold more
-// characters than the text box shows; a longer file needs to be read no further to be shown cut.
-constexpr qint64 kReadLimitBytes = 3 * qint64(frmView::kMaxShownChars);
-
-bool readShownPart(const QString &path, QString &out, platform::FileError &err)
-{
-    const qint64 length = platform::fileLength(path, err);
-    if (length < 0)
-        return false;
-    if (length <= kReadLimitBytes)
-        return platform::readWholeTextFile(path, out, err);
-    platform::BinaryReader reader;
-    if (!reader.open(path, err))
-        return false;
-    QByteArray bytes(qsizetype(kReadLimitBytes), Qt::Uninitialized);
-    const qint64 n = reader.read(bytes.data(), kReadLimitBytes, err);
-    if (n < 0)
-        return false;
-    if (n == 0) {
-        err.set(platform::ErrInputPastEnd);
-        return false;
-    }
-    bytes.truncate(qsizetype(n));
-    out = platform::decodeText(bytes);
-    return true;
-}
-
 } // namespace
 
 frmView::frmView(QWidget *parent)
@@ -81,7 +56,10 @@ frmView::frmView(QWidget *parent)
     txbText1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txbText1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LockText();
+    txbText1->document()->setUndoRedoEnabled(false);
     txbText1->setGeometry(px(105), px(105), px(11460), px(5760));
+    m_appendTimer = new QTimer(this);
+    connect(m_appendTimer, &QTimer::timeout, this, &frmView::AppendNextPart);
     txbText1->viewport()->installEventFilter(this);
     txbText1->installEventFilter(this);
 
@@ -97,8 +75,34 @@ frmView::frmView(QWidget *parent)
 
     connect(cmdCopyToClipboard, &QPushButton::clicked, this, &frmView::cmdCopyToClipboard_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmView::cmdClose_Click);
-    // Esc closes the viewer as Close does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &frmView::cmdClose_Click);
+    // The find bar, below the text while open.
+    findBar = new QWidget(this);
+    findBar->setObjectName(QStringLiteral("findBar"));
+    auto *findRow = new QHBoxLayout(findBar);
+    findRow->setContentsMargins(0, 0, 0, 0);
+    txbFind = new QLineEdit(findBar);
+    txbFind->setObjectName(QStringLiteral("txbFind"));
+    auto *next = new QPushButton(QStringLiteral("Next"), findBar);
+    auto *previous = new QPushButton(QStringLiteral("Previous"), findBar);
+    lblFindResult = new QLabel(findBar);
+    findRow->addWidget(new QLabel(QStringLiteral("Find:"), findBar));
+    findRow->addWidget(txbFind, 1);
+    findRow->addWidget(next);
+    findRow->addWidget(previous);
+    findRow->addWidget(lblFindResult, 1);
+    findBar->hide();
+    connect(txbFind, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+    connect(next, &QPushButton::clicked, this, [this] { FindNext(true); });
+    connect(previous, &QPushButton::clicked, this, [this] { FindNext(false); });
+    const auto shortcut = [this](const QKeySequence &keys, auto slot) {
+        auto *key = new QShortcut(keys, this);
+        key->setContext(Qt::WindowShortcut);
+        connect(key, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { OpenFind(); });
+    shortcut(QKeySequence(Qt::Key_F3), [this] { FindNext(true); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindNext(false); });
+    shortcut(QKeySequence(Qt::Key_Escape), [this] { Escape(); });
 
     // Rounded up, so that whole pixels never make the window smaller than its minimum in twips.
     setMinimumSize(px(kMinWidthTwips - kFrameWidthTwips + 7), px(kMinHeightTwips - kFrameHeightTwips + 7));
@@ -166,27 +170,6 @@ void frmView::LockText()
     txbText1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-QString frmView::HeadNote()
-{
-    return QStringLiteral("NOTE: This file is too large to display entirely in this textbox.") + kCrLf
-        + QStringLiteral("To view the entire contents of the file load it into NotePad,") + kCrLf
-        + QStringLiteral("WordPad or some other text editor.") + kCrLf + kCrLf;
-}
-
-QString frmView::TailNote()
-{
-    return QStringLiteral("NOTE: Entire contents of file have not been displayed.") + kCrLf;
-}
-
-QString frmView::ShownText(const QString &strFileText)
-{
-    if (strFileText.size() < kMaxShownChars)
-        return strFileText;
-    const QString head = HeadNote();
-    const QString tail = TailNote();
-    return head + strFileText.left(kMaxShownChars - head.size() - tail.size()) + kCrLf + kCrLf + tail;
-}
-
 QString frmView::Text() const
 {
     return m_strText;
@@ -237,7 +220,9 @@ void frmView::Form_Activate()
     m_blnLoading = true;
 
     cmdClose->setText(QStringLiteral("Close"));
+    m_appendTimer->stop();
     m_strText.clear();
+    m_shown = 0;
     txbText1->clear();
     SetCopyCaption(false);
     cmdCopyToClipboard->setVisible(true);
@@ -247,26 +232,20 @@ void frmView::Form_Activate()
 
     QString fileText;
     platform::FileError err;
-    if (!readShownPart(strViewFile, fileText, err)) {
-        if (err.number == platform::ErrInputPastEnd) {
-            platform::ui().messageBox(this, QStringLiteral("File is empty!"), platform::MsgButtons::Ok,
-                                      platform::MsgIcon::Exclamation, QStringLiteral("Error"));
-        } else {
-            platform::ui().messageBox(this,
-                                      QStringLiteral("Error") + NumberText(err.number) + QStringLiteral(".  ")
-                                          + err.description,
-                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
-                                      QStringLiteral("Error reading file"));
-        }
+    if (!platform::readWholeTextFile(strViewFile, fileText, err)) {
+        const QString text = err.number == platform::ErrInputPastEnd
+            ? QStringLiteral("The file %1 is empty.").arg(strViewFile)
+            : QStringLiteral("Cannot read %1: %2.").arg(strViewFile, err.description);
+        platform::ui().messageBox(this, text, platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
+                                  QStringLiteral("Error reading file"));
         hide();
         blnViewLoaded = true;
         m_blnLoading = false;
         return;
     }
 
-    m_strText = ShownText(fileText);
-    fileText = QString();
-    txbText1->setPlainText(m_strText);
+    m_strText = std::move(fileText);
+    AppendNextPart();
     QTextCursor cursor = txbText1->textCursor();
     cursor.setPosition(0);
     txbText1->setTextCursor(cursor);
@@ -274,6 +253,25 @@ void frmView::Form_Activate()
     txbText1->viewport()->update();
     blnViewLoaded = true;
     m_blnLoading = false;
+    if (m_shown < m_strText.size())
+        m_appendTimer->start();
+}
+
+void frmView::AppendNextPart()
+{
+    const qsizetype rest = m_strText.size() - m_shown;
+    qsizetype n = qMin(rest, kPartChars);
+    // A part ends after a line break, so that no CR LF pair is split between two parts.
+    if (n < rest) {
+        const qsizetype lf = m_strText.indexOf(u'\n', m_shown + n - 1);
+        n = (lf < 0 ? m_strText.size() : lf + 1) - m_shown;
+    }
+    QTextCursor end(txbText1->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(m_strText.mid(m_shown, n));
+    m_shown += n;
+    if (m_shown >= m_strText.size())
+        m_appendTimer->stop();
 }
 
 void frmView::Form_Resize()
@@ -283,8 +281,11 @@ void frmView::Form_Resize()
     // Snapping back is a second line of defence; the minimum size normally stops the frame first.
     if (WidthTwips() < kMinWidthTwips || HeightTwips() < kMinHeightTwips)
         SetSizeTwips(qMax(WidthTwips(), kMinWidthTwips), qMax(HeightTwips(), kMinHeightTwips));
-    txbText1->resize(px(WidthTwips() - 450), px(HeightTwips() - 1200));
-    const int top = txbText1->y() + txbText1->height() + px(100);
+    const int findHeight = findBar->isHidden() ? 0 : findBar->sizeHint().height() + px(100);
+    txbText1->resize(px(WidthTwips() - 450), px(HeightTwips() - 1200) - findHeight);
+    findBar->setGeometry(txbText1->x(), txbText1->y() + txbText1->height() + px(100), txbText1->width(),
+                         findBar->sizeHint().height());
+    const int top = txbText1->y() + txbText1->height() + findHeight + px(100);
     cmdCopyToClipboard->move(txbText1->x(), top);
     cmdClose->move(txbText1->x() + txbText1->width() - cmdClose->width(), top);
 }
@@ -309,6 +310,50 @@ void frmView::cmdCopyToClipboard_Click()
 void frmView::cmdClose_Click()
 {
     hide();
+}
+
+void frmView::Escape()
+{
+    if (findBar->isHidden()) {
+        cmdClose_Click();
+        return;
+    }
+    findBar->hide();
+    Form_Resize();
+    txbText1->setFocus();
+}
+
+void frmView::OpenFind()
+{
+    if (findBar->isHidden()) {
+        findBar->show();
+        Form_Resize();
+    }
+    txbFind->setFocus();
+    txbFind->selectAll();
+}
+
+bool frmView::FindNext(bool blnForward)
+{
+    if (txbFind->text().isEmpty()) {
+        OpenFind();
+        return false;
+    }
+    const QTextDocument::FindFlags flags = blnForward ? QTextDocument::FindFlags() : QTextDocument::FindBackward;
+    const QTextCursor from = txbText1->textCursor();
+    bool found = txbText1->find(txbFind->text(), flags);
+    if (!found) {
+        // Round the end (or the start) of the text.
+        QTextCursor edge(txbText1->document());
+        edge.movePosition(blnForward ? QTextCursor::Start : QTextCursor::End);
+        txbText1->setTextCursor(edge);
+        found = txbText1->find(txbFind->text(), flags);
+        if (!found)
+            txbText1->setTextCursor(from);
+    }
+    lblFindResult->setText(found ? QString() : QStringLiteral("Not found"));
+    txbText1_MouseUp();
+    return found;
 }
 
 bool frmView::event(QEvent *e)
@@ -352,8 +397,25 @@ bool frmView::eventFilter(QObject *watched, QEvent *e)
     return QWidget::eventFilter(watched, e);
 }
 
-void ShowFileInViewer(QWidget *mainWindow, const QString &strFile, const QString &strTitle, int intTop,
-                      int intHeightReduction, const QString &strFontName)
+QRect ViewerGeometry(const QRect &mainFrame, const QSize &wanted, const QSize &minimum, const QRect &screen)
+{
+    const int gap = px(120);
+    const int right = screen.right() - mainFrame.right() - gap;
+    const int left = mainFrame.left() - screen.left() - gap;
+    if (qMax(right, left) >= minimum.width()) {
+        const bool onRight = right >= minimum.width();
+        const int width = qMin(wanted.width(), onRight ? right : left);
+        const int x = onRight ? mainFrame.right() + 1 + gap : mainFrame.left() - gap - width;
+        return QRect(x, mainFrame.top(), width, qMin(mainFrame.height(), screen.height()));
+    }
+    const int offset = px(600);
+    const int x = qMax(screen.left(), qMin(mainFrame.left() + offset, screen.right() + 1 - wanted.width()));
+    const int y = qMax(screen.top(), qMin(mainFrame.top() + offset, screen.bottom() + 1 - wanted.height()));
+    return QRect(QPoint(x, y), wanted);
+}
+
+void ShowFileInViewer(QWidget *mainWindow, const QString &strFile, const QString &strTitle,
+                      const QString &strFontName)
 {
     frmView &view = frmView::instance();
     if (view.isMinimized())
@@ -361,11 +423,13 @@ void ShowFileInViewer(QWidget *mainWindow, const QString &strFile, const QString
     view.strViewFile = strFile;
     view.blnViewLoaded = false;
     view.setWindowTitle(strTitle);
-    if (mainWindow && !(view.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QPoint corner = mainWindow->pos();
-        view.move(corner.x() + px(100), corner.y() + px(intTop));
-        // Both windows have the same kind of frame, so the outer sizes differ as the client sizes do.
-        view.resize(mainWindow->width() - px(200), mainWindow->height() - px(intHeightReduction));
+    if (mainWindow && mainWindow->screen() && !(view.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        // Both windows have the same kind of frame.
+        const QSize frame = mainWindow->frameGeometry().size() - mainWindow->size();
+        const QRect placed = ViewerGeometry(mainWindow->frameGeometry(), mainWindow->size() - QSize(px(200), px(450)) + frame,
+                                            view.minimumSize() + frame, mainWindow->screen()->availableGeometry());
+        view.move(placed.topLeft());
+        view.resize(placed.size() - frame);
     }
     view.SetTextFont(strFontName, 8);
     view.ShowModeless();
@@ -373,7 +437,7 @@ void ShowFileInViewer(QWidget *mainWindow, const QString &strFile, const QString
 
 void ShowInViewer(QWidget *mainWindow, const QString &strFile, const QString &strTitle)
 {
-    ShowFileInViewer(mainWindow, strFile, strTitle, 350, 450, QStringLiteral("Courier New"));
+    ShowFileInViewer(mainWindow, strFile, strTitle, QStringLiteral("Courier New"));
 }
 
 } // namespace cheqora

@@ -1,41 +1,29 @@
 #include "launchurl.h"
 
-#include "numbertext.h"
 #include "strproc.h"
 #include "uiservices.h"
 
 namespace cheqora {
 
-QString LaunchErrorText(int intResult, const QString &strExtension)
+QString LaunchErrorText(int intResult, const QString &strAddress)
 {
-    const QString gap = QStringLiteral("\r\n\r\n");
-    QString text = QStringLiteral("Error launching web browser, error code =") + NumberText(intResult) + u'.';
+    const QString cannot = QStringLiteral("Cannot open ") + strAddress;
     switch (intResult) {
-    case platform::OpenNoAssociation:
-        text += gap + QStringLiteral("File extension '") + strExtension
-            + QStringLiteral("' is not associated with any application program.");
-        break;
-    case platform::OpenOutOfMemory:
-        text += gap + QStringLiteral("Out of memory.");
-        break;
-    case platform::OpenFileNotFound:
-        text += gap + QStringLiteral("Please try once more.");
-        break;
-    default:
-        break;
+    case platform::OpenNoAssociation: return cannot + QStringLiteral(": no application is set up to open it.");
+    case platform::OpenOutOfMemory: return cannot + QStringLiteral(": out of memory.");
+    case platform::OpenFileNotFound: return cannot + QStringLiteral(": it is not a valid address.");
+    default: return cannot + QStringLiteral(" (error %1).").arg(intResult);
     }
-    return text;
 }
 
 void LaunchURL(const QString &strTarget)
 {
     const QString target = ReplaceText(strTarget, QStringLiteral("http:"), QStringLiteral("https:"));
-    const QString ext = GetExtension(target, true);
     const int result = platform::ui().openDocument(target);
     if (result > 32)
         return;
-    platform::ui().messageBox(nullptr, LaunchErrorText(result, ext), platform::MsgButtons::Ok,
-                              platform::MsgIcon::Exclamation, QStringLiteral("Cannot launch web browser"));
+    platform::ui().messageBox(nullptr, LaunchErrorText(result, target), platform::MsgButtons::Ok,
+                              platform::MsgIcon::Exclamation, QStringLiteral("Cannot open web link"));
 }
 
 } // namespace cheqora

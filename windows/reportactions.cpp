@@ -3,7 +3,6 @@
 #include "filesystem.h"
 #include "frmpopup.h"
 #include "frmview.h"
-#include "numbertext.h"
 #include "strproc.h"
 #include "uiservices.h"
 
@@ -32,7 +31,7 @@ void ViewReportFile(const ReportActionHooks &hooks, const QString &strPath)
     if (strPath.isEmpty())
         return;
     if (!FileExists(strPath)) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(strPath), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, title);
         focusFirstFile(hooks);
         return;
@@ -42,7 +41,7 @@ void ViewReportFile(const ReportActionHooks &hooks, const QString &strPath)
     platform::FileError err;
     const qint64 length = platform::fileLength(strPath, err);
     if (length >= 0 && length < 3) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 76), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 76).arg(strPath), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, title);
         focusFirstFile(hooks);
         return;
@@ -57,21 +56,33 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
     if (path.isEmpty())
         return;
     if (!FileExists(path)) {
-        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46), platform::MsgButtons::Ok,
+        platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(path), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Information, title);
     } else {
         platform::FileError err;
-        if (!platform::deleteFile(path, err)) {
-            // The file is still there, so its path stays in the field for another try.
-            platform::ui().messageBox(hooks.mainWindow,
-                                      QStringLiteral("The report file could not be deleted:\r\n") + path
-                                          + QStringLiteral("\r\n\r\nError") + NumberText(err.number)
-                                          + QStringLiteral(".  ") + err.description,
-                                      platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, title);
-            focusFirstFile(hooks);
-            return;
+        QString inTrash;
+        if (platform::moveToTrash(path, inTrash, err)) {
+            PopUpCenterScreen(uiText(hooks, 47), 5400, 400, 2000);
+        } else {
+            // Without a trash nothing could bring the report back: the user decides, No by default.
+            const QString question = QStringLiteral("There is no trash for the report %1, so it cannot be recovered "
+                                                    "once deleted.\n\nDelete it for good?").arg(path);
+            if (platform::ui().messageBox(hooks.mainWindow, question, platform::MsgButtons::YesNoSafe,
+                                          platform::MsgIcon::Question, title)
+                != platform::MsgAnswer::Yes) {
+                focusFirstFile(hooks);
+                return;
+            }
+            if (!platform::deleteFile(path, err)) {
+                // The file is still there, so its path stays in the field for another try.
+                platform::ui().messageBox(hooks.mainWindow,
+                                          QStringLiteral("Cannot delete the report %1: %2.").arg(path, err.description),
+                                          platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, title);
+                focusFirstFile(hooks);
+                return;
+            }
+            PopUpCenterScreen(uiText(hooks, 48), 4200, 400, 2000);
         }
-        PopUpCenterScreen(uiText(hooks, 48), 4200, 400, 2000);
     }
     txbReportFile->setText(QString());
     focusFirstFile(hooks);
@@ -80,7 +91,7 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
 void ShowHelp(QWidget *mainWindow, const QString &strProgramFolder)
 {
     ShowFileInViewer(mainWindow, strProgramFolder + QChar(platform::kSeparator) + kHelpFileName,
-                     QStringLiteral("Help for CHQR"), 380, 480, QStringLiteral("MS Sans Serif"));
+                     QStringLiteral("Help for CHQR"), QStringLiteral("MS Sans Serif"));
 }
 
 void ShowHelp(QWidget *mainWindow)

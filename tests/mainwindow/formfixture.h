@@ -23,9 +23,10 @@
 namespace cheqora::test {
 
 // Texts of the test catalogue, so that expectations do not depend on the shipped wording.
-inline const QString kText34 = QStringLiteral("Read failed"), kText48 = QStringLiteral("Report deleted."),
+inline const QString kText34 = QStringLiteral("Read failed"), kText47 = QStringLiteral("Report in the trash."),
+                     kText48 = QStringLiteral("Report deleted."),
                      kText49 = QStringLiteral("Reset everything?"), kText50 = QStringLiteral("Saved."),
-                     kText51 = QStringLiteral("Not saved:"), kText55 = QStringLiteral("Same"),
+                     kText51 = QStringLiteral("Not saved to"), kText55 = QStringLiteral("Same"),
                      kText56 = QStringLiteral("Different");
 
 // A control that must exist; a missing one ends the test run with its name.
@@ -64,9 +65,9 @@ struct FormFixture {
     {
         dir = std::make_unique<QTemporaryDir>();
         fake = std::make_unique<FakeUiServices>();
-        const QString texts = QStringLiteral("# texts for the tests\n14=HTTP://www.vantorel.test/\n34=%1\n48=%2\n"
-                                             "49=%3\n50=%4\n51=%5\n55=%6\n56=%7\n")
-                                  .arg(kText34, kText48, kText49, kText50, kText51, kText55, kText56);
+        const QString texts = QStringLiteral("# texts for the tests\n14=HTTP://www.vantorel.test/\n34=%1\n47=%2\n48=%3\n"
+                                             "49=%4\n50=%5\n51=%6\n55=%7\n56=%8\n")
+                                  .arg(kText34, kText47, kText48, kText49, kText50, kText51, kText55, kText56);
         if (!writeBytes(path(QStringLiteral("chqr.dat")), texts.toUtf8()))
             return false;
         form = std::make_unique<frmMain>();

@@ -1,6 +1,13 @@
 #include "digest.h"
 #include "digestlist.h"
 #include "formfixture.h"
+#include "statefile.h"
+
+#include <QProcess>
+#include <QScrollArea>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace cheqora;
 using namespace cheqora::test;
@@ -62,6 +69,9 @@ class TestCommandsWindow : public QObject {
     // button, check box or caption label is smaller than its caption needs.
     static void checkLayout(QWidget *container)
     {
+        // What a scroll area holds is laid out at its own size and scrolled into view.
+        if (auto *area = qobject_cast<QScrollArea *>(container))
+            return checkLayout(area->widget());
         QList<QWidget *> shown = container->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
         shown.removeIf([container](QWidget *w) { return !w->isVisibleTo(container) || w->isWindow(); });
         for (QWidget *a : shown) {
@@ -118,18 +128,37 @@ private slots:
         QCOMPARE(byList.mid(byList.indexOf('\n')), byFolder.mid(byFolder.indexOf('\n')));
     }
 
-    // The subfolder box and the folders reach the engine, whose check speaks in a box of its title and
-    // icon; nesting is decided on real folders.
+    // The subfolder box, the folders and the report reach the engine, whose checks speak in a box of
+    // their title and icon (nesting is decided on real folders), and whose errors in lblInfo; T is the
+    // test folder.
+    void checksReachTheirBox_data()
+    {
+        QTest::addColumn<bool>("nested");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("expected"); // boxes > lblInfo
+        QTest::newRow("nested") << true << "report.txt"
+                                << "Compare folders|T/old/sub is contained in T/old.\n\nWhen files are included in subfolders "
+                                   "recursively\none folder cannot be a subfolder the other folder.|4|0>";
+        QTest::newRow("report is a folder") << false << "old" << "Compare folders|T/old is a folder, not a file.|3|0>";
+        QTest::newRow("report not writable") << false << "none/r.txt"
+                                             << ">Error: writing T/none/r.txt: No such file or directory";
+    }
+
     void checksReachTheirBox()
     {
+        QFETCH(bool, nested);
+        QFETCH(QString, report);
+        QFETCH(QString, expected);
         start();
         QVERIFY(QDir().mkpath(m_old + QStringLiteral("/sub")));
-        f.box("txbFolder", 0)->setText(m_old + QStringLiteral("/sub"));
-        f.box("txbFolder", 1)->setText(m_old);
-        f.check("chkIncludeSubfolders", 1)->setChecked(true);
+        if (nested) {
+            f.box("txbFolder", 0)->setText(m_old + QStringLiteral("/sub"));
+            f.box("txbFolder", 1)->setText(m_old);
+            f.check("chkIncludeSubfolders", 1)->setChecked(true);
+        }
+        f.box("txbFile", 3)->setText(f.path(report));
         QTest::mouseClick(f.button("cmdCompareFolders", 0), Qt::LeftButton);
-        QCOMPARE(f.boxes(), QStringLiteral("Compare folders|%1/sub is contained in %1.\n\nWhen files are included in subfolders "
-                                           "recursively\none folder cannot be a subfolder the other folder.|4|0").arg(m_old));
+        QCOMPARE(QString(f.boxes() + u'>' + f.label("lblInfo")->text()).replace(f.dir->path(), QStringLiteral("T")), expected);
     }
 
     // Answered No, the question keeps the report; answered Yes, it is replaced and shown.
@@ -299,8 +328,9 @@ private slots:
         QString seen;
         closePopUpWhenShown(seen);
         QTest::mouseClick(f.button("cmdDelete", 1), Qt::LeftButton);
-        QCOMPARE(f.boxes() + seen, kText48);
+        QCOMPARE(f.boxes() + seen, kText47);
         QVERIFY(!QFile::exists(m_report) && f.box("txbFile", 3)->text().isEmpty());
+        QCOMPARE(readBytes(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/report.txt")), "File added: /b/x\r\n");
         QVERIFY(writeBytes(f.path(QStringLiteral("chqr_help.txt")), "How to use Cheqora\r\n"));
         QTest::mouseClick(f.button("cmdHelp"), Qt::LeftButton);
         QCOMPARE(frmView::instance().strViewFile, f.path(QStringLiteral("chqr_help.txt")));
@@ -342,8 +372,72 @@ private slots:
         frmPopUp::unloadInstance();
         QTest::mouseClick(g.button("cmdSave"), Qt::LeftButton);
         QVERIFY(!frmPopUp::existingInstance());
-        QCOMPARE(g.boxes(), QStringLiteral("Save state|") + kText51 + QStringLiteral(" Path not found|3|0"));
+        QCOMPARE(g.boxes(), QStringLiteral("Save state|%1 %2: Path not found.|3|0").arg(kText51, g.form->strStateFile));
         QCOMPARE(g.fields(), saved);
+    }
+
+    // The command line: files fill the panel's rows and are read, folders (or a list in the place of
+    // one) the folder fields; a file beside a folder is refused in a box. T is the test folder, the
+    // current folder of the command.
+    void commandLineFillsTheFields_data()
+    {
+        QTest::addColumn<QString>("args"); // split at blanks
+        QTest::addColumn<QString>("expected"); // txbFile_0|txbFile_1|txbFolder_0|txbFolder_1|digest 0|result|box, or the error
+        const QString abc = QStringLiteral("900150983CD24FB0D6963F7D28E17F72");
+        QTest::newRow("one file") << "a" << QStringLiteral("T/a|||T/old|%1||").arg(abc);
+        QTest::newRow("two files") << "./a T/b" << QStringLiteral("T/a|T/b||T/old|%1|%2|").arg(abc, kText56);
+        QTest::newRow("two folders") << "dir/ ." << "||T/dir|T|||";
+        QTest::newRow("list and folder") << "l.md5 dir" << "||T/l.md5|T/dir|||";
+        QTest::newRow("one folder") << "dir" << "||T/dir||||";
+        QTest::newRow("file and folder") << "a dir" << "|||T/dir|||Compare files|T/a is neither a folder nor a digest list.|3|0";
+        QTest::newRow("-- ends the options") << "-- -a" << "T/-a|||T/old|File not found||";
+        QTest::newRow("unknown option") << "-a" << "Unknown option '-a'.\nTry 'cheqora --help'.";
+        QTest::newRow("three paths") << "a b dir" << "At most two files or two folders can be given.\nTry 'cheqora --help'.";
+    }
+
+    void commandLineFillsTheFields()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, expected);
+        QString error;
+        QVERIFY(f.start([&](frmMain &form) {
+            // A saved new folder, which the command line replaces or not.
+            const QString t = f.dir->path();
+            QVERIFY(writeBytes(t + QStringLiteral("/a"), "abc") && writeBytes(t + QStringLiteral("/b"), "abd"));
+            QVERIFY(writeBytes(t + QStringLiteral("/l.md5"), "900150983cd24fb0d6963f7d28e17f72  a\n") && QDir(t).mkpath(QStringLiteral("dir")));
+            SavedState saved;
+            saved.newFolder = t + QStringLiteral("/old");
+            QVERIFY(QDir().mkpath(QFileInfo(stateFile()).path()) && WriteStateFile(stateFile(), saved).isEmpty());
+            if (!WindowPaths(args.replace(QStringLiteral("T/"), t + u'/').split(u' '), t, form.StartPaths, error))
+                form.StartPaths.clear();
+        }));
+        QString seen = error;
+        if (error.isEmpty()) {
+            seen = QStringList({f.box("txbFile", 0)->text(), f.box("txbFile", 1)->text(), f.box("txbFolder", 0)->text(),
+                                f.box("txbFolder", 1)->text(), f.label("lblDigitalSignature", 0)->text(),
+                                f.label("lblFileComparisonResult")->text(), f.boxes()})
+                       .join(u'|')
+                       .replace(f.dir->path(), QStringLiteral("T"));
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    // Help and version are answered without a window, so without a display.
+    void helpAndVersionNeedNoDisplay()
+    {
+        for (const char *option : {"--help", "--version"}) {
+            QProcess program;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("DISPLAY"));
+            env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            program.setProcessEnvironment(env);
+            program.start(QStringLiteral(CHEQORA_BIN_DIR "/cheqora"), {QString::fromLatin1(option)});
+            QVERIFY(program.waitForFinished(60000));
+            const QByteArray out = program.readAllStandardOutput();
+            QVERIFY2(program.exitCode() == 0 && (out.startsWith("Usage: cheqora [FILE [FILE2]]\n") || out == "cheqora 1.0\n"),
+                     out.constData());
+        }
     }
 
     // Start-up, the once-a-second refresh, the busy switch and the layout.
@@ -409,6 +503,38 @@ private slots:
         QCOMPARE(enabledButtons(), QStringLiteral("cmdCopy_1 cmdView_1 cmdDelete_1 cmdClear_0 cmdClear_1 cmdClear_3"));
     }
 
+    // The subfolder box is usable when either folder holds a subfolder. The tick lists no folder: each
+    // field is searched once per change of its text, and again when the window comes to the front.
+    void subfolderBoxListsNoFolderAtTheTick()
+    {
+        QVERIFY(f.start());
+        const QString big = f.path(QStringLiteral("big")), small = f.path(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(big) && QDir().mkpath(small));
+        // 200,000 entries, as links to four files: creating as many files takes ten times longer.
+        const int dir = ::open(QFile::encodeName(big).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int i = 0; i < 200000; ++i) {
+            const QByteArray name = QByteArray::number(i), source = QByteArray::number(i % 4);
+            QVERIFY(i < 4 ? writeBytes(big + u'/' + QString::fromLatin1(name), "x") : ::linkat(dir, source.constData(), dir, name.constData(), 0) == 0);
+        }
+        ::close(dir);
+        QCheckBox *box = f.check("chkIncludeSubfolders", 1);
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        const int before = f.form->subfolderQueries();
+        f.box("txbFolder", 0)->setText(big);
+        f.box("txbFolder", 1)->setText(small);
+        QVERIFY(QDir().mkpath(big + QStringLiteral("/sub")));
+        for (int tick = 0; tick < 3; ++tick)
+            f.form->Timer1_Timer();
+        QCOMPARE(f.form->subfolderQueries() - before, 2);
+        QVERIFY(!box->isEnabled());
+        QEvent front(QEvent::ActivationChange);
+        QApplication::sendEvent(f.form.get(), &front);
+        f.form->Timer1_Timer();
+        QCOMPARE(f.form->subfolderQueries() - before, 4);
+        QVERIFY(box->isEnabled());
+    }
+
     void setBusyBothWaysAndLayout()
     {
         QVERIFY(f.start());
@@ -425,12 +551,17 @@ private slots:
         // Text boxes stay usable, and so do the frames they sit in.
         QCOMPARE(enabled<QLineEdit>().size(), f.form->findChildren<QLineEdit *>().size());
         QVERIFY(stop->isVisible() && info->isVisible() && !f.timer()->isActive());
-        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window.
+        // The smallest window, frame and title bar included, fits a 1024x600 screen and a 1600x1000 one at
+        // scale 2, 800x500 in the logical pixels sizes are given in; the frames scroll in it.
+        QVERIFY(f.form->minimumSizeHint().width() <= 800 - 8 && f.form->minimumSizeHint().height() <= 500 - 40);
+        // Nothing overlaps or is cut, Stop and lblInfo included, down to the smallest window; the frames
+        // grow with it.
         for (const QSize size : {f.form->size(), f.form->minimumSizeHint(), QSize(1500, 900)}) {
             f.form->resize(size);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             checkLayout(f.form.get());
         }
+        QVERIFY(ctl<QWidget>(*f.form, "Frame5")->width() > 1400);
 
         f.form->SetBusy(false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);

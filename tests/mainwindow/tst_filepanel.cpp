@@ -69,8 +69,8 @@ private slots:
         QTest::addColumn<QString>("entered");
         const QString shownFile = m_abc + QStringLiteral("|3 bytes  ") + m_when;
         QTest::newRow("file") << "a" << shownFile << shownFile;
-        QTest::newRow("missing") << "missing" << kText34 + QStringLiteral(":53|") << "File not found|";
-        QTest::newRow("below a file") << "plain/x" << kText34 + QStringLiteral(":76|") << kText34 + QStringLiteral(":76|");
+        QTest::newRow("missing") << "missing" << "File not found|" << "File not found|";
+        QTest::newRow("below a file") << "plain/x" << kText34 + QStringLiteral(": Path not found|") << kText34 + QStringLiteral(": Path not found|");
         QTest::newRow("empty file") << "empty" << QStringLiteral("Zero-length file|0 bytes  ") + m_when << "Zero-length file|";
     }
 
@@ -102,7 +102,7 @@ private slots:
         QTest::newRow("different digests") << m_abc << "D41D8CD98F00B204E9800998ECF8427E" << kText56;
         QTest::newRow("two empty files") << "Zero-length file" << "Zero-length file" << kText55;
         QTest::newRow("two folders") << "Folder, not file" << "Folder, not file" << "";
-        QTest::newRow("two unreadable files") << kText34 + QStringLiteral(":70") << kText34 + QStringLiteral(":70") << "";
+        QTest::newRow("two unreadable files") << kText34 + QStringLiteral(": Permission denied") << kText34 + QStringLiteral(": Permission denied") << "";
         QTest::newRow("digest and empty file") << m_abc << "Zero-length file" << "";
         QTest::newRow("one row empty") << "X" << "" << "earlier";
     }
@@ -182,6 +182,9 @@ private slots:
         const QString both = row0 + u'>' + second + QStringLiteral("|4911E516E5AA21D327512E0C8B197616|3 bytes  ") + m_when
             + QStringLiteral(">/kept>") + kText56 + u'>';
         QCOMPARE(seen, QStringList({row0 + QStringLiteral(">||>/kept>>Stopped"), both + QStringLiteral("Stopped"), both}));
+        // Only the report's is a save dialog, where a new name can be typed.
+        const QList<platform::FileDialogRequest> &asked = f.fake->fileRequests;
+        QCOMPARE(QList<bool>({asked.at(0).save, asked.at(1).save, asked.at(2).save}), QList<bool>({false, false, true}));
     }
 
     // A long read makes the window busy: Stop has the focus and ends the read, the row says so and
@@ -202,7 +205,7 @@ private slots:
         file(1)->setFocus();
         QTest::keyClick(file(1), Qt::Key_Return);
         QVERIFY(stopUsable);
-        QCOMPARE(digest(1)->text() + u'|' + result()->text(), kText34 + u':' + QString::number(platform::ErrInterrupted) + u'|');
+        QCOMPARE(digest(1)->text() + u'|' + result()->text(), QStringLiteral("Reading was stopped|"));
         QVERIFY(!f.form->isBusy() && !f.button("cmdStop")->isVisible() && f.form->focusWidget() == file(1));
         // The stop does not outlast its read: the next Enter reads the file whole.
         f.fake->onProcessEvents = {};
@@ -218,15 +221,15 @@ private slots:
         QTest::addColumn<QByteArray>("target");
         QTest::addColumn<QStringList>("dropped");
         QTest::addColumn<bool>("busy");
-        QTest::addColumn<QString>("expected"); // txbFile_0|txbFile_1|result|txbFolder_0|txbFile_3|box title
+        QTest::addColumn<QString>("expected"); // txbFile_0|txbFile_1|result|txbFolder_0|txbFile_3|box title: text
         const QStringList a{QStringLiteral("a")}, dir{QStringLiteral("dir")}, ab{QStringLiteral("a"), QStringLiteral("b")};
         QTest::newRow("file on a row's label") << QByteArray("lblSizeDateTime_1") << a << false << "|a||||";
         QTest::newRow("two files on a row") << QByteArray("txbFile_0") << ab << false << QStringLiteral("a|b|") + kText56 + QStringLiteral("|||");
-        QTest::newRow("folder on a file row") << QByteArray("cmdCopy_0") << dir << false << "|||||Get digital signature";
+        QTest::newRow("folder on a file row") << QByteArray("cmdCopy_0") << dir << false << "|||||Get digital signature: dir is a folder, not a file.";
         QTest::newRow("folder on a folder field") << QByteArray("txbFolder_0") << dir << false << "|||dir||";
         QTest::newRow("digest list on a folder field") << QByteArray("txbFolder_0") << QStringList{QStringLiteral("l.md5")}
                                                        << false << "|||l.md5||";
-        QTest::newRow("file on a folder field") << QByteArray("cmdFolder_0") << a << false << "|||||Compare files";
+        QTest::newRow("file on a folder field") << QByteArray("cmdFolder_0") << a << false << "|||||Compare files: a is neither a folder nor a digest list.";
         QTest::newRow("file on the report field") << QByteArray("txbFile_3") << a << false << "||||a|";
         QTest::newRow("two files on the report field") << QByteArray("txbFile_3") << ab << false << "|||||";
         QTest::newRow("file on an option") << QByteArray("chkSkipFiles_1") << a << false << "|||||";
@@ -256,7 +259,7 @@ private slots:
         QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.form.get(), &drop);
         QStringList seen{file(0)->text(), file(1)->text(), result()->text(), f.box("txbFolder", 0)->text(), file(3)->text(),
-                         f.fake->boxes.isEmpty() ? QString() : f.fake->boxes.first().title};
+                         f.fake->boxes.isEmpty() ? QString() : f.fake->boxes.first().title + QStringLiteral(": ") + f.fake->boxes.first().text};
         QCOMPARE(seen.join(u'|').replace(f.dir->path() + u'/', QString()), expected);
         QCOMPARE(digest(0)->text().isEmpty(), file(0)->text().isEmpty());
         QCOMPARE(digest(1)->text().isEmpty(), file(1)->text().isEmpty());

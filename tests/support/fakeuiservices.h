@@ -40,6 +40,7 @@ public:
     // Records.
     QList<Box> boxes;
     QStringList openedTargets;
+    QList<platform::FileDialogRequest> fileRequests;
     QString clipboard = QStringLiteral("(untouched)");
     int clipboardWrites = 0;
     int processEventsCalls = 0;
@@ -58,8 +59,9 @@ public:
         }
         return boxAnswers.isEmpty() ? platform::MsgAnswer::No : boxAnswers.dequeue();
     }
-    QString pickFile(QWidget *, const platform::FileDialogRequest &, bool &ok) override
+    QString pickFile(QWidget *, const platform::FileDialogRequest &request, bool &ok) override
     {
+        fileRequests.append(request);
         ok = true;
         return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
     }

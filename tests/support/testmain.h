@@ -1,7 +1,7 @@
 #pragma once
 
 // Test entry points that pin what a test must not inherit from the person running it: locale,
-// time zone, home and configuration folders. Dates read as year-month-day with a 24-hour clock and
+// time zone, home, configuration and data folders (a report moved to the trash goes to a temporary one). Dates read as year-month-day with a 24-hour clock and
 // numbers group with ",", so expected texts are the same on every machine.
 
 #include <QApplication>
@@ -25,6 +25,7 @@ inline void pinEnvironment(const QTemporaryDir &home)
     ::tzset();
     ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
     ::setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(), 1);
+    ::setenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toLocal8Bit().constData(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 }
 

@@ -23,7 +23,8 @@ program_dir=$(dirname "$program")
 
 entry="$prefix/share/applications/cheqora.desktop"
 [ -f "$entry" ] || fail "no desktop entry"
-grep -qx "Exec=\"$prefix/bin/cheqora\"" "$entry" || fail "Exec does not name the installed program: $(grep ^Exec "$entry")"
+grep -qx "Exec=\"$prefix/bin/cheqora\" %F" "$entry" || fail "Exec does not name the installed program: $(grep ^Exec "$entry")"
+grep -qx "MimeType=application/octet-stream;inode/directory;text/plain;" "$entry" || fail "no files or folders offered"
 grep -qx "TryExec=$prefix/bin/cheqora" "$entry" || fail "TryExec does not name the installed program"
 grep -qx "Icon=cheqora" "$entry" || fail "Icon is not the theme name"
 if command -v desktop-file-validate >/dev/null; then

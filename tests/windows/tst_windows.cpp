@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -65,15 +67,19 @@ class TestWindows : public QObject {
 
     cheqora::ReportActionHooks hooks()
     {
-        return {&m_main, [](int n) { return u"UI text %1"_s.arg(n); }, [this] { ++m_focusCalls; }};
+        // Texts 46 and 76 take the report's path, as the catalogue's do.
+        return {&m_main, [](int n) { return u"UI text %1"_s.arg(n) + (n == 46 || n == 76 ? u" %1"_s : QString()); },
+                [this] { ++m_focusCalls; }};
     }
-    // The message boxes shown, each as "title|text|icon" with ! for the exclamation mark, i for information.
+    // The message boxes shown, each as "title|text|icon" with ! for the exclamation mark, i for
+    // information, ? for a question, and whether No is its default.
     QString boxes() const
     {
         QStringList out;
         for (const FakeUiServices::Box &b : m_ui->boxes)
             out << b.title + u'|' + b.text + u'|'
-                    + (b.icon == MsgIcon::Exclamation ? u'!' : b.icon == MsgIcon::Information ? u'i' : u'?');
+                    + (b.icon == MsgIcon::Exclamation ? u'!' : b.icon == MsgIcon::Information ? u'i' : u'?')
+                    + (b.buttons == platform::MsgButtons::YesNoSafe ? u" No by default"_s : QString());
         return out.join(u'\n');
     }
     // Shows the file (written first unless content is null) in the viewer once it has been read.
@@ -100,23 +106,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // null: no such file
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("error");
-        const QString head = u"NOTE: This file is too large to display entirely in this textbox.\r\n"
-                             "To view the entire contents of the file load it into NotePad,\r\n"
-                             "WordPad or some other text editor.\r\n\r\n"_s;
-        const QString tail = u"\r\n\r\nNOTE: Entire contents of file have not been displayed.\r\n"_s;
-        auto cut = [&](const QString &text) { return head + text.left(65306) + tail; };
-        const QString lines = u"  1234 > some/relative/path/file.txt\r\n"_s.repeated(30000);
-        const QString accented(200000, QChar(0xE9)); // two bytes a character: more than the part read
+        const QString lines = u"  1234 > some/relative/path/file.txt\r\n"_s.repeated(140000) + u"The end."_s;
+        const QString accented(200000, QChar(0xE9)); // two bytes a character
         const QString r = u"r.txt"_s;
-        QTest::newRow("65529 characters") << r << lines.left(65529).toUtf8() << lines.left(65529) << QString();
-        QTest::newRow("65530 characters") << r << lines.left(65530).toUtf8() << cut(lines) << QString();
-        QTest::newRow("1,000,000 characters") << r << lines.toUtf8() << cut(lines) << QString();
-        QTest::newRow("200,000 accented letters") << r << accented.toUtf8() << cut(accented) << QString();
-        QTest::newRow("empty") << r << QByteArray("") << QString() << u"Error|File is empty!"_s;
-        QTest::newRow("missing") << u"gone"_s << QByteArray() << QString()
-                                 << u"Error reading file|Error 53.  File not found"_s;
-        QTest::newRow("folder") << u"dir"_s << QByteArray() << QString()
-                                << u"Error reading file|Error 75.  Path/File access error"_s;
+        QTest::newRow("5 MB, whole") << r << lines.toUtf8() << lines << QString();
+        QTest::newRow("200,000 accented letters") << r << accented.toUtf8() << accented << QString();
+        QTest::newRow("line breaks of every kind") << r << QByteArray("a\r\nb\rc\n\r\n") << u"a\r\nb\rc\n\r\n"_s << QString();
+        const QString cannot = u"Error reading file|Cannot read "_s + m_dir.path();
+        QTest::newRow("empty") << r << QByteArray("") << QString() << u"Error reading file|The file %1 is empty."_s.arg(m_dir.filePath(r));
+        QTest::newRow("missing") << u"gone"_s << QByteArray() << QString() << cannot + u"/gone: File not found."_s;
+        QTest::newRow("folder") << u"dir"_s << QByteArray() << QString() << cannot + u"/dir: Path/File access error."_s;
     }
 
     void showsFileOrItsReadError()
@@ -143,7 +142,12 @@ private Q_SLOTS:
             return;
         }
         QVERIFY(m_ui->boxes.isEmpty());
-        QCOMPARE(view.txbText1->toPlainText(), QString(shown).replace(u"\r\n"_s, u"\n"_s));
+        // A long text goes in a part at a time; whole, its last line can be reached.
+        QTRY_VERIFY_WITH_TIMEOUT(view.Complete(), 120000);
+        QCOMPARE(view.txbText1->toPlainText(), QString(shown).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n'));
+        QTest::keyClick(view.txbText1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(view.txbText1->textCursor().block().text(), shown.section(QRegularExpression(u"\r\n|\r|\n"_s), -1));
+        QVERIFY(view.txbText1->viewport()->rect().contains(view.txbText1->cursorRect()));
         QCOMPARE(view.txbText1->font().family(), u"Courier New"_s);
         QTest::mouseClick(view.cmdCopyToClipboard, Qt::LeftButton);
         QCOMPARE(m_ui->clipboard, shown);
@@ -183,45 +187,130 @@ private Q_SLOTS:
         QVERIFY(!view.isVisible());
     }
 
-    void refusesWithMessages_data()
+    // Ctrl+F opens the bar; Enter and F3 go to the next match, Shift+F3 to the previous, round the
+    // text, case ignored; a text not there leaves the selection; Esc closes the bar, then the viewer.
+    void findMovesBetweenMatches()
+    {
+        frmView &view = show(u"r.txt"_s, "alpha beta\r\nAlpha gamma\r\nbeta alpha\r\n");
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTest::keyClick(view.txbText1, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(view.findBar->isVisible() && view.txbFind->hasFocus());
+        QVERIFY(view.txbText1->geometry().bottom() < view.findBar->geometry().top());
+        QTest::keyClicks(view.txbFind, u"ALPHA"_s);
+        QList<int> starts;
+        for (const QKeyCombination key : {QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_F3), QKeyCombination(Qt::Key_F3),
+                                          QKeyCombination(Qt::Key_F3), QKeyCombination(Qt::SHIFT | Qt::Key_F3)}) {
+            QTest::keyClick(view.txbFind, key.key(), key.keyboardModifiers());
+            starts << view.txbText1->textCursor().selectionStart();
+        }
+        QCOMPARE(starts, QList<int>({0, 11, 28, 0, 28}));
+        QCOMPARE(view.SelectedText() + u'|' + view.lblFindResult->text(), u"alpha|"_s);
+        view.txbFind->setText(u"delta"_s);
+        QTest::keyClick(view.txbFind, Qt::Key_F3);
+        QCOMPARE(view.SelectedText() + u'|' + view.lblFindResult->text(), u"alpha|Not found"_s);
+        QTest::keyClick(view.txbFind, Qt::Key_Escape);
+        QVERIFY(!view.findBar->isVisible() && view.isVisible());
+        QTest::keyClick(view.txbText1, Qt::Key_Escape);
+        QVERIFY(!view.isVisible());
+    }
+
+    // Beside the main window where the screen has room (narrowed to it), else offset from it.
+    void viewerGoesBesideTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("expected");
+        const QRect wide(0, 0, 1920, 1080);
+        QTest::newRow("right") << QRect(100, 100, 900, 700) << wide << QRect(1008, 100, 800, 700);
+        QTest::newRow("left") << QRect(1000, 100, 900, 700) << wide << QRect(192, 100, 800, 700);
+        QTest::newRow("right, narrowed") << QRect(0, 0, 1300, 700) << wide << QRect(1308, 0, 612, 700);
+        QTest::newRow("no room: offset") << QRect(0, 0, 1024, 600) << QRect(0, 0, 1024, 600) << QRect(40, 0, 800, 600);
+    }
+
+    void viewerGoesBesideTheMainWindow()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, expected);
+        QCOMPARE(cheqora::ViewerGeometry(main, QSize(800, 600), QSize(533, 120), screen), expected);
+    }
+
+    void reportActions_data()
     {
         QTest::addColumn<bool>("remove"); // Delete, else View
         QTest::addColumn<QString>("field");
         QTest::addColumn<QByteArray>("content"); // null: no such file
+        QTest::addColumn<bool>("trash");         // else the data folder cannot hold one
+        QTest::addColumn<bool>("yes");           // the answer to a question
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("popUp");
         QTest::addColumn<QString>("fieldAfter");
         const QString gone = m_dir.filePath(u"gone"_s), r = m_dir.filePath(u"r.txt"_s);
         const QString proc = u"/proc/self/status"_s; // refuses every deletion, whoever asks
-        QTest::newRow("View, empty field") << false << QString() << QByteArray() << QString() << QString();
-        QTest::newRow("View, missing") << false << gone << QByteArray() << u"View|UI text 46|!"_s << gone;
-        QTest::newRow("View, empty") << false << r << QByteArray("") << u"View|UI text 76|!"_s << r;
-        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << u"View|UI text 76|!"_s << r;
-        QTest::newRow("Delete, empty field") << true << QString() << QByteArray() << QString() << QString();
-        QTest::newRow("Delete, missing") << true << gone << QByteArray() << u"Delete|UI text 46|i"_s << QString();
-        QTest::newRow("Delete, refused") << true << proc << QByteArray()
-                                         << u"Delete|The report file could not be deleted:\r\n/proc/self/status\r\n\r\n"
-                                            "Error 70.  Permission denied|!"_s
-                                         << proc;
+        const QString ask = u"Delete|There is no trash for the report %1, so it cannot be recovered once deleted.\n\n"
+                            "Delete it for good?|? No by default"_s;
+        QTest::newRow("View, empty field") << false << QString() << QByteArray() << true << false << QString() << QString() << QString();
+        QTest::newRow("View, missing") << false << gone << QByteArray() << true << false << u"View|UI text 46 "_s + gone + u"|!"_s
+                                       << QString() << gone;
+        QTest::newRow("View, empty") << false << r << QByteArray("") << true << false << u"View|UI text 76 "_s + r + u"|!"_s << QString() << r;
+        QTest::newRow("View, 2 bytes") << false << r << QByteArray("\r\n") << true << false << u"View|UI text 76 "_s + r + u"|!"_s
+                                       << QString() << r;
+        QTest::newRow("Delete, empty field") << true << QString() << QByteArray() << true << false << QString() << QString() << QString();
+        QTest::newRow("Delete, missing") << true << gone << QByteArray() << true << false << u"Delete|UI text 46 "_s + gone + u"|i"_s
+                                         << QString() << QString();
+        QTest::newRow("Delete to the trash") << true << r << QByteArray("report") << true << false << QString() << u"UI text 47"_s << QString();
+        QTest::newRow("Delete, no trash, No") << true << r << QByteArray("report") << false << false << ask.arg(r) << QString() << r;
+        QTest::newRow("Delete, no trash, Yes") << true << r << QByteArray("report") << false << true << ask.arg(r) << u"UI text 48"_s << QString();
+        QTest::newRow("Delete, refused") << true << proc << QByteArray() << true << true
+                                         << ask.arg(proc) + u"\nDelete|Cannot delete the report /proc/self/status: Permission denied.|!"_s
+                                         << QString() << proc;
     }
 
-    void refusesWithMessages()
+    void reportActions()
     {
         QFETCH(bool, remove);
         QFETCH(QString, field);
         QFETCH(QByteArray, content);
+        QFETCH(bool, trash);
+        QFETCH(bool, yes);
         QFETCH(QString, message);
+        QFETCH(QString, popUp);
         QFETCH(QString, fieldAfter);
+        // A data folder of this row's own; below a file, no trash can be made in it.
+        QTemporaryDir data;
+        QVERIFY(trash || writeBytes(data.filePath(u"file"_s), "x"));
+        const QString dataHome = data.filePath(trash ? u"share"_s : u"file/share"_s);
+        const QByteArray pinned = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
         QVERIFY(content.isNull() || writeBytes(field, content));
+        m_ui->boxAnswers << (yes ? platform::MsgAnswer::Yes : platform::MsgAnswer::No);
+        QString shown;
+        QObject rowOnly; // a row that shows no pop-up leaves no timer to the next
+        QTimer::singleShot(0, &rowOnly, [&shown] {
+            if (frmPopUp *p = frmPopUp::existingInstance(); p && p->isVisible()) {
+                shown = p->lblMessage->text();
+                p->lblMessage_MouseUp();
+            }
+        });
+        const bool existed = QFileInfo::exists(field);
         QLineEdit txbFile(field);
         if (remove)
             cheqora::DeleteReportFile(hooks(), &txbFile);
         else
             cheqora::ViewReportFile(hooks(), txbFile.text());
         QCOMPARE(boxes(), message);
+        QCOMPARE(shown, popUp);
         QCOMPARE(txbFile.text(), fieldAfter);
         QCOMPARE(m_focusCalls, field.isEmpty() ? 0 : 1);
+        QCOMPARE(QFileInfo::exists(field), existed && !fieldAfter.isEmpty());
         QVERIFY(!frmView::existingInstance() || !frmView::existingInstance()->isVisible());
-        QVERIFY(!frmPopUp::existingInstance());
+        // In the trash the report can be restored: its content, and where it came from.
+        const QString inTrash = dataHome + u"/Trash/files/r.txt"_s;
+        QCOMPARE(readBytes(inTrash), QByteArray(popUp == u"UI text 47"_s ? "report" : ""));
+        QVERIFY(popUp != u"UI text 47"_s
+                || readBytes(dataHome + u"/Trash/info/r.txt.trashinfo"_s).contains("\nPath=" + QFile::encodeName(field) + '\n'));
+        qputenv("XDG_DATA_HOME", pinned);
     }
 
     void closesAndLetsTheCallerContinue_data()
@@ -271,22 +360,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString url = u"HTTP://www.vantorel.example/chqr/Manual.HTML"_s;
         const QString secure = u"https://www.vantorel.example/chqr/Manual.HTML"_s;
-        const QString error = u"Error launching web browser, error code = %1."_s;
-        const QString unassociated =
-            error.arg(31) + u"\r\n\r\nFile extension '%1' is not associated with any application program."_s;
+        const QString cannot = u"Cannot open "_s + secure;
         const int ok = platform::OpenSucceeded;
         QTest::newRow("HTTP: made https:") << url << ok << secure << QString();
         QTest::newRow("every Http:") << u"Http://a.example/?next=http://b.example/"_s << ok
                                      << u"https://a.example/?next=https://b.example/"_s << QString();
         QTest::newRow("33 is success") << url << 33 << secure << QString();
-        QTest::newRow("31 no association") << url << 31 << secure << unassociated.arg(u"html"_s);
-        QTest::newRow("31 no extension") << u"http://a.example/manual"_s << 31 << u"https://a.example/manual"_s
-                                         << unassociated.arg(QString());
-        QTest::newRow("8 out of memory") << url << 8 << secure << error.arg(8) + u"\r\n\r\nOut of memory."_s;
-        QTest::newRow("2 try again") << url << 2 << secure << error.arg(2) + u"\r\n\r\nPlease try once more."_s;
-        QTest::newRow("5 other") << url << 5 << secure << error.arg(5);
-        QTest::newRow("32 still a failure") << url << 32 << secure << error.arg(32);
-        QTest::newRow("negative") << url << -1 << secure << u"Error launching web browser, error code =-1."_s;
+        QTest::newRow("31 no application") << url << 31 << secure << cannot + u": no application is set up to open it."_s;
+        QTest::newRow("8 out of memory") << url << 8 << secure << cannot + u": out of memory."_s;
+        QTest::newRow("2 not valid") << url << 2 << secure << cannot + u": it is not a valid address."_s;
+        QTest::newRow("32 still a failure") << url << 32 << secure << cannot + u" (error 32)."_s;
+        QTest::newRow("negative") << url << -1 << secure << cannot + u" (error -1)."_s;
     }
 
     void launchesSecurelyAndExplainsFailures()
@@ -298,7 +382,7 @@ private Q_SLOTS:
         m_ui->openResults.enqueue(result);
         cheqora::LaunchURL(target);
         QCOMPARE(m_ui->openedTargets, QStringList{opened});
-        QCOMPARE(boxes(), message.isEmpty() ? QString() : u"Cannot launch web browser|"_s + message + u"|!"_s);
+        QCOMPARE(boxes(), message.isEmpty() ? QString() : u"Cannot open web link|"_s + message + u"|!"_s);
     }
 
     // The state file.
