@@ -18,7 +18,7 @@ int listCommand(Arguments &args)
 {
     cheqora::CompareOptions &o = args.options;
     if (!platform::folderExists(o.strFolder1)) {
-        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::VisibleText(o.strFolder1) + u'\n');
+        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::visibleText(o.strFolder1) + u'\n');
         return 2;
     }
     cheqora::DigestListHeader header;
@@ -27,7 +27,7 @@ int listCommand(Arguments &args)
     header.folder = QDir::cleanPath(QFileInfo(o.strFolder1).absoluteFilePath());
     header.createdSecs = QDateTime::currentSecsSinceEpoch();
     header.recursive = o.blnIncludeSubfolders;
-    header.extension = o.blnDoOnlyExtension ? cheqora::BareExtension(o.strExtension) : QString();
+    header.extension = o.blnDoOnlyExtension ? cheqora::bareExtension(o.strExtension) : QString();
     header.skipSizeMB = o.blnSkipFiles ? o.intSkipSizeMB : 0;
 
     TerminalHost host(o, !args.blnQuiet && ::isatty(STDERR_FILENO));
@@ -44,7 +44,7 @@ int listCommand(Arguments &args)
     const auto put = [&](const QString &text) {
         if (!blnStarted) {
             blnStarted = true;
-            const QString start = cheqora::FormatDigestListHeader(header);
+            const QString start = cheqora::digestListHeaderText(header);
             if (args.strOutput.isEmpty())
                 writeText(stdout, start);
             else
@@ -64,7 +64,7 @@ int listCommand(Arguments &args)
             blnTrouble = blnTrouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
                 || e.kind == cheqora::DigestListEntry::Kind::FolderNotRead;
             ++entries;
-            put(cheqora::FormatDigestListEntry(e));
+            put(cheqora::digestListEntryText(e));
         },
         strError);
     host.endProgress();
@@ -74,9 +74,9 @@ int listCommand(Arguments &args)
         host.say(QStringLiteral("Error: ") + strError);
         return 2;
     }
-    put(cheqora::FormatDigestListEnd(entries));
+    put(cheqora::digestListEndText(entries));
     if (!args.strOutput.isEmpty() && !(blnWritten && out.close(err))) {
-        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(args.strOutput) + QStringLiteral(": ") + err.description);
+        host.say(QStringLiteral("Error: ") + cheqora::visibleText(args.strOutput) + QStringLiteral(": ") + err.description);
         return 2;
     }
     if (blnTrouble)

@@ -74,19 +74,17 @@ int digestCommand(const QStringList &paths)
 {
     int exitCode = 0;
     for (const QString &path : paths) {
-        int status = 0;
-        QString statusText;
-        const QString digest = cheqora::GetDSOfFile(path, status, statusText, &cli::g_interrupted);
+        const cheqora::FileDigest digest = cheqora::digestOfFile(path, &cli::g_interrupted);
         if (cli::g_interrupted.load())
             return kExitInterrupted;
-        const QString caption = status == 0 ? digest : statusText;
-        if (status != 0)
+        const QString caption = digest.ok() ? digest.hex : digest.statusText;
+        if (!digest.ok())
             exitCode = 1;
-        QString line;
-        if (!cheqora::BuildDigestLine(caption, path, line))
+        QString line = cheqora::digestLine(caption, path);
+        if (line.isEmpty())
             line = caption + QStringLiteral("  ") + path;
         // A name with a line break stays on its one line, written as the report writes it.
-        cli::writeText(stdout, cheqora::VisibleText(line) + u'\n');
+        cli::writeText(stdout, cheqora::visibleText(line) + u'\n');
     }
     return exitCode;
 }

@@ -63,7 +63,7 @@ bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &opti
 // A whole number from 1 to max; blanks around it are allowed, as in the window's fields.
 bool wholeNumber(const QString &text, qint64 max, qint64 &value)
 {
-    bool ok = cheqora::IsDigitString(text, false, false);
+    bool ok = cheqora::isDigitString(text, false, false);
     value = ok ? text.trimmed().toLongLong(&ok) : 0;
     return ok && value >= 1 && value <= max;
 }

@@ -36,7 +36,7 @@ int terminalColumns()
 // control character (an escape sequence could rewrite the screen) as "?".
 QList<uint> terminalText(const QString &text)
 {
-    QList<uint> out = cheqora::VisibleText(text).toUcs4();
+    QList<uint> out = cheqora::visibleText(text).toUcs4();
     for (uint &c : out) {
         if (c < 0x20 || (c >= 0x7f && c < 0xa0))
             c = u'?';
@@ -163,8 +163,8 @@ QString TerminalHost::walkOf(const QString &strPath) const
 {
     QString folder1 = m_options.strFolder1;
     QString folder2 = m_options.strFolder2;
-    cheqora::EnsureTrailingBackslash(folder1);
-    cheqora::EnsureTrailingBackslash(folder2);
+    cheqora::ensureTrailingSeparator(folder1);
+    cheqora::ensureTrailingSeparator(folder2);
     // Without recursion one folder may lie inside the other: the longer root that fits decides.
     const bool blnIn1 = strPath.startsWith(folder1);
     const bool blnIn2 = strPath.startsWith(folder2);

@@ -57,7 +57,7 @@ int FolderRelation(const QString &strFolder1, const QString &strFolder2)
     return 0;
 }
 
-qint64 LineLimitFromText(const QString &strText)
+qint64 lineLimitFromText(const QString &strText)
 {
     // The number at the start of the text, blanks ignored, as the field's numeric value.
     QString digits;
@@ -109,14 +109,14 @@ void FolderComparison::fail(const QString &strDescription)
 QString FolderComparison::shortened(const QString &strPath) const
 {
     bool blnShortened = false;
-    return ShortenPath(strPath, kMaxInfoLen, blnShortened);
+    return shortenPath(strPath, kMaxInfoLen, blnShortened);
 }
 
 QString FolderComparison::BuildFilespec()
 {
     if (!m_options)
         return QString();
-    return cheqora::BuildFilespec(m_options->blnDoOnlyExtension, m_options->strExtension);
+    return cheqora::buildFilespec(m_options->blnDoOnlyExtension, m_options->strExtension);
 }
 
 int FolderComparison::IsLargeFile(const platform::FileStat &st) const
@@ -132,7 +132,7 @@ void FolderComparison::ShowProgressDot()
     if (strInfoCaption.count(u'.') < 50) {
         strInfoCaption.append(u'.');
     } else {
-        StripTrailing(strInfoCaption, QStringLiteral("."));
+        stripTrailing(strInfoCaption, QStringLiteral("."));
         strInfoCaption.append(QStringLiteral("..."));
     }
     m_host.setInfoCaption(strInfoCaption);
@@ -154,13 +154,13 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     } reset{this};
 
     // The checks, in order; each ends the command before anything but the field texts changes.
-    lngMaxLines = LineLimitFromText(options.strSuspendIfNumLines);
-    options.strFolder1 = TrimBlanks(options.strFolder1);
+    lngMaxLines = lineLimitFromText(options.strSuspendIfNumLines);
+    options.strFolder1 = trimBlanks(options.strFolder1);
     if (options.strFolder1.isEmpty()) {
         m_host.checkFailed(QStringLiteral("1st folder not specified."), platform::MsgIcon::Exclamation, title());
         return result;
     }
-    options.strFolder2 = TrimBlanks(options.strFolder2);
+    options.strFolder2 = trimBlanks(options.strFolder2);
     if (options.strFolder2.isEmpty()) {
         m_host.checkFailed(QStringLiteral("2nd folder not specified."), platform::MsgIcon::Exclamation, title());
         return result;
@@ -193,14 +193,14 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
                            platform::MsgIcon::Information, title());
         return result;
     }
-    options.strReportFile = TrimBlanks(options.strReportFile);
+    options.strReportFile = trimBlanks(options.strReportFile);
     if (options.strReportFile.isEmpty()) {
         m_host.checkFailed(QStringLiteral("Report file not specified."), platform::MsgIcon::Exclamation, title());
         return result;
     }
     if (reportIsInputList())
         return result;
-    if (options.blnWarnOnOverwrite && FileExists(options.strReportFile)) {
+    if (options.blnWarnOnOverwrite && platform::fileExists(options.strReportFile)) {
         if (!m_host.askOverwrite(QStringLiteral("Overwrite file ") + options.strReportFile + u'?', title())) {
             result.outcome = CompareResult::Outcome::Declined;
             return result;
@@ -221,9 +221,9 @@ CompareResult FolderComparison::CompareFolders(CompareOptions &options)
     strFolder1 = options.strFolder1;
     strFolder2 = options.strFolder2;
     if (!m_blnListSide[0])
-        EnsureTrailingBackslash(strFolder1);
+        ensureTrailingSeparator(strFolder1);
     if (!m_blnListSide[1])
-        EnsureTrailingBackslash(strFolder2);
+        ensureTrailingSeparator(strFolder2);
     strFolderListed = intOperation == 1 ? strFolder1 : strFolder2;
     strFolderWalked = intOperation == 1 ? strFolder2 : strFolder1;
     strReportFile = options.strReportFile;
@@ -336,7 +336,7 @@ void FolderComparison::runComparison()
         return;
 
     strScanList.sort();
-    intMatched = QVector<quint8>(strScanList.count() + 1, 0);
+    intMatched = QVector<quint8>(strScanList.count(), 0);
 
     platform::FileError err;
     if (!intFileNum.open(strReportFile, err)) {
@@ -431,9 +431,9 @@ bool FolderComparison::waitForDigest(const QString &strPath, const platform::Fil
         m_lngDigestRead = st.length;
         m_host.fileDigesting(strPath, st.length, &m_lngDigestRead);
     }
-    const DigestPipeline::Result r = std::move(m_taken.front());
+    const FileDigest digest = std::move(m_taken.front());
     m_taken.pop_front();
-    return digestTaken(strPath, st.length, r.digest, r.lngStatus, r.strStatus, field);
+    return digestTaken(strPath, st.length, digest, field);
 }
 
 // One digest at a time: a small file is read on the walk's own thread, as waking a worker for it and
@@ -443,25 +443,21 @@ bool FolderComparison::digestInline(const QString &strPath, const platform::File
     std::atomic<qint64> bytesDone{0};
     m_host.fileQueued(strPath);
     m_host.fileDigesting(strPath, st.length, &bytesDone);
-    int lngStatus = 0;
-    QString strStatus;
-    const QString strDigest = GetDSOfExaminedFile(strPath, st, lngStatus, strStatus, nullptr, &bytesDone);
-    return digestTaken(strPath, st.length, strDigest, lngStatus, strStatus, field);
+    return digestTaken(strPath, st.length, digestOfExaminedFile(strPath, st, nullptr, &bytesDone), field);
 }
 
-bool FolderComparison::digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
-                                   const QString &strStatus, DigestField &field)
+bool FolderComparison::digestTaken(const QString &strPath, qint64 lngSize, const FileDigest &digest, DigestField &field)
 {
     m_host.fileDigested(strPath, lngSize);
     if (mustEndWalk()) {
         m_pipeline->stop();
         return false;
     }
-    if (lngStatus == 0)
-        field = strScanList.fieldForDigest(strDigest);
+    if (digest.ok())
+        field = m_texts.fieldForDigest(digest.hex);
     else // An empty file's content is known; any other status means there is no digest.
-        field = strScanList.fieldForText(strStatus, lngStatus == DigestZeroLength ? DigestField::Empty
-                                                                                 : DigestField::Failed);
+        field = m_texts.fieldForText(digest.statusText, digest.status == DigestZeroLength ? DigestField::Empty
+                                                                                        : DigestField::Failed);
     return true;
 }
 
@@ -478,7 +474,7 @@ void FolderComparison::prefetchWalkedRoot(const QString &strFilespec)
         return;
     for (const platform::DirEntry &file : std::as_const(listing.files)) {
         const QString strPath = strFolderWalked + file.name;
-        if (!FileNameMatches(file.name, strFilespec, false) || !needsDigest(file) || isInputList(file.stat)
+        if (!fileNameMatches(file.name, strFilespec, false) || !needsDigest(file) || isInputList(file.stat)
             || (intOperation == 2 && isReportFile(strPath, file.stat)))
             continue;
         if (!m_pipeline->prefetch(strPath, file.stat))
@@ -501,7 +497,7 @@ void FolderComparison::GetDSRecursive2(QString strDirPath, bool blnTopFolder, co
     m_host.yield();
     if (mustEndWalk() || blnLinesExceeded)
         return;
-    EnsureTrailingBackslash(strDirPath);
+    ensureTrailingSeparator(strDirPath);
     ListedFolder root;
     root.path = strDirPath;
     platform::FileError err;
@@ -528,7 +524,7 @@ bool FolderComparison::listForWalk(ListedFolder &folder, const WalkParams &walk,
         return false;
     for (qsizetype i = 0; i < folder.listing.files.size(); ++i) {
         const platform::DirEntry &file = folder.listing.files.at(i);
-        if (!FileNameMatches(file.name, walk.strFilespec, false) || (file.error == 0 && isInputList(file.stat)))
+        if (!fileNameMatches(file.name, walk.strFilespec, false) || (file.error == 0 && isInputList(file.stat)))
             continue;
         // The report is listed in mode 1 as the current report file; otherwise it is left out.
         if ((!walk.blnComparingFolders || walk.intOperation == 2) && file.error == 0
@@ -586,7 +582,7 @@ void FolderComparison::listNextFolder(const ListedFolder &folder, const WalkPara
     auto next = std::make_unique<ListedFolder>();
     const QString &name = parent->listing.subfolders.at(index).name;
     next->path = parent->path + name;
-    EnsureTrailingBackslash(next->path);
+    ensureTrailingSeparator(next->path);
     platform::FileError err;
     if (!next->handle.openIn(parent->handle, name, err)
         || m_walkPath.mid(0, depth).contains(next->handle.id()) || !listForWalk(*next, walk, err))
@@ -640,9 +636,9 @@ void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
             return;
         DigestField field;
         if (file.error != 0) {
-            field = strScanList.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
+            field = m_texts.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
         } else if (!needsDigest(file)) {
-            field = strScanList.skippedField();
+            field = m_texts.skippedField();
         } else if (blnOneAtATime && file.stat.length <= kInlineDigestBytes) {
             if (!digestInline(toDigest.at(current++).path, file.stat, field))
                 return;
@@ -684,7 +680,7 @@ void FolderComparison::walkFolder(ListedFolder &folder, const WalkParams &walk)
     for (qsizetype k = 0; k < listing.subfolders.size(); ++k) {
         const platform::DirEntry &sub = listing.subfolders.at(k);
         QString strSubPath = strDirPath + sub.name;
-        EnsureTrailingBackslash(strSubPath);
+        ensureTrailingSeparator(strSubPath);
         ShowProgressDot();
         m_host.yield();
         if (mustEndWalk()) {
@@ -736,17 +732,17 @@ void FolderComparison::folderNotRead(const QString &strDirPath, const QString &s
     const QString relative = strDirPath.startsWith(root) ? strDirPath.mid(root.size()) : QString();
     QString shown = strDirPath;
     if (shown.size() > 1)
-        StripTrailing(shown, QString(QChar(platform::kSeparator)));
-    const QString entry = QStringLiteral("Folder not read: ") + VisibleText(shown) + QStringLiteral(", ") + strStatus;
+        stripTrailing(shown, QString(QChar(platform::kSeparator)));
+    const QString entry = QStringLiteral("Folder not read: ") + visibleText(shown) + QStringLiteral(", ") + strStatus;
     if (!blnComparingFolders) {
         m_listedFolders.append({strScanList.count(), relative, strStatus, false});
-        m_unreadListed.insert(LowerCaseAccented(relative));
+        m_unreadListed.insert(foldCase(relative));
         m_listedNotRead.append(entry);
         return;
     }
-    m_unreadWalked.insert(LowerCaseAccented(relative));
+    m_unreadWalked.insert(foldCase(relative));
     ++lngNumFoldersNotRead;
-    setInfo(QStringLiteral("Folder not read: ") + VisibleText(shortened(shown)));
+    setInfo(QStringLiteral("Folder not read: ") + visibleText(shortened(shown)));
     writeOneLineEntry(entry);
 }
 
@@ -761,15 +757,15 @@ void FolderComparison::writeOneLineEntry(const QString &strText)
 void FolderComparison::writeNotCompared(const QString &strPath, const QString &strStatus)
 {
     ++lngNumNotCompared;
-    setInfo(QStringLiteral("File not compared: ") + VisibleText(shortened(strPath)));
-    writeOneLineEntry(QStringLiteral("File not compared: ") + VisibleText(strPath) + QStringLiteral(", ") + strStatus);
+    setInfo(QStringLiteral("File not compared: ") + visibleText(shortened(strPath)));
+    writeOneLineEntry(QStringLiteral("File not compared: ") + visibleText(strPath) + QStringLiteral(", ") + strStatus);
 }
 
 bool FolderComparison::underUnreadFolder(QStringView relativePath, const QSet<QString> &folders) const
 {
     if (folders.isEmpty())
         return false;
-    const QString folded = LowerCaseAccented(relativePath.toString());
+    const QString folded = foldCase(relativePath.toString());
     for (qsizetype i = 0; i < folded.size(); ++i) {
         if ((i == 0 && folders.contains(QString())) || (folded.at(i) == platform::kSeparator
                                                          && folders.contains(folded.left(i + 1))))
@@ -782,9 +778,9 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
                                          const platform::FileStat &st, const DigestField &field,
                                          int intOperation)
 {
-    const QString folded = LowerCaseAccented(relativePath.toString());
+    const QString folded = foldCase(relativePath.toString());
     const qsizetype index = findPair(relativePath, folded);
-    if (index <= 0) {
+    if (index < 0) {
         // Nothing is known of a file whose entry could not be examined, nor of the other side of a
         // folder that could not be read there.
         if (intOperation == 2)
@@ -797,8 +793,8 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
             return;
         if (!blnHeaderDone)
             WriteReportHeader(1);
-        setInfo(QStringLiteral("File added: ") + VisibleText(shortened(strPath)));
-        WriteReportText(QStringLiteral("File added: ") + VisibleText(strPath));
+        setInfo(QStringLiteral("File added: ") + visibleText(shortened(strPath)));
+        WriteReportText(QStringLiteral("File added: ") + visibleText(strPath));
         if (isReportFile(strPath, st))
             WriteReportText(QStringLiteral(", current report file, not yet closed.\r\n"));
         else
@@ -825,13 +821,13 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
         if (!blnHeaderDone)
             WriteReportHeader(2);
         ++lngNumDuplicates;
-        setInfo(VisibleText(shortened(strPath)));
+        setInfo(visibleText(shortened(strPath)));
         if (intTrailingBreaks < 2)
             WriteReportText(QStringLiteral("\r\n"));
         const QString bytes1 = bytesForm(st);
-        WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
+        WriteReportText(visibleText(strPath) + QStringLiteral(", ") + bytes1 + QStringLiteral("\r\n"));
         const QString bytes2 = bytesForm(strScanList.stat(index));
-        WriteReportText(VisibleText(listedPath)
+        WriteReportText(visibleText(listedPath)
                         + (bytes2 == bytes1 && st.length != kLengthNotRecorded ? QStringLiteral(", same date, time and size")
                                             : QStringLiteral(", ") + bytes2)
                         + QStringLiteral("\r\n\r\n"));
@@ -849,14 +845,14 @@ void FolderComparison::compareWalkedFile(const QString &strPath, QStringView rel
     if (!blnHeaderDone)
         WriteReportHeader(1);
     ++lngNumModified;
-    setInfo(VisibleText(shortened(strPath)));
+    setInfo(visibleText(shortened(strPath)));
     if (intTrailingBreaks < 2)
         WriteReportText(QStringLiteral("\r\n"));
     WriteReportText(QStringLiteral("File modified:\r\n"));
     const QString bytes2 = bytesForm(st);
-    WriteReportText(VisibleText(strPath) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
+    WriteReportText(visibleText(strPath) + QStringLiteral(", ") + bytes2 + QStringLiteral("\r\n"));
     const QString bytes1 = bytesForm(strScanList.stat(index));
-    WriteReportText(VisibleText(listedPath)
+    WriteReportText(visibleText(listedPath)
                     + (bytes1 == bytes2 && st.length != kLengthNotRecorded ? QStringLiteral(", same size, date and time") : QStringLiteral(", ") + bytes1)
                     + QStringLiteral("\r\n\r\n"));
 }
@@ -866,7 +862,7 @@ qsizetype FolderComparison::findPair(QStringView relativePath, const QString &fo
     qsizetype first = 0;
     qsizetype last = 0;
     if (!strScanList.find(folded, first, last))
-        return 0;
+        return -1;
     // Names that differ only in letter case can live side by side here: the exact path pairs first.
     for (qsizetype i = first; i <= last; ++i) {
         if (strScanList.key(i) == relativePath)
@@ -874,11 +870,11 @@ qsizetype FolderComparison::findPair(QStringView relativePath, const QString &fo
     }
     // A case-only match pairs with a record that nothing else has taken and that has no exact twin
     // in the walked tree (that twin will pair with it); among several, the smallest path.
-    qsizetype best = 0;
+    qsizetype best = -1;
     for (qsizetype i = first; i <= last; ++i) {
         if (intMatched[i] != 0 || walkedTreeHasExactFile(strScanList.key(i)))
             continue;
-        if (best == 0 || CompareCodeUnits(strScanList.key(i), strScanList.key(best)) < 0)
+        if (best < 0 || compareCodeUnits(strScanList.key(i), strScanList.key(best)) < 0)
             best = i;
     }
     return best;
@@ -926,7 +922,7 @@ void FolderComparison::writeRemovedEntries()
     // Removed entries have no header, nor does a file among them that could not be examined.
     blnHeaderDone = true;
     bool first = true;
-    for (qsizetype i = 1; i <= strScanList.count(); ++i) {
+    for (qsizetype i = 0; i < strScanList.count(); ++i) {
         if (intMatched[i] != 0 || underUnreadFolder(strScanList.key(i), m_unreadWalked))
             continue;
         const QString path = strFolderListed + strScanList.key(i).toString();
@@ -940,8 +936,8 @@ void FolderComparison::writeRemovedEntries()
         if (first && m_blnOneLineEntries && intTrailingBreaks < 2)
             WriteReportText(QStringLiteral("\r\n"));
         first = false;
-        WriteReportText(QStringLiteral("File removed: ") + VisibleText(path) + QStringLiteral("\r\n"));
-        setInfo(QStringLiteral("File removed: ") + VisibleText(shortened(path)));
+        WriteReportText(QStringLiteral("File removed: ") + visibleText(path) + QStringLiteral("\r\n"));
+        setInfo(QStringLiteral("File removed: ") + visibleText(shortened(path)));
         if (blnLinesExceeded || m_blnFailed)
             return;
     }

@@ -127,11 +127,11 @@ struct CompareResult {
 int FolderRelation(const QString &strFolder1, const QString &strFolder2);
 
 // Report texts write line breaks inside names visibly ("\n", "\r"...), so each entry stays one line.
-QString VisibleText(const QString &strText);
+QString visibleText(const QString &strText);
 
 // The line limit from the text of its field: the number in it rounded to a whole number, halves to
 // the even neighbour, kept within 32 bits.
-qint64 LineLimitFromText(const QString &strText);
+qint64 lineLimitFromText(const QString &strText);
 
 class FolderComparison {
 public:
@@ -238,13 +238,12 @@ private:
     bool underUnreadFolder(QStringView relativePath, const QSet<QString> &folders) const;
     void setInfo(const QString &strCaption);
     bool mustEndWalk() const { return blnStop || m_blnFailed; }
-    QString statusOf(const DigestField &field) const { return strScanList.fieldText(field).trimmed(); }
+    QString statusOf(const DigestField &field) const { return m_texts.status(field); }
     void fail(const QString &strDescription);
     bool needsDigest(const platform::DirEntry &file) const;
     bool waitForDigest(const QString &strPath, const platform::FileStat &st, DigestField &field);
     bool digestInline(const QString &strPath, const platform::FileStat &st, DigestField &field);
-    bool digestTaken(const QString &strPath, qint64 lngSize, const QString &strDigest, int lngStatus,
-                     const QString &strStatus, DigestField &field);
+    bool digestTaken(const QString &strPath, qint64 lngSize, const FileDigest &digest, DigestField &field);
     void prefetchWalkedRoot(const QString &strFilespec);
     qsizetype findPair(QStringView relativePath, const QString &folded);
     bool walkedTreeHasExactFile(QStringView relativePath);
@@ -264,8 +263,9 @@ private:
 
     // Comparison state.
     ScanList strScanList;
+    DigestFieldTexts m_texts;
     qint64 lngScanCount = 0;
-    QVector<quint8> intMatched; // 1-based like the list; 1 = paired with a file of the walked folder
+    QVector<quint8> intMatched; // 1 = paired with a file of the walked folder
     int intOperation = 1;
     QString strFolderWalked;
     QString strFolderListed;
@@ -307,7 +307,7 @@ private:
     // The look-ahead of a walk: digests taken in walk order, not yet used; the folders being walked
     // from the root down, each with the index of its next subfolder; the folder the walk takes next,
     // listed ahead with some of its files queued.
-    std::deque<DigestPipeline::Result> m_taken;
+    std::deque<FileDigest> m_taken;
     QVector<QPair<ListedFolder *, qsizetype>> m_frames;
     std::unique_ptr<ListedFolder> m_next;
     bool m_blnFailed = false;

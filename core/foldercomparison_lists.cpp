@@ -14,15 +14,15 @@ namespace {
 // Progress dots while a list is read: one per this many entries, as a walk shows one per folder.
 constexpr qint64 kEntriesPerDot = 4096;
 
-DigestListFilter filterOf(const CompareOptions &o, const QString &strFilespec)
+WalkFilter filterOf(const CompareOptions &o, const QString &strFilespec)
 {
-    return DigestListFilter{o.blnIncludeSubfolders, strFilespec, o.blnSkipFiles ? o.intSkipSizeMB : 0};
+    return WalkFilter{o.blnIncludeSubfolders, strFilespec, o.blnSkipFiles ? o.intSkipSizeMB : 0};
 }
 
 QString folderOf(const DigestListHeader &header)
 {
     QString folder = header.folder;
-    EnsureTrailingBackslash(folder);
+    ensureTrailingSeparator(folder);
     return folder;
 }
 
@@ -45,21 +45,21 @@ bool FolderComparison::LooksLikeListSide(const QString &path)
 {
     platform::FileStat st;
     platform::FileError err;
-    return platform::statPath(path, st, err) && st.kind == platform::EntryKind::File && LooksLikeDigestList(path);
+    return platform::statPath(path, st, err) && st.kind == platform::EntryKind::File && looksLikeDigestList(path);
 }
 
 void FolderComparison::listFailed(const QString &text)
 {
     // Said before the report is opened, so an unreadable list never leaves half a report.
     m_blnListFailed = true;
-    const QString shown = VisibleText(text);
+    const QString shown = visibleText(text);
     setInfo(shown);
     m_host.checkFailed(shown, platform::MsgIcon::Exclamation, title());
 }
 
 bool FolderComparison::listFits(const QString &strList, const DigestListHeader &header)
 {
-    const QString mismatch = DigestListMismatch(header, filterOf(*m_options, BuildFilespec()));
+    const QString mismatch = listMismatch(header, filterOf(*m_options, BuildFilespec()));
     if (mismatch.isEmpty())
         return true;
     listFailed(strList + QStringLiteral(": ") + mismatch + u'.');
@@ -103,7 +103,7 @@ bool FolderComparison::readListSides()
     const int walked = intOperation == 1 ? 1 : 0;
     if (!m_blnListSide[walked])
         return true;
-    DigestListError err;
+    QString err;
     qint64 n = 0;
     const QString &list = walked == 0 ? m_options->strFolder1 : m_options->strFolder2;
     if (!m_walkedList.read(list, err, [&] {
@@ -112,8 +112,8 @@ bool FolderComparison::readListSides()
             m_host.yield();
             return !mustEndWalk();
         })) {
-        if (err.isSet())
-            listFailed(err.text());
+        if (!err.isEmpty())
+            listFailed(err);
         return false;
     }
     if (!listFits(list, m_walkedList.header()))
@@ -121,35 +121,35 @@ bool FolderComparison::readListSides()
     strFolderWalked = folderOf(m_walkedList.header());
     m_blnListSubfolders[walked] = false;
     for (qsizetype i = 0; i < m_walkedList.count() && !m_blnListSubfolders[walked]; ++i)
-        m_blnListSubfolders[walked] = NamesSubfolder(m_walkedList.entry(i));
+        m_blnListSubfolders[walked] = namesSubfolder(m_walkedList.entry(i));
     return true;
 }
 
 void FolderComparison::readListedList(const QString &strList)
 {
-    const DigestListFilter filter = filterOf(*m_options, BuildFilespec());
+    const WalkFilter filter = filterOf(*m_options, BuildFilespec());
     const int side = intOperation == 1 ? 0 : 1;
     m_blnListSubfolders[side] = false;
     DigestListHeader header;
-    DigestListError err;
+    QString err;
     DigestField field;
     platform::FileStat st;
     qint64 n = 0;
     QVector<QPair<QString, QString>> foldersNotRead;
-    bool ok = ReadDigestList(strList, header, err, [&](const DigestListEntry &e) {
-        m_blnListSubfolders[side] = m_blnListSubfolders[side] || NamesSubfolder(e);
+    bool ok = readDigestList(strList, [&](const DigestListEntry &e) {
+        m_blnListSubfolders[side] = m_blnListSubfolders[side] || namesSubfolder(e);
         if (e.kind == DigestListEntry::Kind::FolderNotRead)
             foldersNotRead.append({e.relativePath, e.status});
-        else if (DigestListRecordOf(e, filter, strScanList, field, st))
+        else if (listRecordOf(e, filter, m_texts, field, st))
             strScanList.append(e.relativePath, field, st);
         if (++n % kEntriesPerDot == 0)
             ShowProgressDot();
         m_host.yield();
         return !mustEndWalk();
-    });
+    }, header, err);
     lngScanCount = strScanList.count();
-    if (!ok && err.isSet())
-        listFailed(err.text());
+    if (!ok && !err.isEmpty())
+        listFailed(err);
     else if (ok && !listFits(strList, header))
         ok = false;
     if (m_blnListFailed) {
@@ -167,7 +167,7 @@ void FolderComparison::readListedList(const QString &strList)
 
 void FolderComparison::walkWalkedList()
 {
-    const DigestListFilter filter = filterOf(*m_options, BuildFilespec());
+    const WalkFilter filter = filterOf(*m_options, BuildFilespec());
     DigestField field;
     platform::FileStat st;
     m_blnWalkingList = true;
@@ -181,7 +181,7 @@ void FolderComparison::walkWalkedList()
         if (e.kind == DigestListEntry::Kind::FolderNotRead) {
             if (filter.recursive)
                 folderNotRead(strFolderWalked + e.relativePath + QChar(platform::kSeparator), e.status, true);
-        } else if (DigestListRecordOf(e, filter, strScanList, field, st)) {
+        } else if (listRecordOf(e, filter, m_texts, field, st)) {
             compareWalkedFile(strFolderWalked + e.relativePath, e.relativePath, st, field, intOperation);
         }
     }
@@ -205,7 +205,7 @@ bool FolderComparison::WalkForList(CompareOptions &options,
     m_blnRunning = true;
     intOperation = 1;
     strFolder1 = strFolderListed = options.strFolder1;
-    EnsureTrailingBackslash(strFolderListed);
+    ensureTrailingSeparator(strFolderListed);
     strReportFile = options.strReportFile;
     platform::FileStat reportStat;
     platform::FileError statErr;
@@ -239,23 +239,23 @@ bool FolderComparison::WalkForList(CompareOptions &options,
             DigestListEntry e;
             e.kind = folder.entered ? DigestListEntry::Kind::Subfolder : DigestListEntry::Kind::FolderNotRead;
             e.relativePath = folder.relativePath;
-            StripTrailing(e.relativePath, QString(QChar(platform::kSeparator)));
+            stripTrailing(e.relativePath, QString(QChar(platform::kSeparator)));
             e.status = folder.status;
             visit(e);
         }
     };
-    for (qsizetype i = 1; ok && i <= strScanList.count(); ++i) {
-        foldersUpTo(i - 1);
+    for (qsizetype i = 0; ok && i < strScanList.count(); ++i) {
+        foldersUpTo(i);
         const DigestField &field = strScanList.field(i);
         platform::FileStat st = strScanList.stat(i);
         if (field.kind == DigestField::Unknown)
             st.kind = platform::EntryKind::Missing; // the entry could not be examined: no size or time
-        const QString status = strScanList.fieldText(field).trimmed();
-        const int lngStatus = field.kind == DigestField::Digest ? DigestOk
-            : field.kind == DigestField::Empty                  ? DigestZeroLength
-                                                                : DigestFolder; // any status without a digest
-        visit(DigestListEntryOf(strScanList.key(i).toString(), st, field.kind == DigestField::Skipped,
-                                status, lngStatus, status));
+        FileDigest digest;
+        digest.hex = digest.statusText = m_texts.status(field);
+        digest.status = field.kind == DigestField::Digest ? DigestOk
+            : field.kind == DigestField::Empty            ? DigestZeroLength
+                                                          : DigestFolder; // any status without a digest
+        visit(digestListEntryOf(strScanList.key(i).toString(), st, field.kind == DigestField::Skipped, digest));
     }
     foldersUpTo(strScanList.count());
     m_pipeline.reset(); // no digest is read past the walk

@@ -36,7 +36,7 @@ int trailingBreaksOf(const QString &strText)
 
 } // namespace
 
-QString VisibleText(const QString &strText)
+QString visibleText(const QString &strText)
 {
     QString out;
     bool blnChanged = false;
@@ -72,7 +72,7 @@ QString FolderComparison::bytesForm(const platform::FileStat &st) const
     // A plain md5sum list records neither.
     if (st.length == kLengthNotRecorded)
         return QStringLiteral("size and date not recorded");
-    return FormatSizeDateTime(st, true);
+    return sizeDateTimeText(st, true);
 }
 
 void FolderComparison::WriteReportText(const QString &strText)
@@ -108,8 +108,8 @@ void FolderComparison::WriteReportText(const QString &strText)
 
 void FolderComparison::WriteReportHeader(int intOperation)
 {
-    WriteReportText(QStringLiteral("1st folder: ") + VisibleText(strFolder1) + kBreak + QStringLiteral("2nd folder: ")
-                    + VisibleText(strFolder2) + kBreak + kBreak);
+    WriteReportText(QStringLiteral("1st folder: ") + visibleText(strFolder1) + kBreak + QStringLiteral("2nd folder: ")
+                    + visibleText(strFolder2) + kBreak + kBreak);
     const bool blnRecursive = m_options && m_options->blnIncludeSubfolders;
     if (intOperation == 1) {
         bool blnAnySubfolder = false;

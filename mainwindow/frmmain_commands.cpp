@@ -28,14 +28,14 @@ QString AppDataFilePath(const QString &strFile, const QString &strFolder, platfo
     const QString separator(QChar(platform::kSeparator));
     QString base = platform::appDataFolder();
     if (base.isEmpty())
-        base = FirstFixedDrive();
+        base = platform::homeFolder();
     // A fresh account may not have its configuration folder yet.
-    if (!base.isEmpty() && !FolderExists(base))
+    if (!base.isEmpty() && !platform::folderExists(base))
         platform::createFolder(base, err);
     if (!base.endsWith(separator))
         base += separator;
     const QString folder = base + strFolder;
-    if (!FolderExists(folder))
+    if (!platform::folderExists(folder))
         platform::createFolder(folder, err);
     return folder + separator + strFile;
 }

@@ -152,7 +152,7 @@ void frmMain::cmdCompareFolders_Click(int Index)
     // An earlier report at the chosen path, to tell after a Stop whether it is still the one there.
     platform::FileStat earlierReport;
     platform::FileError err;
-    const bool blnEarlierReport = platform::statPath(TrimBlanks(options.strReportFile), earlierReport, err)
+    const bool blnEarlierReport = platform::statPath(trimBlanks(options.strReportFile), earlierReport, err)
         && earlierReport.kind == platform::EntryKind::File;
     const qint64 lngStartSecs = QDateTime::currentSecsSinceEpoch();
 

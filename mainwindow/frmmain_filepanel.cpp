@@ -160,7 +160,7 @@ void frmMain::CompareFileDS()
         return caption.size() == 32
             && std::all_of(caption.begin(), caption.end(), [](QChar c) { return c.isDigit() || (c >= u'A' && c <= u'F'); });
     };
-    const QString zeroLength = ZeroLengthText();
+    const QString zeroLength = zeroLengthText();
     const bool comparable = (isDigest(first) && isDigest(second)) || (first == zeroLength && second == zeroLength);
     lblFileComparisonResult->setText(comparable ? platform::UIText(first == second ? 55 : 56) : QString());
 }
@@ -224,8 +224,8 @@ void frmMain::cmdCopy_Click(int Index)
             cmdGetFileLocation[0]->setFocus();
         return;
     }
-    QString line;
-    if (!BuildDigestLine(caption, txbFile[Index]->text(), line)) {
+    QString line = digestLine(caption, txbFile[Index]->text());
+    if (line.isEmpty()) {
         // The file has gone (or is no file): there is no size or date to give, only what is shown.
         lblSizeDateTime[Index]->setText(QString());
         line = caption;
@@ -343,7 +343,7 @@ bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApp
 
     for (const QString &path : paths) {
         // A digest list stands in for a folder.
-        const bool isFolder = FolderExists(path) || (folder && FolderComparison::LooksLikeListSide(path));
+        const bool isFolder = platform::folderExists(path) || (folder && FolderComparison::LooksLikeListSide(path));
         if (isFolder != folder) {
             const QString title = fileRow ? QStringLiteral("Get digital signature") : QStringLiteral("Compare files");
             platform::ui().messageBox(this, path + (isFolder ? QStringLiteral("\n\nFolder, not file") : QStringLiteral("\n\nFile, not folder")),

@@ -58,7 +58,7 @@ bool frmMain::Form_Load()
     // The restored files are read at the same time.
     std::vector<int> rows;
     for (int i = 0; i <= 1; ++i) {
-        if (FileExists(txbFile[i]->text()))
+        if (platform::fileExists(txbFile[i]->text()))
             rows.push_back(i);
         else
             cmdClear_Click(i);
@@ -99,7 +99,7 @@ void frmMain::Timer1_Timer()
     // swallow the blank just typed inside a path.
     for (int i = 0; i <= 1; ++i) {
         QLineEdit *box = txbFile[i];
-        const QString trimmed = TrimBlanks(box->text());
+        const QString trimmed = trimBlanks(box->text());
         if (trimmed != box->text() && !box->hasFocus())
             box->setText(trimmed);
         if (trimmed.isEmpty()) {
@@ -114,7 +114,7 @@ void frmMain::Timer1_Timer()
     for (int i : {0, 1, 3})
         cmdClear[i]->setEnabled(!txbFile[i]->text().isEmpty());
 
-    const QString extension = TrimBlanks(txbExtension[1]->text());
+    const QString extension = trimBlanks(txbExtension[1]->text());
     if (extension != txbExtension[1]->text() && !txbExtension[1]->hasFocus())
         txbExtension[1]->setText(extension);
     if (extension.isEmpty())

@@ -59,9 +59,9 @@ void frmMain::checkSkipSize()
     if (chkSkipFiles[1]->isChecked() && !m_blnSkipSizeMessageOpen) {
         const QString text = txbSkipSizeInMB[1]->text();
         bool valid = false;
-        if (IsDigitString(text, false, false)) {
+        if (isDigitString(text, false, false)) {
             bool ok = false;
-            const int value = TrimBlanks(text).toInt(&ok);
+            const int value = trimBlanks(text).toInt(&ok);
             // The size is held as a 16-bit number: larger values cannot be honoured.
             if (ok && value > 0 && value <= std::numeric_limits<qint16>::max()) {
                 intSkipSizeMB[1] = qint16(value);
@@ -90,7 +90,7 @@ void frmMain::chkSkipFiles_Click(int Index)
     if (!blnStartupCompleted)
         return;
     QLineEdit *box = txbSkipSizeInMB[Index];
-    const QString trimmed = TrimBlanks(box->text());
+    const QString trimmed = trimBlanks(box->text());
     if (trimmed != box->text())
         box->setText(trimmed);
     if (trimmed.isEmpty()) {
@@ -109,7 +109,7 @@ void frmMain::txbSkipSizeInMB_KeyUp(int Index, int KeyCode, int /*Shift*/)
 
 void frmMain::chkSuspendIfNumLines_Click()
 {
-    const QString trimmed = TrimBlanks(txbSuspendIfNumLines->text());
+    const QString trimmed = trimBlanks(txbSuspendIfNumLines->text());
     if (trimmed != txbSuspendIfNumLines->text())
         txbSuspendIfNumLines->setText(trimmed);
     if (trimmed.isEmpty())
@@ -127,9 +127,9 @@ void frmMain::txbSuspendIfNumLines_LostFocus()
     if (!chkSuspendIfNumLines->isChecked())
         return;
     const QString text = txbSuspendIfNumLines->text();
-    if (IsDigitString(text, false, false)) {
+    if (isDigitString(text, false, false)) {
         bool ok = false;
-        const qlonglong value = TrimBlanks(text).toLongLong(&ok);
+        const qlonglong value = trimBlanks(text).toLongLong(&ok);
         if (ok && value >= 1 && value <= std::numeric_limits<qint32>::max()) {
             lngMaxLines = qint32(value);
             return;

@@ -29,8 +29,8 @@ QString LaunchErrorText(int intResult, const QString &strExtension)
 
 void LaunchURL(const QString &strTarget)
 {
-    const QString target = ReplaceText(strTarget, QStringLiteral("http:"), QStringLiteral("https:"));
-    const QString ext = GetExtension(target, true);
+    const QString target = replaceIgnoringCase(strTarget, QStringLiteral("http:"), QStringLiteral("https:"));
+    const QString ext = extensionOf(target, true);
     const int result = platform::ui().openDocument(target);
     if (result > 32)
         return;

@@ -322,7 +322,7 @@ private slots:
         const QList<std::pair<QString, qint64>> cases = {{u" 7 "_s, 7},  {u"2.5"_s, 2}, {u"3.5"_s, 4},
                                                          {u"12abc"_s, 12}, {u"abc"_s, 0}, {u"99999999999"_s, 2147483647}};
         for (const auto &[text, limit] : cases)
-            QCOMPARE(LineLimitFromText(text), limit);
+            QCOMPARE(cheqora::lineLimitFromText(text), limit);
     }
 };
 
