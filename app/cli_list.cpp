@@ -2,6 +2,7 @@
 #include "cliargs.h"
 #include "digestlist.h"
 #include "filefilter.h"
+#include "reportwriter.h"
 #include "strproc.h"
 #include "terminalhost.h"
 
@@ -17,71 +18,71 @@ namespace cli {
 int listCommand(Arguments &args)
 {
     cheqora::CompareOptions &o = args.options;
-    if (!platform::folderExists(o.strFolder1)) {
-        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::visibleText(o.strFolder1) + u'\n');
+    if (!platform::folderExists(o.oldFolder)) {
+        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::visibleText(o.oldFolder) + u'\n');
         return 2;
     }
     cheqora::DigestListHeader header;
     header.ownFormat = true;
     header.program = QStringLiteral("Cheqora " CHEQORA_VERSION);
-    header.folder = QDir::cleanPath(QFileInfo(o.strFolder1).absoluteFilePath());
+    header.folder = QDir::cleanPath(QFileInfo(o.oldFolder).absoluteFilePath());
     header.createdSecs = QDateTime::currentSecsSinceEpoch();
-    header.recursive = o.blnIncludeSubfolders;
-    header.extension = o.blnDoOnlyExtension ? cheqora::bareExtension(o.strExtension) : QString();
-    header.skipSizeMB = o.blnSkipFiles ? o.intSkipSizeMB : 0;
+    header.recursive = o.includeSubfolders;
+    header.extension = o.onlyExtension ? cheqora::bareExtension(o.extension) : QString();
+    header.skipSizeMB = o.skipLargeFiles ? o.skipSizeMB : 0;
 
-    TerminalHost host(o, !args.blnQuiet && ::isatty(STDERR_FILENO));
+    TerminalHost host(o, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    // args.intJobs (0 = not given) is for the engine, which digests one file at a time so far.
+    // args.jobs (0 = not given) is for the engine, which digests one file at a time so far.
     // The list file itself, when it lies in the folder, is left out of the walk as a report is.
-    o.strReportFile = args.strOutput;
+    o.reportFile = args.output;
     // Written once the walk is over, entry by entry, so a failed walk leaves no list behind.
     platform::TextFileWriter out;
     platform::FileError err;
-    bool blnStarted = false;
-    bool blnWritten = true;
+    bool started = false;
+    bool written = true;
     const auto put = [&](const QString &text) {
-        if (!blnStarted) {
-            blnStarted = true;
+        if (!started) {
+            started = true;
             const QString start = cheqora::digestListHeaderText(header);
-            if (args.strOutput.isEmpty())
+            if (args.output.isEmpty())
                 writeText(stdout, start);
             else
-                blnWritten = out.open(args.strOutput, err) && out.write(start, err);
+                written = out.open(args.output, err) && out.write(start, err);
         }
-        if (args.strOutput.isEmpty())
+        if (args.output.isEmpty())
             writeText(stdout, text);
-        else if (blnWritten)
-            blnWritten = out.write(text, err);
+        else if (written)
+            written = out.write(text, err);
     };
-    bool blnTrouble = false;
+    bool trouble = false;
     qint64 entries = 0;
-    QString strError;
-    const bool ok = comparison.WalkForList(
+    QString error;
+    const bool ok = comparison.walkForList(
         o,
         [&](const cheqora::DigestListEntry &e) {
-            blnTrouble = blnTrouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
+            trouble = trouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
                 || e.kind == cheqora::DigestListEntry::Kind::FolderNotRead;
             ++entries;
             put(cheqora::digestListEntryText(e));
         },
-        strError);
+        error);
     host.endProgress();
     if (g_interrupted.load())
         return 130;
     if (!ok) {
-        host.say(QStringLiteral("Error: ") + strError);
+        host.say(QStringLiteral("Error: ") + error);
         return 2;
     }
     put(cheqora::digestListEndText(entries));
-    if (!args.strOutput.isEmpty() && !(blnWritten && out.close(err))) {
-        host.say(QStringLiteral("Error: ") + cheqora::visibleText(args.strOutput) + QStringLiteral(": ") + err.description);
+    if (!args.output.isEmpty() && !(written && out.close(err))) {
+        host.say(QStringLiteral("Error: ") + cheqora::visibleText(args.output) + QStringLiteral(": ") + err.description);
         return 2;
     }
-    if (blnTrouble)
+    if (trouble)
         host.say(QStringLiteral("Some files or folders could not be read; the list records them without a digest."));
-    return blnTrouble ? 2 : 0;
+    return trouble ? 2 : 0;
 }
 
 } // namespace cli

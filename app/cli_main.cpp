@@ -3,6 +3,7 @@
 #include "digest.h"
 #include "digestline.h"
 #include "foldercomparison.h"
+#include "reportwriter.h"
 #include "terminalhost.h"
 #include "textcodec.h"
 
@@ -16,20 +17,10 @@ namespace {
 constexpr int kExitInterrupted = 130; // 128 + SIGINT, as shells report it
 
 // Files and folders the comparison could not read, which it reports instead of calling them unchanged.
-struct Unchecked {
-    qint64 lngFiles = 0;
-    qint64 lngFolders = 0;
-};
-
-Unchecked uncheckedItems(const cheqora::CompareResult &result)
-{
-    return Unchecked{result.lngNumNotCompared, result.lngNumFoldersNotRead};
-}
-
 // The counts themselves are in the caption on stdout and in the report's summary.
-QString uncheckedMessage(const Unchecked &u)
+QString uncheckedMessage(const cheqora::CompareCounts &counts)
 {
-    if (u.lngFiles == 0 && u.lngFolders == 0)
+    if (!counts.anyUnchecked())
         return QString();
     return QStringLiteral("Some files or folders could not be read, so they were not compared (see the report).");
 }
@@ -38,35 +29,35 @@ QString uncheckedMessage(const Unchecked &u)
 // end, something could not be read, or an error; 130 Ctrl+C.
 int compareCommand(cli::Arguments &args)
 {
-    cli::TerminalHost host(args.options, !args.blnQuiet && ::isatty(STDERR_FILENO));
+    cli::TerminalHost host(args.options, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    args.options.intJobs = args.intJobs; // 0 when not given: one per hardware thread
-    const cheqora::CompareResult result = comparison.CompareFolders(args.options);
+    args.options.jobs = args.jobs; // 0 when not given: one per hardware thread
+    const cheqora::CompareResult result = comparison.compare(args.options);
     host.endProgress();
-    const int intTrouble = cli::g_interrupted.load() ? kExitInterrupted : 2;
+    const int trouble = cli::g_interrupted.load() ? kExitInterrupted : 2;
     using Outcome = cheqora::CompareResult::Outcome;
     switch (result.outcome) {
     case Outcome::CheckFailed:
     case Outcome::Declined:
-        return intTrouble; // the host has said why
+        return trouble; // the host has said why
     case Outcome::Stopped:
     case Outcome::Error:
-        host.say(result.strInfoCaption);
-        return intTrouble;
+        host.say(result.caption);
+        return trouble;
     case Outcome::LinesExceeded:
     case Outcome::Completed:
         break;
     }
-    cli::writeText(stdout, result.strInfoCaption + u'\n');
-    const QString unchecked = uncheckedMessage(uncheckedItems(result));
+    cli::writeText(stdout, result.caption + u'\n');
+    const QString unchecked = uncheckedMessage(result.counts);
     if (!unchecked.isEmpty()) {
         host.say(unchecked);
-        return intTrouble;
+        return trouble;
     }
     if (cli::g_interrupted.load())
         return kExitInterrupted;
-    return result.blnFoundSomething ? 1 : 0;
+    return result.foundSomething ? 1 : 0;
 }
 
 // Exit status: 0 every digest computed, 1 a file without one, 130 Ctrl+C.
@@ -99,10 +90,10 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(platform::decodeName(QByteArray(argv[i])));
     cli::ParsedCommandLine parsed = cli::parseCommandLine(arguments);
-    if (!parsed.blnRun) {
-        cli::writeText(stdout, parsed.strOut);
-        cli::writeText(stderr, parsed.strErr);
-        return parsed.intExitCode;
+    if (!parsed.run) {
+        cli::writeText(stdout, parsed.out);
+        cli::writeText(stderr, parsed.err);
+        return parsed.exitCode;
     }
     cli::installInterruptHandler();
     if (parsed.args.command == cli::Command::Digest)

@@ -8,6 +8,9 @@
 
 namespace cheqora {
 
+// The length of a file whose size a digest list does not record (a plain md5sum list records none).
+constexpr qint64 kLengthNotRecorded = -1;
+
 // The 32-character digest field of a file, held compactly: either the 16 digest bytes (the 32
 // hexadecimal digits) or the number of a text in a DigestFieldTexts table ("Zero-length file",
 // "Large file skipped", an error description, each padded or cut to 32 characters). Two fields of

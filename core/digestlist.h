@@ -47,8 +47,6 @@
 
 namespace cheqora {
 
-// The length of a platform::FileStat made from an entry whose size the list does not record.
-constexpr qint64 kLengthNotRecorded = -1;
 // A longer line is refused; the deepest real paths are far shorter.
 constexpr qsizetype kMaxListLineBytes = qsizetype(1) << 20;
 

@@ -23,6 +23,8 @@ namespace cheqora {
 
 class DigestWorker;
 class FolderComparison;
+struct CompareOptions;
+struct CompareResult;
 struct ReportActionHooks;
 struct SavedState;
 
@@ -148,6 +150,9 @@ private:
     void buildControls();
     void connectHandlers();
     void prepareComparison();
+    // The one place where the controls meet the engine's options: the options from the controls, the
+    // comparison, the trimmed texts back into their fields. options holds what ran.
+    CompareResult compareWithControls(int Index, CompareOptions &options);
     ReportActionHooks reportActionHooks();
     SavedState CurrentState() const;
     void checkSkipSize();

@@ -343,7 +343,7 @@ bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApp
 
     for (const QString &path : paths) {
         // A digest list stands in for a folder.
-        const bool isFolder = platform::folderExists(path) || (folder && FolderComparison::LooksLikeListSide(path));
+        const bool isFolder = platform::folderExists(path) || (folder && FolderComparison::looksLikeListSide(path));
         if (isFolder != folder) {
             const QString title = fileRow ? QStringLiteral("Get digital signature") : QStringLiteral("Compare files");
             platform::ui().messageBox(this, path + (isFolder ? QStringLiteral("\n\nFolder, not file") : QStringLiteral("\n\nFile, not folder")),
