@@ -70,14 +70,14 @@ void frmMain::cmdSave_Click()
     CheckPendingLineLimit();
     const QString strError = SaveState();
     if (!strError.isEmpty()) {
-        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strError, platform::MsgButtons::Ok,
+        platform::ui().messageBox(this, platform::uiText(51) + u' ' + strError, platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, Caption(cmdSave));
     } else {
         // Just below the Save button: the window's corner plus the button's place in it, in twips.
         const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));
         const int top = platform::pixelsToTwips(pos().y()) + platform::pixelsToTwips(button.y()) + 330;
         const int left = platform::pixelsToTwips(pos().x()) + platform::pixelsToTwips(button.x());
-        PopUp(platform::UIText(50), 2000, 380, 2000, top, left);
+        PopUp(platform::uiText(50), 2000, 380, 2000, top, left);
     }
     FocusFirstFile();
 }
@@ -124,7 +124,7 @@ void frmMain::cmdHelp_Click()
 
 void frmMain::lblVantorel_Click()
 {
-    LaunchURL(platform::UIText(14));
+    LaunchURL(platform::uiText(14));
 }
 
 void frmMain::lblOnlineDocumentation_Click()
@@ -136,7 +136,7 @@ ReportActionHooks frmMain::reportActionHooks()
 {
     ReportActionHooks actions;
     actions.mainWindow = this;
-    actions.uiText = &platform::UIText;
+    actions.uiText = &platform::uiText;
     actions.focusFirstFile = [this] { FocusFirstFile(); };
     return actions;
 }

@@ -141,7 +141,7 @@ void frmMain::ShowFilesDS(const std::vector<int> &rows)
         if (row.status < 0)
             lblDigitalSignature[i]->setText(row.statusText);
         else if (row.status > 0)
-            lblDigitalSignature[i]->setText(platform::UIText(34) + u':' + QString::number(row.status));
+            lblDigitalSignature[i]->setText(platform::uiText(34) + u':' + QString::number(row.status));
         else
             lblDigitalSignature[i]->setText(row.digest);
         lblSizeDateTime[i]->setText(SizeDateText(row.path));
@@ -162,7 +162,7 @@ void frmMain::CompareFileDS()
     };
     const QString zeroLength = zeroLengthText();
     const bool comparable = (isDigest(first) && isDigest(second)) || (first == zeroLength && second == zeroLength);
-    lblFileComparisonResult->setText(comparable ? platform::UIText(first == second ? 55 : 56) : QString());
+    lblFileComparisonResult->setText(comparable ? platform::uiText(first == second ? 55 : 56) : QString());
 }
 
 void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
@@ -180,7 +180,7 @@ void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
     else if (row.status == platform::ErrFileNotFound)
         lblDigitalSignature[Index]->setText(QStringLiteral("File not found"));
     else
-        lblDigitalSignature[Index]->setText(platform::UIText(34) + u':' + QString::number(row.status));
+        lblDigitalSignature[Index]->setText(platform::uiText(34) + u':' + QString::number(row.status));
     // The size and date always belong to the file whose digest is shown.
     lblSizeDateTime[Index]->setText(row.digest.isEmpty() ? QString() : SizeDateText(row.path));
 }

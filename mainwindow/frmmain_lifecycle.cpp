@@ -39,7 +39,7 @@ bool frmMain::Form_Load()
 {
     blnStartupCompleted = false;
     strProgramTextFile = QStringLiteral("chqr.dat");
-    if (!platform::LoadProgramText(strProgramTextFile, strProgramFolder))
+    if (!platform::loadProgramText(strProgramTextFile, strProgramFolder))
         return false;
     SetProgramIdentity();
     cmdStop->setVisible(false);

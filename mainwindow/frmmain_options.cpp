@@ -48,7 +48,7 @@ void frmMain::ResetOptions()
 
 void frmMain::cmdReset_Click()
 {
-    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::UIText(49), platform::MsgButtons::YesNo,
+    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::uiText(49), platform::MsgButtons::YesNo,
                                                                  platform::MsgIcon::None, Caption(cmdReset));
     if (answer == platform::MsgAnswer::Yes)
         ResetOptions();
