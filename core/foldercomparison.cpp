@@ -338,6 +338,8 @@ void FolderComparison::Run::walkOtherSide()
 
 void FolderComparison::Run::report(const WalkedFile &file, const Pairing::Verdict &verdict)
 {
+    Q_ASSERT(verdict.record >= 0 || verdict.kind == Pairing::Verdict::Added || verdict.kind == Pairing::Verdict::Nothing
+             || (verdict.kind == Pairing::Verdict::NotCompared && verdict.walkedNamed));
     const QString recordPath = verdict.record < 0
         ? QString()
         : m_roots[m_recordSide] + m_pairing.records().key(verdict.record).toString();

@@ -111,6 +111,7 @@ void ReportWriter::write(const QString &text)
 {
     if (m_linesExceeded || m_failed)
         return;
+    Q_ASSERT(m_file.isOpen()); // nothing is written before the report is open
     platform::FileError err;
     if (!m_file.write(text, err)) {
         fail(err.description);

@@ -105,18 +105,22 @@ void TreeWalk::walk(WalkSink &sink)
         return;
     }
     m_walkPath = {root.handle.id()};
-    if (!listForWalk(root, err)) {
-        sink.folderNotRead(m_root, QString(), err.description);
+    QString error;
+    if (!listForWalk(root, error)) {
+        sink.folderNotRead(m_root, QString(), error);
         return;
     }
     walkFolder(root, sink);
     endLookAhead(); // a walk that ended early leaves digests queued
 }
 
-bool TreeWalk::listForWalk(ListedFolder &folder, platform::FileError &err)
+bool TreeWalk::listForWalk(ListedFolder &folder, QString &error)
 {
-    if (!platform::listFolder(folder.handle, folder.listing, err))
+    platform::FileError err;
+    if (!platform::listFolder(folder.handle, folder.listing, err)) {
+        error = err.description;
         return false;
+    }
     for (qsizetype i = 0; i < folder.listing.files.size(); ++i) {
         const platform::DirEntry &file = folder.listing.files.at(i);
         const QString path = folder.path + file.name;
@@ -182,6 +186,7 @@ void TreeWalk::walkFolder(ListedFolder &folder, WalkSink &sink)
             if (!waitForDigest(toDigest.at(current++).path, file.stat, sink, field))
                 return;
         }
+        Q_ASSERT(current <= toDigest.size());
         const QString path = needsDigest(file) ? toDigest.at(current - 1).path : folder.path + file.name;
         const bool isReport = m_reportRule == ReportRule::Mark && file.error == 0 && m_report
             && m_report->matches(path, file.stat);
@@ -222,8 +227,9 @@ void TreeWalk::walkFolder(ListedFolder &folder, WalkSink &sink)
             }
             if (m_walkPath.contains(child->handle.id())) // a link back up the walk's path would never end
                 continue;
-            if (!listForWalk(*child, err)) {
-                sink.folderNotRead(subPath, subPath.mid(m_root.size()), err.description);
+            QString error;
+            if (!listForWalk(*child, error)) {
+                sink.folderNotRead(subPath, subPath.mid(m_root.size()), error);
                 continue;
             }
         }
@@ -285,8 +291,9 @@ void TreeWalk::listNextFolder(const ListedFolder &folder)
     next->path = parent->path + name;
     ensureTrailingSeparator(next->path);
     platform::FileError err;
+    QString error;
     if (!next->handle.openIn(parent->handle, name, err) || m_walkPath.mid(0, depth).contains(next->handle.id())
-        || !listForWalk(*next, err))
+        || !listForWalk(*next, error))
         return;
     m_next = std::move(next);
 }

@@ -107,7 +107,7 @@ private:
     bool isLeftOut(const platform::FileStat &st) const;
     bool needsDigest(const platform::DirEntry &file) const;
     bool walks(const QString &path, const platform::DirEntry &file) const;
-    bool listForWalk(ListedFolder &folder, platform::FileError &err);
+    bool listForWalk(ListedFolder &folder, QString &error);
     void walkFolder(ListedFolder &folder, WalkSink &sink);
     void queueDigests(ListedFolder &folder, qsizetype n);
     void topUpDigests(ListedFolder &folder);
