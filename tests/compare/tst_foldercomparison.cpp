@@ -1,4 +1,5 @@
 #include "comparetestutil.h"
+#include "pairing.h"
 #include "testmain.h"
 
 #include <QRegularExpression>
@@ -323,6 +324,75 @@ private slots:
                                                          {u"12abc"_s, 12}, {u"abc"_s, 0}, {u"99999999999"_s, 2147483647}};
         for (const auto &[text, limit] : cases)
             QCOMPARE(cheqora::lineLimitFromText(text), limit);
+    }
+
+    // Pairing on its own, without a walk or a report. Records, then walked files: "path=c" (digest of
+    // digits c), "path=!" no digest, "path=?" not examined, "path=~N" skipped at N bytes, "folder/" not
+    // read. Each walked file's verdict ("-" nothing, "+" added, "~" modified, "=" identical, "?w" or
+    // "?r" not compared, naming the walked file or the record), then "|" and the records left.
+    void pairingVerdicts_data()
+    {
+        QTest::addColumn<bool>("duplicates");
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<QString>("walked");
+        QTest::addColumn<QString>("verdicts");
+        QTest::newRow("changes") << false << u"a=1|b=2|gone=3"_s << u"a=1|b=9|new=5"_s << u"- ~ + | gone"_s;
+        // The exact twin pairs first; a case-only match takes a record whose exact twin is not walked.
+        QTest::newRow("letter case") << false << u"Notes=1|NOTES=2|Readme=3|Todo=4|TODO=4"_s
+                                     << u"notes=2|NOTES=2|README=3|todo=4"_s << u"~ - - - | Todo"_s;
+        QTest::newRow("no digest") << false << u"a=!|b=1|c=!"_s << u"a=1|b=!|c=!|d=?"_s << u"?r ?w ?w ?w |"_s;
+        QTest::newRow("no digest, pairs") << true << u"a=!|b=1|c=!"_s << u"a=1|b=!|c=!|d=?"_s << u"?r ?w ?r - |"_s;
+        QTest::newRow("skipped") << false << u"s=~5|t=~5|u=~5"_s << u"s=~5|t=~6|u=1"_s << u"- ~ ~ |"_s;
+        QTest::newRow("skipped, pairs") << true << u"s=~5|t=1"_s << u"s=~5|t=1"_s << u"- = |"_s;
+        QTest::newRow("folders not read") << false << u"lost/|a=1|kept/b=1"_s << u"lost/c=1|kept/|d=1"_s << u"- + | a"_s;
+    }
+    void pairingVerdicts()
+    {
+        QFETCH(bool, duplicates);
+        QFETCH(QString, records);
+        QFETCH(QString, walked);
+        QFETCH(QString, verdicts);
+        DigestFieldTexts texts;
+        const auto fileOf = [&](const QString &entry) {
+            const QString content = entry.section(u'=', 1);
+            WalkedFile f{entry.section(u'=', 0, 0), 0, platform::FileStat{platform::EntryKind::File, 1}, {}};
+            f.field = content == u"!"_s ? texts.fieldForText(u"Permission denied"_s, DigestField::Failed)
+                : content == u"?"_s     ? texts.fieldForText(u"Path/File access error"_s, DigestField::Unknown)
+                : content.startsWith(u'~') ? texts.skippedField()
+                                           : texts.fieldForDigest(QString(32, content.at(0)));
+            f.stat.length = content.startsWith(u'~') ? content.mid(1).toLongLong() : 1;
+            return f;
+        };
+        Pairing pairing(duplicates ? CompareMode::Duplicates : CompareMode::Changes);
+        for (const QString &entry : records.split(u'|')) {
+            if (entry.endsWith(u'/')) {
+                pairing.recordFolderNotRead(entry);
+                continue;
+            }
+            const WalkedFile f = fileOf(entry);
+            pairing.addRecord(f.relativePath(), f.field, f.stat);
+        }
+        pairing.sortRecords();
+        const QStringList files = walked.split(u'|');
+        QStringList paths;
+        for (const QString &entry : files)
+            paths << entry.section(u'=', 0, 0);
+        pairing.setExactFileTest([&](QStringView path) { return paths.contains(path.toString()); });
+        QStringList out;
+        for (const QString &entry : files) {
+            if (entry.endsWith(u'/')) {
+                pairing.walkedFolderNotRead(entry);
+                continue;
+            }
+            const Pairing::Verdict v = pairing.judge(fileOf(entry));
+            out << QStringList{u"-"_s, u"+"_s, v.walkedNamed ? u"?w"_s : u"?r"_s, u"~"_s, u"="_s}.at(v.kind);
+        }
+        out << u"|"_s;
+        pairing.forEachUnpaired([&](qsizetype i) {
+            out << pairing.records().key(i).toString();
+            return true;
+        });
+        QCOMPARE(out.join(u' '), verdicts);
     }
 };
 
