@@ -188,33 +188,33 @@ void ReportWriter::added(const QString &path, const platform::FileStat &st, bool
 void ReportWriter::modified(const QString &walkedPath, const platform::FileStat &walked, const QString &recordPath,
                             const platform::FileStat &record)
 {
-    ensureHeader();
     ++m_counts.modified;
-    if (m_trailingBreaks < 2)
-        write(kBreak);
-    write(QStringLiteral("File modified:") + kBreak);
-    const QString walkedBytes = bytesForm(walked);
-    write(visibleText(walkedPath) + QStringLiteral(", ") + walkedBytes + kBreak);
-    const QString recordBytes = bytesForm(record);
-    write(visibleText(recordPath)
-          + (recordBytes == walkedBytes && walked.length != kLengthNotRecorded ? QStringLiteral(", same size, date and time")
-                                                                               : QStringLiteral(", ") + recordBytes)
-          + kBreak + kBreak);
+    pairEntry(QStringLiteral("File modified:") + kBreak, walkedPath, walked, recordPath, record,
+              QStringLiteral(", same size, date and time"));
 }
 
 void ReportWriter::identical(const QString &walkedPath, const platform::FileStat &walked, const QString &recordPath,
                              const platform::FileStat &record)
 {
-    ensureHeader();
     ++m_counts.duplicates;
+    pairEntry(QString(), walkedPath, walked, recordPath, record, QStringLiteral(", same date, time and size"));
+}
+
+// Two files of a pair, each on its line with its size and time, after a blank line and the heading.
+// same replaces the 2nd file's size and time when they read as the 1st file's.
+void ReportWriter::pairEntry(const QString &heading, const QString &walkedPath, const platform::FileStat &walked,
+                             const QString &recordPath, const platform::FileStat &record, const QString &same)
+{
+    ensureHeader();
     if (m_trailingBreaks < 2)
         write(kBreak);
+    if (!heading.isEmpty())
+        write(heading);
     const QString walkedBytes = bytesForm(walked);
     write(visibleText(walkedPath) + QStringLiteral(", ") + walkedBytes + kBreak);
     const QString recordBytes = bytesForm(record);
     write(visibleText(recordPath)
-          + (recordBytes == walkedBytes && walked.length != kLengthNotRecorded ? QStringLiteral(", same date, time and size")
-                                                                               : QStringLiteral(", ") + recordBytes)
+          + (recordBytes == walkedBytes && walked.length != kLengthNotRecorded ? same : QStringLiteral(", ") + recordBytes)
           + kBreak + kBreak);
 }
 

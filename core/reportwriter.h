@@ -68,6 +68,8 @@ private:
     void fail(const QString &error);
     void ensureHeader();
     void oneLineEntry(const QString &text);
+    void pairEntry(const QString &heading, const QString &walkedPath, const platform::FileStat &walked,
+                   const QString &recordPath, const platform::FileStat &record, const QString &same);
 
     Header m_header;
     bool m_limitLines;
