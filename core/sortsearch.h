@@ -37,10 +37,11 @@ struct CodeUnitOrder {
     int operator()(QStringView a, QStringView b) const noexcept { return compareCodeUnits(a, b); }
 };
 
-// The sort procedure over the indices first..last of any sequence. keyAt(i) returns a key that stays valid while records
-// are swapped (a QString or a view of storage that does not move); swapAt(i, j) exchanges two records;
-// compare(a, b) gives the sign of a - b. The procedure looks at nothing but those signs, so keys that
-// stand in for others in the same order (ranks in place of texts) give the same arrangement.
+// The sort procedure over the indices first..last of any sequence. keyAt(i) returns a key that stays
+// valid while records are swapped (a QString or a view of storage that does not move); swapAt(i, j)
+// exchanges two records; compare(a, b) gives the sign of a - b. The procedure looks at nothing but
+// those signs, so keys that stand in for others in the same order (ranks in place of texts) give the
+// same arrangement.
 // The two partitions are independent, so working through them with an explicit stack, the smaller
 // one first, gives the same result as the recursive form without its worst-case depth.
 template <typename KeyAt, typename SwapAt, typename Compare = CodeUnitOrder>
