@@ -1,8 +1,12 @@
-// Writing digest lists, and the records a comparison takes from one.
+// Writing digest lists, a list held in memory, and the records a comparison takes from one.
 #include "digestlist.h"
 
 #include "digestlisttext.h"
 #include "strproc.h"
+#include "textcodec.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace cheqora {
 
@@ -109,6 +113,93 @@ DigestListEntry digestListEntryOf(const QString &relativePath, const platform::F
         e.kind = DigestListEntry::Kind::NotRead;
         e.status = digest.statusText;
     }
+    return e;
+}
+
+// ---- DigestList ---------------------------------------------------------------------------------------
+
+DigestList::DigestList() = default;
+DigestList::~DigestList() = default;
+
+void DigestList::release()
+{
+    m_header = DigestListHeader();
+    m_entries.clear();
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_free = nullptr;
+    m_freeLeft = 0;
+    m_statusTexts.clear();
+}
+
+void DigestList::append(const DigestListEntry &e)
+{
+    const char16_t *name = QStringView(e.relativePath).utf16();
+    bool ascii = true;
+    for (qsizetype i = 0; i < e.relativePath.size() && ascii; ++i)
+        ascii = name[i] < 0x80;
+    const QByteArray bytes = ascii ? QByteArray() : platform::encodeName(e.relativePath);
+    const qsizetype n = ascii ? e.relativePath.size() : bytes.size();
+    if (n > m_freeLeft) {
+        const qsizetype size = qMax(n, qsizetype(1) << 21);
+        m_blocks.emplace_back(new char[size_t(size)]);
+        m_free = m_blocks.back().get();
+        m_freeLeft = size;
+    }
+    if (ascii)
+        std::copy(name, name + n, m_free);
+    else
+        std::memcpy(m_free, bytes.constData(), size_t(n));
+    Entry r{m_free, qint32(n), e.kind, e.statRecorded, 0, quint32(std::min<qint64>(e.line, 0xFFFFFFFF)),
+            e.length, e.modifiedSecs, e.digest};
+    m_free += n;
+    m_freeLeft -= n;
+    if (e.kind == DigestListEntry::Kind::NotRead || e.kind == DigestListEntry::Kind::FolderNotRead) {
+        qsizetype index = m_statusTexts.indexOf(e.status);
+        if (index < 0) {
+            index = m_statusTexts.size();
+            m_statusTexts.append(e.status);
+        }
+        r.status = quint32(index);
+    }
+    m_entries.push_back(r);
+}
+
+bool DigestList::read(const QString &listPath, QString &error, const std::function<bool()> &progress)
+{
+    release();
+    DigestListHeader header;
+    const auto keep = [&](const DigestListEntry &e) {
+        append(e);
+        return !progress || progress();
+    };
+    if (!readDigestList(listPath, keep, header, error)) {
+        release();
+        return false;
+    }
+    m_header = header;
+    return true;
+}
+
+QString DigestList::relativePath(qsizetype i) const
+{
+    const Entry &r = m_entries[size_t(i)];
+    return decodedName(QByteArrayView(r.path, r.pathLength));
+}
+
+DigestListEntry DigestList::entry(qsizetype i) const
+{
+    const Entry &r = m_entries[size_t(i)];
+    DigestListEntry e;
+    e.relativePath = relativePath(i);
+    e.kind = r.kind;
+    e.digest = r.digest;
+    if (r.kind == DigestListEntry::Kind::NotRead || r.kind == DigestListEntry::Kind::FolderNotRead)
+        e.status = m_statusTexts.at(r.status);
+    e.statRecorded = r.statRecorded;
+    e.length = r.length;
+    e.modifiedSecs = r.modifiedSecs;
+    e.line = r.line;
     return e;
 }
 

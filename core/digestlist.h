@@ -114,7 +114,8 @@ bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestL
 // passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
 bool looksLikeDigestList(const QString &path);
 
-// A whole list held compactly in memory: paths in large blocks, a few fixed fields per entry.
+// A whole list held compactly in memory (digestlist.cpp): paths in large blocks, a few fixed fields per
+// entry.
 class DigestList {
 public:
     DigestList();
