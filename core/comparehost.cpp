@@ -2,18 +2,18 @@
 
 namespace cheqora {
 
-CompareHost::~CompareHost() = default;
+WalkHost::~WalkHost() = default;
+
+void WalkHost::yield() {}
+
+void WalkHost::fileQueued(const QString &) {}
+
+void WalkHost::fileDigesting(const QString &, qint64, const std::atomic<qint64> *) {}
+
+void WalkHost::fileDigested(const QString &, qint64) {}
 
 void CompareHost::showLineCount(qint64) {}
 
-void CompareHost::yield() {}
-
 void CompareHost::setBusy(bool) {}
-
-void CompareHost::fileQueued(const QString &) {}
-
-void CompareHost::fileDigesting(const QString &, qint64, const std::atomic<qint64> *) {}
-
-void CompareHost::fileDigested(const QString &, qint64) {}
 
 } // namespace cheqora

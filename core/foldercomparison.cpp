@@ -65,7 +65,10 @@ private:
     class RecordSink final : public WalkSink {
     public:
         explicit RecordSink(Run &run) : m_run(run) {}
-        void file(const WalkedFile &file) override { m_run.m_pairing.addRecord(file.relativePath(), file.field, file.stat); }
+        void file(const WalkedFile &file) override
+        {
+            m_run.m_pairing.addRecord(file.relativePath(), file.field, file.stat);
+        }
         void folderNotRead(const QString &path, const QString &relativePath, const QString &status) override
         {
             m_run.m_pairing.recordFolderNotRead(relativePath);

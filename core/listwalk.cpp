@@ -21,7 +21,7 @@ QString folderOf(const DigestListHeader &header)
 
 } // namespace
 
-ListWalk::ListWalk(CompareHost &host, DigestFieldTexts &texts, const WalkFilter &filter)
+ListWalk::ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter)
     : m_host(host)
     , m_texts(texts)
     , m_filter(filter)

@@ -6,11 +6,11 @@
 // list that cannot stand in for its folder is refused before any walk), or handed over as it is read
 // (the side the records come from).
 
-#include "comparehost.h"
 #include "digestfield.h"
 #include "digestlist.h"
 #include "filefilter.h"
 #include "treewalk.h"
+#include "walkhost.h"
 
 #include <QSet>
 #include <QString>
@@ -19,7 +19,7 @@ namespace cheqora {
 
 class ListWalk {
 public:
-    ListWalk(CompareHost &host, DigestFieldTexts &texts, const WalkFilter &filter);
+    ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter);
 
     // Reads the whole list; sink hears only progress and is asked whether to go on. False with error
     // set when the list cannot be read or cannot stand in for its folder with this filter; false with
@@ -42,7 +42,7 @@ public:
 private:
     bool fits(const QString &listPath, const DigestListHeader &header, QString &error) const;
 
-    CompareHost &m_host;
+    WalkHost &m_host;
     DigestFieldTexts &m_texts;
     WalkFilter m_filter;
     DigestList m_list;

@@ -213,9 +213,8 @@ void ReportWriter::pairEntry(const QString &heading, const QString &walkedPath, 
     const QString walkedBytes = bytesForm(walked);
     write(visibleText(walkedPath) + QStringLiteral(", ") + walkedBytes + kBreak);
     const QString recordBytes = bytesForm(record);
-    write(visibleText(recordPath)
-          + (recordBytes == walkedBytes && walked.length != kLengthNotRecorded ? same : QStringLiteral(", ") + recordBytes)
-          + kBreak + kBreak);
+    const bool sameBytes = recordBytes == walkedBytes && walked.length != kLengthNotRecorded;
+    write(visibleText(recordPath) + (sameBytes ? same : QStringLiteral(", ") + recordBytes) + kBreak + kBreak);
 }
 
 void ReportWriter::notCompared(const QString &path, const QString &status)

@@ -48,7 +48,7 @@ bool ReportIdentity::matches(const QString &filePath, const platform::FileStat &
     return filePath == path || (idKnown && st.device == id.device && st.inode == id.inode);
 }
 
-TreeWalk::TreeWalk(CompareHost &host, DigestPipeline &pipeline, DigestFieldTexts &texts, const QString &root,
+TreeWalk::TreeWalk(WalkHost &host, DigestPipeline &pipeline, DigestFieldTexts &texts, const QString &root,
                    const WalkFilter &filter)
     : m_host(host)
     , m_pipeline(pipeline)

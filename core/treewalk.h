@@ -12,11 +12,11 @@
 //
 // A digest list standing in for a folder (ListWalk) hands its entries to the same WalkSink.
 
-#include "comparehost.h"
 #include "digestfield.h"
 #include "digestpipeline.h"
 #include "filefilter.h"
 #include "filesystem.h"
+#include "walkhost.h"
 
 #include <QHash>
 #include <QPair>
@@ -75,7 +75,7 @@ public:
     enum class ReportRule { LeaveOut, Mark };
 
     // The pipeline must outlive the walk.
-    TreeWalk(CompareHost &host, DigestPipeline &pipeline, DigestFieldTexts &texts, const QString &root,
+    TreeWalk(WalkHost &host, DigestPipeline &pipeline, DigestFieldTexts &texts, const QString &root,
              const WalkFilter &filter);
     ~TreeWalk();
     TreeWalk(const TreeWalk &) = delete;
@@ -119,7 +119,7 @@ private:
     bool digestTaken(const QString &path, qint64 size, const FileDigest &digest, const WalkSink &sink,
                      DigestField &field);
 
-    CompareHost &m_host;
+    WalkHost &m_host;
     DigestPipeline &m_pipeline;
     DigestFieldTexts &m_texts;
     QString m_root;

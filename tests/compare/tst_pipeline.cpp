@@ -1,5 +1,6 @@
 #include "comparetestutil.h"
 #include "testmain.h"
+#include "treewalk.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -89,6 +90,36 @@ class PipelineTest : public QObject {
 
 private slots:
     void init() { m_tmp = std::make_unique<QTemporaryDir>(); }
+
+    // The walk on its own, on a plain host: files by folded name, then each subfolder, depth first, a
+    // link back up the walk not entered; the report left out or walked as the report, whatever the
+    // number of jobs.
+    void treeWalkOrder()
+    {
+        QVERIFY(writeTree(m_tmp->path(), u"O/b=1|O/A=2|O/report.txt=r|O/sub/c=|O/sub/deep/d=4|O/Sub2/e=5|O/sub/up->.."_s));
+        struct Sink final : WalkSink {
+            QStringList heard;
+            void file(const WalkedFile &f) override { heard << f.relativePath().toString() + (f.isReport ? u"*"_s : QString()); }
+            void folderEntered(const QString &relativePath) override { heard << relativePath + u'/'; }
+            void folderNotRead(const QString &, const QString &relativePath, const QString &) override { heard << u'!' + relativePath; }
+            bool mustEnd() const override { return false; }
+        };
+        for (const int jobs : {1, 4}) {
+            for (const auto rule : {TreeWalk::ReportRule::LeaveOut, TreeWalk::ReportRule::Mark}) {
+                WalkHost host;
+                DigestPipeline pipeline(jobs);
+                DigestFieldTexts texts;
+                ReportIdentity report{m_tmp->path() + u"/O//report.txt"_s};
+                report.refresh();
+                TreeWalk walk(host, pipeline, texts, m_tmp->path() + u"/O"_s, WalkFilter{true, QString(), 0});
+                walk.setReport(&report, rule);
+                Sink sink;
+                walk.walk(sink);
+                QCOMPARE(sink.heard.join(u' '), (rule == TreeWalk::ReportRule::Mark ? u"A b report.txt* "_s : u"A b "_s)
+                                                    + u"sub/ sub/c sub/deep/ sub/deep/d Sub2/ Sub2/e"_s);
+            }
+        }
+    }
 
     // The report, the caption, the counts and the order the walk took the digests in are those of one
     // job, whatever the number of jobs.
