@@ -2,6 +2,7 @@
 #include "cliargs.h"
 #include "digestlist.h"
 #include "filefilter.h"
+#include "reportwriter.h"
 #include "standardoutput.h"
 #include "strproc.h"
 #include "terminalhost.h"
@@ -26,7 +27,7 @@ QString whyNotReplaced(const QString &path, bool force)
         return QStringLiteral(" is a folder.");
     if (st.kind != platform::EntryKind::File)
         return QStringLiteral(" is not a regular file.");
-    if (!force && !cheqora::LooksLikeDigestList(path))
+    if (!force && !cheqora::looksLikeDigestList(path))
         return QStringLiteral(" is not a digest list (--force replaces it).");
     return QString();
 }
@@ -37,31 +38,31 @@ QString whyNotReplaced(const QString &path, bool force)
 int listCommand(Arguments &args)
 {
     cheqora::CompareOptions &o = args.options;
-    if (!platform::folderExists(o.strFolder1)) {
-        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::VisibleText(o.strFolder1) + u'\n');
+    if (!platform::folderExists(o.oldFolder)) {
+        writeText(stderr, QStringLiteral("Folder not found: ") + cheqora::visibleText(o.oldFolder) + u'\n');
         return 2;
     }
-    const bool toFile = !args.strOutput.isEmpty();
-    const QString refusal = toFile ? whyNotReplaced(args.strOutput, args.force) : QString();
+    const bool toFile = !args.output.isEmpty();
+    const QString refusal = toFile ? whyNotReplaced(args.output, args.force) : QString();
     if (!refusal.isEmpty()) {
-        writeText(stderr, QStringLiteral("Not replaced: ") + cheqora::VisibleText(args.strOutput) + refusal + u'\n');
+        writeText(stderr, QStringLiteral("Not replaced: ") + cheqora::visibleText(args.output) + refusal + u'\n');
         return 2;
     }
     cheqora::DigestListHeader header;
     header.ownFormat = true;
     header.program = QStringLiteral("Cheqora " CHEQORA_VERSION);
-    header.folder = QDir::cleanPath(QFileInfo(o.strFolder1).absoluteFilePath());
+    header.folder = QDir::cleanPath(QFileInfo(o.oldFolder).absoluteFilePath());
     header.createdSecs = QDateTime::currentSecsSinceEpoch();
-    header.recursive = o.blnIncludeSubfolders;
-    header.extension = o.blnDoOnlyExtension ? cheqora::BareExtension(o.strExtension) : QString();
-    header.skipSizeMB = o.blnSkipFiles ? o.intSkipSizeMB : 0;
+    header.recursive = o.includeSubfolders;
+    header.extension = o.onlyExtension ? cheqora::bareExtension(o.extension) : QString();
+    header.skipSizeMB = o.skipLargeFiles ? o.skipSizeMB : 0;
 
-    TerminalHost host(o, !args.blnQuiet && ::isatty(STDERR_FILENO));
+    TerminalHost host(o, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    // args.intJobs (0 = not given) is for the engine, which digests one file at a time so far.
+    // args.jobs (0 = not given) is for the engine, which digests one file at a time so far.
     // The list file itself, when it lies in the folder, is left out of the walk as a report is.
-    o.strReportFile = args.strOutput;
+    o.reportFile = args.output;
     // Written once the walk is over, entry by entry, so that the walk never meets a list being written
     // and a failed walk leaves no list behind. A file gets its list whole or not at all.
     platform::AtomicTextFileWriter out;
@@ -71,9 +72,9 @@ int listCommand(Arguments &args)
     const auto put = [&](const QString &text) {
         if (!started) {
             started = true;
-            const QString start = cheqora::FormatDigestListHeader(header);
+            const QString start = cheqora::digestListHeaderText(header);
             if (toFile)
-                written = out.open(args.strOutput, err) && out.write(start, err);
+                written = out.open(args.output, err) && out.write(start, err);
             else
                 writeOut(start);
         }
@@ -82,34 +83,34 @@ int listCommand(Arguments &args)
         else if (written)
             written = out.write(text, err);
     };
-    bool blnTrouble = false;
+    bool trouble = false;
     qint64 entries = 0;
-    QString strError;
-    const bool ok = comparison.WalkForList(
+    QString walkError;
+    const bool ok = comparison.walkForList(
         o,
         [&](const cheqora::DigestListEntry &e) {
-            blnTrouble = blnTrouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
+            trouble = trouble || e.kind == cheqora::DigestListEntry::Kind::NotRead
                 || e.kind == cheqora::DigestListEntry::Kind::FolderNotRead;
             ++entries;
-            put(cheqora::FormatDigestListEntry(e));
+            put(cheqora::digestListEntryText(e));
         },
-        strError);
+        walkError);
     host.endProgress();
     if (g_interrupted.load())
         return interruptedStatus(); // out removes what it wrote
     if (!ok) {
-        host.say(QStringLiteral("Error: ") + strError);
+        host.say(QStringLiteral("Error: ") + walkError);
         return 2;
     }
-    put(cheqora::FormatDigestListEnd(entries));
+    put(cheqora::digestListEndText(entries));
     // The whole list has gone through put; only now does it take the place of FILE.
     if (toFile && !(written && out.commit(err))) {
-        host.say(QStringLiteral("Error: ") + cheqora::VisibleText(err.description));
+        host.say(QStringLiteral("Error: ") + cheqora::visibleText(err.description));
         return 2;
     }
-    if (blnTrouble)
+    if (trouble)
         host.say(QStringLiteral("Some files or folders could not be read; the list records them without a digest."));
-    return blnTrouble ? 2 : 0;
+    return trouble ? 2 : 0;
 }
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "digest.h"
 #include "digestline.h"
 #include "foldercomparison.h"
+#include "reportwriter.h"
 #include "standardoutput.h"
 #include "terminalhost.h"
 #include "textcodec.h"
@@ -17,19 +18,19 @@ namespace {
 
 // Files and folders the comparison could not read, which it reports instead of calling them unchanged.
 struct Unchecked {
-    qint64 lngFiles = 0;
-    qint64 lngFolders = 0;
+    qint64 files = 0;
+    qint64 folders = 0;
 };
 
 Unchecked uncheckedItems(const cheqora::CompareResult &result)
 {
-    return Unchecked{result.lngNumNotCompared, result.lngNumFoldersNotRead};
+    return Unchecked{result.counts.notCompared, result.counts.foldersNotRead};
 }
 
 // The counts themselves are in the caption on stdout and in the report's summary.
 QString uncheckedMessage(const Unchecked &u)
 {
-    if (u.lngFiles == 0 && u.lngFolders == 0)
+    if (u.files == 0 && u.folders == 0)
         return QString();
     return QStringLiteral("Some files or folders could not be read, so they were not compared (see the report).");
 }
@@ -38,35 +39,35 @@ QString uncheckedMessage(const Unchecked &u)
 // end, something could not be read, or an error; 128 + the signal when interrupted.
 int compareCommand(cli::Arguments &args)
 {
-    cli::TerminalHost host(args.options, !args.blnQuiet && ::isatty(STDERR_FILENO));
+    cli::TerminalHost host(args.options, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    args.options.intJobs = args.intJobs; // 0 when not given: one per hardware thread
-    const cheqora::CompareResult result = comparison.CompareFolders(args.options);
+    args.options.jobs = args.jobs; // 0 when not given: one per hardware thread
+    const cheqora::CompareResult result = comparison.compare(args.options);
     host.endProgress();
-    const int intTrouble = cli::g_interrupted.load() ? cli::interruptedStatus() : 2;
+    const int trouble = cli::g_interrupted.load() ? cli::interruptedStatus() : 2;
     using Outcome = cheqora::CompareResult::Outcome;
     switch (result.outcome) {
     case Outcome::CheckFailed:
     case Outcome::Declined:
-        return intTrouble; // the host has said why
+        return trouble; // the host has said why
     case Outcome::Stopped:
     case Outcome::Error:
-        host.say(result.strInfoCaption);
-        return intTrouble;
+        host.say(result.caption);
+        return trouble;
     case Outcome::LinesExceeded:
     case Outcome::Completed:
         break;
     }
-    cli::writeOut(result.strInfoCaption + u'\n');
+    cli::writeOut(result.caption + u'\n');
     const QString unchecked = uncheckedMessage(uncheckedItems(result));
     if (!unchecked.isEmpty()) {
         host.say(unchecked);
-        return intTrouble;
+        return trouble;
     }
     if (cli::g_interrupted.load())
         return cli::interruptedStatus();
-    return result.blnFoundSomething ? 1 : 0;
+    return result.foundSomething ? 1 : 0;
 }
 
 // Exit status: 0 every digest computed, 1 a file without one, 128 + the signal when interrupted.
@@ -74,19 +75,17 @@ int digestCommand(const QStringList &paths)
 {
     int exitCode = 0;
     for (const QString &path : paths) {
-        int status = 0;
-        QString statusText;
-        const QString digest = cheqora::GetDSOfFile(path, status, statusText, &cli::g_interrupted);
+        const cheqora::FileDigest digest = cheqora::digestOfFile(path, &cli::g_interrupted);
         if (cli::g_interrupted.load())
             return cli::interruptedStatus();
-        const QString caption = status == 0 ? digest : statusText;
-        if (status != 0)
+        const QString caption = digest.ok() ? digest.hex : digest.statusText;
+        if (!digest.ok())
             exitCode = 1;
-        QString line;
-        if (!cheqora::BuildDigestLine(caption, path, line))
+        QString line = cheqora::digestLine(caption, path);
+        if (line.isEmpty())
             line = caption + QStringLiteral("  ") + path;
         // A name with a line break stays on its one line, written as the report writes it.
-        cli::writeOut(cheqora::VisibleText(line) + u'\n');
+        cli::writeOut(cheqora::visibleText(line) + u'\n');
         if (!cli::outputOk())
             break; // main says why
     }
@@ -95,10 +94,10 @@ int digestCommand(const QStringList &paths)
 
 int run(cli::ParsedCommandLine &parsed)
 {
-    if (!parsed.blnRun) {
-        cli::writeOut(parsed.strOut);
-        cli::writeText(stderr, parsed.strErr);
-        return parsed.intExitCode;
+    if (!parsed.run) {
+        cli::writeOut(parsed.out);
+        cli::writeText(stderr, parsed.err);
+        return parsed.exitCode;
     }
     cli::installInterruptHandler();
     if (parsed.args.command == cli::Command::Digest)

@@ -12,16 +12,16 @@ const QString kProgram = QStringLiteral("cheqora-cli");
 ParsedCommandLine printed(const QString &text)
 {
     ParsedCommandLine r;
-    r.strOut = text;
+    r.out = text;
     return r;
 }
 
-ParsedCommandLine refused(const QString &message, const QString &strCommand = QString())
+ParsedCommandLine refused(const QString &message, const QString &commandName = QString())
 {
     ParsedCommandLine r;
-    r.strErr = message + QStringLiteral("\nTry '") + kProgram + (strCommand.isEmpty() ? QString() : u' ' + strCommand)
+    r.err = message + QStringLiteral("\nTry '") + kProgram + (commandName.isEmpty() ? QString() : u' ' + commandName)
         + QStringLiteral(" --help'.\n");
-    r.intExitCode = 2;
+    r.exitCode = 2;
     return r;
 }
 
@@ -29,28 +29,28 @@ ParsedCommandLine refused(const QString &message, const QString &strCommand = QS
 ParsedCommandLine invalidValue(const QString &message)
 {
     ParsedCommandLine r;
-    r.strErr = message + u'\n';
-    r.intExitCode = 2;
+    r.err = message + u'\n';
+    r.exitCode = 2;
     return r;
 }
 
 // Parses with the help and version options ahead of the command's own. True when there is something to
 // run; otherwise out holds the help, the version or the complaint. The library would put the path the
-// program was started by on the usage line; strUsage names it as the user types it.
+// program was started by on the usage line; usage names it as the user types it.
 bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &options, const QStringList &arguments,
-               const QString &strCommand, const QString &strUsage, ParsedCommandLine &out)
+               const QString &commandName, const QString &usage, ParsedCommandLine &out)
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version and exit."));
     parser.addOptions(QList<QCommandLineOption>{help, version} + options);
     if (!parser.parse(QStringList{kProgram} + arguments)) {
-        out = refused(parser.errorText(), strCommand);
+        out = refused(parser.errorText(), commandName);
         return false;
     }
     if (parser.isSet(help)) {
         const QString text = parser.helpText();
         const qsizetype eol = text.indexOf(u'\n');
-        out = printed(QStringLiteral("Usage: ") + kProgram + u' ' + strUsage + (eol < 0 ? QString() : text.mid(eol)));
+        out = printed(QStringLiteral("Usage: ") + kProgram + u' ' + usage + (eol < 0 ? QString() : text.mid(eol)));
         return false;
     }
     if (parser.isSet(version)) {
@@ -63,7 +63,7 @@ bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &opti
 // A whole number from 1 to max; blanks around it are allowed, as in the window's fields.
 bool wholeNumber(const QString &text, qint64 max, qint64 &value)
 {
-    bool ok = cheqora::IsDigitString(text, false, false);
+    bool ok = cheqora::isDigitString(text, false, false);
     value = ok ? text.trimmed().toLongLong(&ok) : 0;
     return ok && value >= 1 && value <= max;
 }
@@ -83,7 +83,7 @@ ParsedCommandLine parseDigest(const QStringList &arguments)
     r.args.files = parser.positionalArguments();
     if (r.args.files.isEmpty())
         return refused(QStringLiteral("No file given."), command);
-    r.blnRun = true;
+    r.run = true;
     return r;
 }
 
@@ -106,27 +106,27 @@ struct WalkOptions {
     bool read(const QCommandLineParser &parser, Arguments &a, ParsedCommandLine &r) const
     {
         cheqora::CompareOptions &o = a.options;
-        o.blnIncludeSubfolders = parser.isSet(recursive);
-        a.blnQuiet = parser.isSet(quiet);
+        o.includeSubfolders = parser.isSet(recursive);
+        a.quiet = parser.isSet(quiet);
         if (parser.isSet(ext)) {
-            o.blnDoOnlyExtension = true;
-            o.strExtension = parser.value(ext);
+            o.onlyExtension = true;
+            o.extension = parser.value(ext);
         }
         qint64 value = 0;
-        o.blnSkipFiles = parser.isSet(skip);
-        if (o.blnSkipFiles) {
+        o.skipLargeFiles = parser.isSet(skip);
+        if (o.skipLargeFiles) {
             if (!wholeNumber(parser.value(skip), 99999, value)) {
                 r = invalidValue(QStringLiteral("Invalid value for skip size."));
                 return false;
             }
-            o.intSkipSizeMB = int(value);
+            o.skipSizeMB = int(value);
         }
         if (parser.isSet(jobs)) {
             if (!wholeNumber(parser.value(jobs), 2147483647, value)) {
                 r = invalidValue(QStringLiteral("Invalid value for number of jobs."));
                 return false;
             }
-            a.intJobs = int(value);
+            a.jobs = int(value);
         }
         return true;
     }
@@ -164,27 +164,27 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
     Arguments &a = r.args;
     a.command = Command::Compare;
     cheqora::CompareOptions &o = a.options;
-    o.intButtonIndex = parser.isSet(duplicates) ? 2 : 0;
-    o.blnWarnOnOverwrite = !parser.isSet(force);
+    o.mode = parser.isSet(duplicates) ? cheqora::CompareMode::Duplicates : cheqora::CompareMode::Changes;
+    o.warnOnOverwrite = !parser.isSet(force);
     if (!walk.read(parser, a, r))
         return r;
     // A script gets the whole report unless it asks for a limit.
     qint64 value = 0;
-    o.blnSuspendIfNumLines = parser.isSet(maxLines);
-    if (o.blnSuspendIfNumLines) {
+    o.limitLines = parser.isSet(maxLines);
+    if (o.limitLines) {
         if (!wholeNumber(parser.value(maxLines), 2147483647, value))
             return invalidValue(QStringLiteral("Invalid value for number of lines."));
-        o.strSuspendIfNumLines = QString::number(value);
+        o.maxLinesText = QString::number(value);
     }
-    if (o.blnSuspendIfNumLines && parser.isSet(noLimit))
+    if (o.limitLines && parser.isSet(noLimit))
         return refused(QStringLiteral("--max-lines and --no-line-limit exclude each other."), command);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 3)
         return refused(QStringLiteral("Three arguments expected: OLD NEW REPORT."), command);
-    o.strFolder1 = positional.at(0);
-    o.strFolder2 = positional.at(1);
-    o.strReportFile = positional.at(2);
-    r.blnRun = true;
+    o.oldFolder = positional.at(0);
+    o.newFolder = positional.at(1);
+    o.reportFile = positional.at(2);
+    r.run = true;
     return r;
 }
 
@@ -214,13 +214,13 @@ ParsedCommandLine parseList(const QStringList &arguments)
     a.command = Command::List;
     if (!walk.read(parser, a, r))
         return r;
-    a.strOutput = parser.value(output);
+    a.output = parser.value(output);
     a.force = parser.isSet(force);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return refused(QStringLiteral("One argument expected: FOLDER."), command);
-    a.options.strFolder1 = positional.at(0);
-    r.blnRun = true;
+    a.options.oldFolder = positional.at(0);
+    r.run = true;
     return r;
 }
 
@@ -237,8 +237,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("Write the digest list of a folder."));
     ParsedCommandLine r;
     if (!parseInto(parser, {}, arguments, QString(), QStringLiteral("[options] COMMAND [options] ARGUMENTS..."), r)) {
-        if (r.intExitCode == 0 && r.strOut.startsWith(QStringLiteral("Usage: ")))
-            r.strOut.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nCommands:\n"))
+        if (r.exitCode == 0 && r.out.startsWith(QStringLiteral("Usage: ")))
+            r.out.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nCommands:\n"))
                 .append(QStringLiteral("\n'") + kProgram + QStringLiteral(" COMMAND --help' shows the options of a command.\n"));
         return r;
     }

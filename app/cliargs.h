@@ -14,21 +14,21 @@ enum class Command { Digest, Compare, List };
 struct Arguments {
     Command command = Command::Digest;
     QStringList files;               // digest: the files, in the order given
-    cheqora::CompareOptions options; // compare: folders, report and options; list: strFolder1 and options
-    QString strOutput;               // list: -o FILE; "" = standard output
+    cheqora::CompareOptions options; // compare: folders, report and options; list: oldFolder and options
+    QString output;               // list: -o FILE; "" = standard output
     bool force = false;              // list: --force, FILE replaced even when it is not a digest list
-    int intJobs = 0;                 // --jobs; 0 when not given
-    bool blnQuiet = false;           // --quiet: no progress line
+    int jobs = 0;                 // --jobs; 0 when not given
+    bool quiet = false;           // --quiet: no progress line
 };
 
 // Either arguments to run, or what to print instead (help and version on stdout, a complaint on
 // stderr) with the exit status that goes with it.
 struct ParsedCommandLine {
-    bool blnRun = false;
+    bool run = false;
     Arguments args;
-    QString strOut;
-    QString strErr;
-    int intExitCode = 0;
+    QString out;
+    QString err;
+    int exitCode = 0;
 };
 
 // arguments: the command line without the program's name.

@@ -2,6 +2,7 @@
 
 #include "fileerror.h"
 #include "foldercomparison.h"
+#include "reportwriter.h"
 #include "terminalhost.h"
 #include "textcodec.h"
 
@@ -23,7 +24,7 @@ QString outputName()
     char target[PATH_MAX];
     const ssize_t n = g_closed ? -1 : ::readlink("/proc/self/fd/1", target, sizeof target);
     if (n > 0 && target[0] == '/')
-        return cheqora::VisibleText(platform::decodeName(QByteArray(target, qsizetype(n))));
+        return cheqora::visibleText(platform::decodeName(QByteArray(target, qsizetype(n))));
     return QStringLiteral("standard output");
 }
 

@@ -1,6 +1,7 @@
 #include "terminalhost.h"
 
 #include "digest.h"
+#include "reportwriter.h"
 #include "strproc.h"
 #include "textcodec.h"
 
@@ -40,7 +41,7 @@ int terminalColumns()
 // control character (an escape sequence could rewrite the screen) as "?".
 QList<uint> terminalText(const QString &text)
 {
-    QList<uint> out = cheqora::VisibleText(text).toUcs4();
+    QList<uint> out = cheqora::visibleText(text).toUcs4();
     for (uint &c : out) {
         if (c < 0x20 || (c >= 0x7f && c < 0xa0))
             c = u'?';
@@ -69,27 +70,27 @@ QString fromCodePoints(const QList<uint> &text)
 
 // The progress line fitted into a terminal of this many columns: the prefix, then as much of the end of
 // the path as fits after "...".
-QString fitProgressLine(const QString &strPrefix, const QString &strPath, int intColumns)
+QString fitProgressLine(const QString &prefix, const QString &path, int columns)
 {
     // The last column is left free: some terminals wrap as soon as it is written.
-    const int width = qMax(intColumns - 1, 1);
-    QList<uint> line = terminalText(strPrefix);
-    const QList<uint> path = terminalText(strPath);
+    const int width = qMax(columns - 1, 1);
+    QList<uint> line = terminalText(prefix);
+    const QList<uint> shown = terminalText(path);
     int used = 0;
     qsizetype kept = 0;
     while (kept < line.size() && used + columnsOf(line.at(kept)) <= width)
         used += columnsOf(line.at(kept++));
     line.resize(kept);
-    if (used + columnsOf(path) <= width)
-        return fromCodePoints(line + path);
+    if (used + columnsOf(shown) <= width)
+        return fromCodePoints(line + shown);
     const QList<uint> dots{u'.', u'.', u'.'};
     int room = width - used - columnsOf(dots);
     if (room <= 0)
         return fromCodePoints(line);
-    qsizetype start = path.size();
-    while (start > 0 && columnsOf(path.at(start - 1)) <= room)
-        room -= columnsOf(path.at(--start));
-    return fromCodePoints(line + dots + path.mid(start));
+    qsizetype start = shown.size();
+    while (start > 0 && columnsOf(shown.at(start - 1)) <= room)
+        room -= columnsOf(shown.at(--start));
+    return fromCodePoints(line + dots + shown.mid(start));
 }
 
 } // namespace
@@ -122,40 +123,40 @@ int interruptedStatus()
     return 128 + g_signal.load();
 }
 
-ProgressLine::ProgressLine(bool blnEnabled)
-    : m_blnEnabled(blnEnabled)
+ProgressLine::ProgressLine(bool enabled)
+    : m_enabled(enabled)
 {
 }
 
-void ProgressLine::show(const QString &strPrefix, const QString &strPath)
+void ProgressLine::show(const QString &prefix, const QString &path)
 {
-    if (!m_blnEnabled)
+    if (!m_enabled)
         return;
-    const QString line = fitProgressLine(strPrefix, strPath, terminalColumns());
+    const QString line = fitProgressLine(prefix, path, terminalColumns());
     const int width = columnsOf(line.toUcs4());
     // Blanks cover what is left of a longer line before it.
-    writeText(stderr, u'\r' + line + QString(qMax(m_intWidth - width, 0), u' '));
-    m_intWidth = width;
+    writeText(stderr, u'\r' + line + QString(qMax(m_width - width, 0), u' '));
+    m_width = width;
     m_shown.start();
 }
 
 void ProgressLine::clear()
 {
-    if (m_intWidth > 0)
-        writeText(stderr, u'\r' + QString(m_intWidth, u' ') + u'\r');
-    m_intWidth = 0;
+    if (m_width > 0)
+        writeText(stderr, u'\r' + QString(m_width, u' ') + u'\r');
+    m_width = 0;
 }
 
-TerminalHost::TerminalHost(const cheqora::CompareOptions &options, bool blnProgress)
+TerminalHost::TerminalHost(const cheqora::CompareOptions &options, bool progress)
     : m_options(options)
-    , m_progress(blnProgress)
+    , m_progress(progress)
 {
 }
 
-void TerminalHost::say(const QString &strText)
+void TerminalHost::say(const QString &text)
 {
     m_progress.clear();
-    writeText(stderr, strText + u'\n');
+    writeText(stderr, text + u'\n');
 }
 
 void TerminalHost::stopIfInterrupted()
@@ -171,41 +172,41 @@ void TerminalHost::yield()
         showProgress();
 }
 
-QString TerminalHost::walkOf(const QString &strPath) const
+QString TerminalHost::walkOf(const QString &path) const
 {
-    QString folder1 = m_options.strFolder1;
-    QString folder2 = m_options.strFolder2;
-    cheqora::EnsureTrailingBackslash(folder1);
-    cheqora::EnsureTrailingBackslash(folder2);
+    QString oldRoot = m_options.oldFolder;
+    QString newRoot = m_options.newFolder;
+    cheqora::ensureTrailingSeparator(oldRoot);
+    cheqora::ensureTrailingSeparator(newRoot);
     // Without recursion one folder may lie inside the other: the longer root that fits decides.
-    const bool blnIn1 = strPath.startsWith(folder1);
-    const bool blnIn2 = strPath.startsWith(folder2);
-    if (blnIn1 && (!blnIn2 || folder1.size() > folder2.size()))
+    const bool inOld = path.startsWith(oldRoot);
+    const bool inNew = path.startsWith(newRoot);
+    if (inOld && (!inNew || oldRoot.size() > newRoot.size()))
         return QStringLiteral("1st folder");
-    return blnIn2 ? QStringLiteral("2nd folder") : QString();
+    return inNew ? QStringLiteral("2nd folder") : QString();
 }
 
 void TerminalHost::showProgress()
 {
-    if (m_strWalk.isEmpty())
+    if (m_walk.isEmpty())
         return; // no file reached yet
-    const qint64 bytes = m_lngBytes + (m_currentDone ? m_currentDone->load(std::memory_order_relaxed) : 0);
+    const qint64 bytes = m_bytes + (m_currentDone ? m_currentDone->load(std::memory_order_relaxed) : 0);
     const QString prefix = QStringLiteral("%1: %2 %3, %4 MB  ")
-                               .arg(m_strWalk, QString::number(m_lngFiles),
-                                    m_lngFiles == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                               .arg(m_walk, QString::number(m_files),
+                                    m_files == 1 ? QStringLiteral("file") : QStringLiteral("files"),
                                     QString::number(double(bytes) / 1048576.0, 'f', 1));
-    m_progress.show(prefix, m_strCurrent);
+    m_progress.show(prefix, m_current);
 }
 
-bool TerminalHost::askOverwrite(const QString &strPrompt, const QString &)
+bool TerminalHost::askOverwrite(const QString &prompt, const QString &)
 {
     if (!::isatty(STDIN_FILENO)) {
-        say(strPrompt + QStringLiteral("\nNot replaced: the input is not a terminal to answer on "
+        say(prompt + QStringLiteral("\nNot replaced: the input is not a terminal to answer on "
                                        "(--force replaces the report without asking)."));
         return false;
     }
     m_progress.clear();
-    writeText(stderr, strPrompt + QStringLiteral(" [yes/no] "));
+    writeText(stderr, prompt + QStringLiteral(" [yes/no] "));
     std::fflush(stderr);
     // poll, unlike a read, returns on a signal whatever SA_RESTART says, so Ctrl+C ends the wait.
     for (;;) {
@@ -227,31 +228,31 @@ bool TerminalHost::askOverwrite(const QString &strPrompt, const QString &)
     return answer == QStringLiteral("yes") || answer == QStringLiteral("y");
 }
 
-void TerminalHost::checkFailed(const QString &strText, platform::MsgIcon, const QString &)
+void TerminalHost::checkFailed(const QString &text, platform::MsgIcon, const QString &)
 {
-    say(strText);
+    say(text);
 }
 
-void TerminalHost::fileDigesting(const QString &strPath, qint64, const std::atomic<qint64> *bytesDone)
+void TerminalHost::fileDigesting(const QString &path, qint64, const std::atomic<qint64> *bytesDone)
 {
     if (!m_progress.enabled())
         return;
-    const QString walk = walkOf(strPath);
-    const bool blnNewWalk = !walk.isEmpty() && walk != m_strWalk;
-    if (blnNewWalk)
-        m_strWalk = walk;
-    m_strCurrent = strPath;
+    const QString walk = walkOf(path);
+    const bool newWalk = !walk.isEmpty() && walk != m_walk;
+    if (newWalk)
+        m_walk = walk;
+    m_current = path;
     m_currentDone = bytesDone;
     // The start of each walk shows at once, so a short run shows both.
-    if (blnNewWalk || m_progress.due())
+    if (newWalk || m_progress.due())
         showProgress();
 }
 
-void TerminalHost::fileDigested(const QString &, qint64 lngSize)
+void TerminalHost::fileDigested(const QString &, qint64 size)
 {
     m_currentDone = nullptr;
-    ++m_lngFiles;
-    m_lngBytes += lngSize;
+    ++m_files;
+    m_bytes += size;
     stopIfInterrupted();
 }
 

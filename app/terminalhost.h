@@ -25,16 +25,16 @@ int interruptedStatus();
 // One line on stderr rewritten in place, at most ten times a second; clear() leaves the line empty.
 class ProgressLine {
 public:
-    explicit ProgressLine(bool blnEnabled);
-    bool enabled() const { return m_blnEnabled; }
-    bool due() const { return m_blnEnabled && (!m_shown.isValid() || m_shown.elapsed() >= 100); }
-    void show(const QString &strPrefix, const QString &strPath);
+    explicit ProgressLine(bool enabled);
+    bool enabled() const { return m_enabled; }
+    bool due() const { return m_enabled && (!m_shown.isValid() || m_shown.elapsed() >= 100); }
+    void show(const QString &prefix, const QString &path);
     void clear();
 
 private:
-    bool m_blnEnabled;
+    bool m_enabled;
     QElapsedTimer m_shown;
-    int m_intWidth = 0; // columns of the line on the terminal now
+    int m_width = 0; // columns of the line on the terminal now
 };
 
 // The comparison's host on a terminal: messages on stderr, the overwrite question answered by a typed
@@ -42,32 +42,32 @@ private:
 class TerminalHost final : public cheqora::CompareHost {
 public:
     // options: those the comparison runs with (it trims them in place); they name the two folders.
-    TerminalHost(const cheqora::CompareOptions &options, bool blnProgress);
+    TerminalHost(const cheqora::CompareOptions &options, bool progress);
     void attach(cheqora::FolderComparison &comparison) { m_comparison = &comparison; }
     // A message on stderr, the progress line out of its way.
-    void say(const QString &strText);
+    void say(const QString &text);
     void endProgress() { m_progress.clear(); }
 
     void setInfoCaption(const QString &) override {}
     void yield() override;
     void setBusy(bool) override { m_currentDone = nullptr; }
-    bool askOverwrite(const QString &strPrompt, const QString &strTitle) override;
-    void checkFailed(const QString &strText, platform::MsgIcon icon, const QString &strTitle) override;
-    void fileDigesting(const QString &strPath, qint64 lngSize, const std::atomic<qint64> *bytesDone) override;
-    void fileDigested(const QString &strPath, qint64 lngSize) override;
+    bool askOverwrite(const QString &prompt, const QString &title) override;
+    void checkFailed(const QString &text, platform::MsgIcon icon, const QString &title) override;
+    void fileDigesting(const QString &path, qint64 size, const std::atomic<qint64> *bytesDone) override;
+    void fileDigested(const QString &path, qint64 size) override;
 
 private:
     void stopIfInterrupted();
     void showProgress();
-    QString walkOf(const QString &strPath) const;
+    QString walkOf(const QString &path) const;
 
     const cheqora::CompareOptions &m_options;
     cheqora::FolderComparison *m_comparison = nullptr;
     ProgressLine m_progress;
-    QString m_strWalk; // "1st folder" or "2nd folder" from the first digest on
-    QString m_strCurrent;
-    qint64 m_lngFiles = 0;
-    qint64 m_lngBytes = 0;
+    QString m_walk; // "1st folder" or "2nd folder" from the first digest on
+    QString m_current;
+    qint64 m_files = 0;
+    qint64 m_bytes = 0;
     const std::atomic<qint64> *m_currentDone = nullptr; // bytes read of the file waited for
 };
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Digest throughput of GetDSOfFile against md5sum on the same 256 MiB random file, in one run.
+# Digest throughput of digestOfFile against md5sum on the same 256 MiB random file, in one run.
 # Usage: bench/bench_digest.sh BUILD_DIR [SIZE_MIB]
 # Both tools read a file that is already in the page cache; each is timed as a whole process, and the
 # best of three runs counts. The target is a ratio of at least 0.95.
@@ -48,7 +48,7 @@ done
 
 md5_digest=$(echo "$md5_out" | cut -c1-32 | tr 'a-f' 'A-F')
 if [ "$ours_out" != "$md5_digest" ]; then
-    echo "bench_digest: digests differ: GetDSOfFile $ours_out, md5sum $md5_digest" >&2
+    echo "bench_digest: digests differ: digestOfFile $ours_out, md5sum $md5_digest" >&2
     exit 1
 fi
 
@@ -58,6 +58,6 @@ awk -v size="$size_mib" -v md5="$md5_ns" -v ours="$ours_ns" -v target="$target" 
     ratio = ours_rate / md5_rate
     printf "file:        %d MiB random, cached; best of 3 runs each\n", size
     printf "md5sum:      %8.1f MiB/s (%.3f s)\n", md5_rate, md5 / 1e9
-    printf "GetDSOfFile: %8.1f MiB/s (%.3f s)\n", ours_rate, ours / 1e9
+    printf "digestOfFile: %8.1f MiB/s (%.3f s)\n", ours_rate, ours / 1e9
     printf "ratio:       %8.3f (target >= %.2f) %s\n", ratio, target, (ratio >= target) ? "ok" : "BELOW TARGET"
 }'

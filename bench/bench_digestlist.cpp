@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     header.program = QStringLiteral("bench");
     header.folder = QStringLiteral("/bench");
     header.recursive = true;
-    ok = ok && out.write(cheqora::FormatDigestListHeader(header), err);
+    ok = ok && out.write(cheqora::digestListHeaderText(header), err);
     cheqora::DigestListEntry e;
     e.statRecorded = true;
     for (int i = 0; i < n && ok; ++i) {
@@ -112,9 +112,9 @@ int main(int argc, char **argv)
             e.digest[size_t(k)] = quint8((quint32(i) * 2654435761u) >> (k % 24));
         e.length = 1000 + i;
         e.modifiedSecs = 1700000000 + i;
-        ok = out.write(cheqora::FormatDigestListEntry(e), err);
+        ok = out.write(cheqora::digestListEntryText(e), err);
     }
-    ok = ok && out.write(cheqora::FormatDigestListEnd(n), err) && out.close(err);
+    ok = ok && out.write(cheqora::digestListEndText(n), err) && out.close(err);
     if (!ok) {
         std::fprintf(stderr, "cannot write the list: %s\n", qPrintable(err.description));
         return 2;
@@ -123,34 +123,35 @@ int main(int argc, char **argv)
     const double peakBefore = peakMB();
 
     // The reader alone, entries dropped: what the list costs beyond the scan records.
-    cheqora::DigestListError listErr;
+    QString listError;
     qint64 parsed = 0;
-    cheqora::ReadDigestList(listPath, header, listErr, [&](const cheqora::DigestListEntry &) { return ++parsed > 0; });
+    cheqora::readDigestList(listPath, [&](const cheqora::DigestListEntry &) { return ++parsed > 0; }, header, listError);
     const Lap parse = watch.lap();
 
     cheqora::ScanList records;
-    cheqora::DigestListFilter filter;
+    cheqora::DigestFieldTexts texts;
+    cheqora::WalkFilter filter;
     filter.recursive = true;
     cheqora::DigestField field;
     platform::FileStat st;
     if (held) {
         cheqora::DigestList list;
-        ok = list.read(listPath, listErr);
-        ok = ok && cheqora::ForEachDigestListRecord(list, filter, records,
-                                                    [&](QStringView path, const cheqora::DigestField &f,
-                                                        const platform::FileStat &s) {
-                                                        records.append(path, f, s);
-                                                        return true;
-                                                    });
+        ok = list.read(listPath, listError);
+        ok = ok && cheqora::forEachListRecord(list, filter, texts,
+                                              [&](QStringView path, const cheqora::DigestField &f, const platform::FileStat &s) {
+                                                  records.append(path, f, s);
+                                                  return true;
+                                              });
     } else {
-        ok = cheqora::ReadDigestList(listPath, header, listErr, [&](const cheqora::DigestListEntry &entry) {
-            if (cheqora::DigestListRecordOf(entry, filter, records, field, st))
+        const auto store = [&](const cheqora::DigestListEntry &entry) {
+            if (cheqora::listRecordOf(entry, filter, texts, field, st))
                 records.append(entry.relativePath, field, st);
             return true;
-        });
+        };
+        ok = cheqora::readDigestList(listPath, store, header, listError);
     }
     if (!ok) {
-        std::fprintf(stderr, "cannot read the list: %s\n", qPrintable(listErr.text()));
+        std::fprintf(stderr, "cannot read the list: %s\n", qPrintable(listError));
         return 2;
     }
     const Lap read = watch.lap();
@@ -159,7 +160,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < n; ++i) {
         qsizetype first = 0;
         qsizetype last = 0;
-        found += records.find(cheqora::LowerCaseAccented(pathOf(i)), first, last) ? 1 : 0;
+        found += records.find(cheqora::foldCase(pathOf(i)), first, last) ? 1 : 0;
     }
     const Lap lookup = watch.lap();
     const Lap list{read.wall + lookup.wall, read.cpu + lookup.cpu};
@@ -177,16 +178,17 @@ int main(int argc, char **argv)
 
     if (!folder.isEmpty()) {
         QString root = folder;
-        cheqora::EnsureTrailingBackslash(root);
+        cheqora::ensureTrailingSeparator(root);
         cheqora::ScanList walked;
-        const cheqora::DigestField none = walked.fieldForText(QStringLiteral("not read"), cheqora::DigestField::Failed);
+        cheqora::DigestFieldTexts walkedTexts;
+        const cheqora::DigestField none = walkedTexts.fieldForText(QStringLiteral("not read"), cheqora::DigestField::Failed);
         watch.lap();
         walk(root, root, walked, none);
         walked.sort();
-        for (qsizetype i = 1; i <= walked.count(); ++i) {
+        for (qsizetype i = 0; i < walked.count(); ++i) {
             qsizetype first = 0;
             qsizetype last = 0;
-            walked.find(cheqora::LowerCaseAccented(walked.key(i).toString()), first, last);
+            walked.find(cheqora::foldCase(walked.key(i).toString()), first, last);
         }
         const Lap walkLap = watch.lap();
         const double files = double(walked.count());

@@ -12,10 +12,20 @@ namespace {
 // a millisecond or two of reading.
 constexpr qint64 kBlockSize = qint64(1) << 20;
 
-void setStatus(int number, int &lngStatus, QString &strStatus)
+FileDigest failed(int number)
 {
-    lngStatus = number;
-    strStatus = number > 0 ? platform::fileErrorDescription(number) : QString();
+    FileDigest d;
+    d.status = number;
+    d.statusText = number > 0 ? platform::fileErrorDescription(number) : QString();
+    return d;
+}
+
+FileDigest noDigest(int status, const QString &text)
+{
+    FileDigest d;
+    d.status = status;
+    d.statusText = text;
+    return d;
 }
 
 QString hexDigest(const unsigned char *digest)
@@ -37,140 +47,96 @@ bool sameState(const platform::FileStat &a, const platform::FileStat &b)
     return a.length == b.length && a.modifiedSecs == b.modifiedSecs && a.modifiedNsecs == b.modifiedNsecs;
 }
 
-QString digestRegularFile(const QString &strFile, const platform::FileStat &st, int &lngStatus, QString &strStatus,
-                          const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
-                          const platform::FolderHandle *folder)
+FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
+                             std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder)
 {
-    // One context per thread, reused for every digest; each digest starts with MD5Init2.
+    // One context per thread, reused for every digest; each digest starts with md5Init.
     thread_local platform::MD5Context context;
     // One read buffer per thread too: the block size keeps it off the stack, and allocating it for
     // each of many small files would cost more than their digests.
     thread_local const std::unique_ptr<char[]> buffer(new char[kBlockSize]);
 
-    if (!platform::MD5Init2(context)) {
-        setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
-        return QString();
-    }
+    if (!platform::md5Init(context))
+        return failed(platform::ErrMD5Unavailable);
     platform::FileError err;
     platform::BinaryReader reader;
-    const bool opened = folder ? reader.openIn(*folder, strFile.mid(strFile.lastIndexOf(platform::kSeparator) + 1), err)
-                               : reader.open(strFile, err);
-    if (!opened) {
-        setStatus(err.number, lngStatus, strStatus);
-        return QString();
-    }
+    const bool opened = folder ? reader.openIn(*folder, path.mid(path.lastIndexOf(platform::kSeparator) + 1), err)
+                               : reader.open(path, err);
+    if (!opened)
+        return failed(err.number);
     // The file opened must be the one measured, in the state measured.
     platform::FileStat now = reader.openedStat();
-    if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device))) {
-        setStatus(platform::ErrFileChanged, lngStatus, strStatus);
-        return QString();
-    }
+    if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device)))
+        return failed(platform::ErrFileChanged);
     qint64 outstanding = st.length;
     while (outstanding >= 1) {
-        if (abort && abort->load(std::memory_order_relaxed)) {
-            setStatus(platform::ErrInterrupted, lngStatus, strStatus);
-            return QString();
-        }
+        if (abort && abort->load(std::memory_order_relaxed))
+            return failed(platform::ErrInterrupted);
         const qint64 chunk = outstanding > kBlockSize ? kBlockSize : outstanding;
         const qint64 got = reader.read(buffer.get(), chunk, err);
-        if (got < 0) {
-            setStatus(err.number, lngStatus, strStatus);
-            return QString();
-        }
+        if (got < 0)
+            return failed(err.number);
         // Fewer bytes than measured: the file shrank while being read.
-        if (got < chunk) {
-            setStatus(platform::ErrFileChanged, lngStatus, strStatus);
-            return QString();
-        }
-        if (!platform::MD5Update2(context, buffer.get(), quint32(chunk))) {
-            setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
-            return QString();
-        }
+        if (got < chunk)
+            return failed(platform::ErrFileChanged);
+        if (!platform::md5Update(context, buffer.get(), quint32(chunk)))
+            return failed(platform::ErrMD5Unavailable);
         outstanding -= chunk;
         if (bytesDone)
             bytesDone->store(st.length - outstanding, std::memory_order_relaxed);
     }
     // A write during the read, behind the read position or past the end, shows in the size or time.
-    if (!reader.stat(now, err)) {
-        setStatus(err.number, lngStatus, strStatus);
-        return QString();
-    }
+    if (!reader.stat(now, err))
+        return failed(err.number);
     reader.close();
-    if (!sameState(now, st)) {
-        setStatus(platform::ErrFileChanged, lngStatus, strStatus);
-        return QString();
-    }
+    if (!sameState(now, st))
+        return failed(platform::ErrFileChanged);
     unsigned char digest[16];
-    if (!platform::MD5Final2(digest, context)) {
-        setStatus(platform::ErrMD5Unavailable, lngStatus, strStatus);
-        return QString();
-    }
-    return hexDigest(digest);
+    if (!platform::md5Final(digest, context))
+        return failed(platform::ErrMD5Unavailable);
+    FileDigest d;
+    d.hex = hexDigest(digest);
+    return d;
 }
 
 } // namespace
 
-QString ZeroLengthText()
+QString zeroLengthText()
 {
     return QStringLiteral("Zero-length file");
 }
 
-bool FolderExists(const QString &strPath)
+FileDigest digestOfFile(const QString &path, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
 {
-    return platform::folderExists(strPath);
-}
-
-QString GetDSOfFile(const QString &strFile, int &lngStatus, QString &strStatus, const std::atomic_bool *abort,
-                    std::atomic<qint64> *bytesDone)
-{
-    lngStatus = DigestOk;
-    strStatus.clear();
-    if (strFile.isEmpty()) {
-        lngStatus = DigestEmptyPath;
-        return QString();
-    }
+    if (path.isEmpty())
+        return noDigest(DigestEmptyPath, QString());
     // A path here has no drive letters, so the bare-drive status (-3) never arises.
-    if (FolderExists(strFile)) {
-        lngStatus = DigestFolder;
-        strStatus = QStringLiteral("Folder, not file");
-        return QString();
-    }
+    if (platform::folderExists(path))
+        return noDigest(DigestFolder, QStringLiteral("Folder, not file"));
     platform::FileStat st;
     platform::FileError err;
-    if (!platform::statPath(strFile, st, err)) {
-        setStatus(err.number, lngStatus, strStatus);
-        return QString();
-    }
-    return GetDSOfExaminedFile(strFile, st, lngStatus, strStatus, abort, bytesDone);
+    if (!platform::statPath(path, st, err))
+        return failed(err.number);
+    return digestOfExaminedFile(path, st, abort, bytesDone);
 }
 
-QString GetDSOfExaminedFile(const QString &strFile, const platform::FileStat &st, int &lngStatus,
-                            QString &strStatus, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
-                            const platform::FolderHandle *folder)
+FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
+                                std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder)
 {
-    lngStatus = DigestOk;
-    strStatus.clear();
     switch (st.kind) {
     case platform::EntryKind::Missing:
-        setStatus(platform::ErrFileNotFound, lngStatus, strStatus);
-        return QString();
+        return failed(platform::ErrFileNotFound);
     case platform::EntryKind::Folder:
-        lngStatus = DigestFolder;
-        strStatus = QStringLiteral("Folder, not file");
-        return QString();
+        return noDigest(DigestFolder, QStringLiteral("Folder, not file"));
     case platform::EntryKind::Special:
         // Opening a FIFO waits for a writer; devices and sockets have no content to digest.
-        setStatus(platform::ErrNotRegularFile, lngStatus, strStatus);
-        return QString();
+        return failed(platform::ErrNotRegularFile);
     case platform::EntryKind::File:
         break;
     }
-    if (st.length == 0) {
-        lngStatus = DigestZeroLength;
-        strStatus = ZeroLengthText();
-        return QString();
-    }
-    return digestRegularFile(strFile, st, lngStatus, strStatus, abort, bytesDone, folder);
+    if (st.length == 0)
+        return noDigest(DigestZeroLength, zeroLengthText());
+    return digestRegularFile(path, st, abort, bytesDone, folder);
 }
 
 } // namespace cheqora

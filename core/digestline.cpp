@@ -4,17 +4,15 @@
 
 namespace cheqora {
 
-bool BuildDigestLine(const QString &strCaption, const QString &strPath, QString &out)
+QString digestLine(const QString &caption, const QString &path)
 {
-    out.clear();
     platform::FileStat st;
     platform::FileError err;
-    if (!platform::statPath(strPath, st, err) || st.kind == platform::EntryKind::Folder)
-        return false;
-    out = strCaption + QStringLiteral("  ") + strPath + u',' + QString::number(st.length)
-        + QStringLiteral(" bytes (") + platform::groupedDecimal2(double(st.length) / 1024.0)
-        + QStringLiteral(" KB), ") + platform::dateTimeText(st.modified());
-    return true;
+    if (!platform::statPath(path, st, err) || st.kind == platform::EntryKind::Folder)
+        return QString();
+    return caption + QStringLiteral("  ") + path + u',' + QString::number(st.length) + QStringLiteral(" bytes (")
+        + platform::groupedDecimal2(double(st.length) / 1024.0) + QStringLiteral(" KB), ")
+        + platform::dateTimeText(st.modified());
 }
 
 } // namespace cheqora

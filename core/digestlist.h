@@ -30,6 +30,9 @@
 // ends, a UTF-8 byte-order mark, upper- or lower-case digits, blank lines, "#" comments. Such a list
 // records no sizes or times, and its folder is the list file's own folder.
 
+#include "digest.h"
+#include "digestfield.h"
+#include "filefilter.h"
 #include "filesystem.h"
 #include "scanlist.h"
 
@@ -44,8 +47,6 @@
 
 namespace cheqora {
 
-// The length of a platform::FileStat made from an entry whose size the list does not record.
-constexpr qint64 kLengthNotRecorded = -1;
 // A longer line is refused; the deepest real paths are far shorter.
 constexpr qsizetype kMaxListLineBytes = qsizetype(1) << 20;
 
@@ -80,51 +81,41 @@ struct DigestListHeader {
     int format = 0;     // the format's number; 0 for a plain md5sum list
 };
 
-struct DigestListError {
-    QString listFile;
-    qint64 line = 0; // 0 when the error is not on a line (the file cannot be opened or read)
-    QString what;
-    // The file is not a list at all: no digest line, or its first line that counts is none.
-    bool notAList = false;
-
-    bool isSet() const { return !what.isEmpty(); }
-    // "<list file>, line <n>: <what>." or "<list file>: <what>."; for a file that is not a list,
-    // "<list file> is neither a folder nor a digest list." with " (line <n>: <what>)" before the stop.
-    QString text() const;
-};
-
-// ---- Writing --------------------------------------------------------------------------------------
+// ---- Writing (digestlist.cpp) --------------------------------------------------------------------
 
 // The lines that open a list, each ending in "\n". The caller writes them with the text codec, which
 // gives names back their own bytes.
-QString FormatDigestListHeader(const DigestListHeader &header);
+QString digestListHeaderText(const DigestListHeader &header);
 // The line or lines of one entry, each ending in "\n".
-QString FormatDigestListEntry(const DigestListEntry &entry);
+QString digestListEntryText(const DigestListEntry &entry);
 // The line that closes a complete list of this many entries.
-QString FormatDigestListEnd(qint64 entries);
-// The entry for what the walk found: skipped by size, or GetDSOfFile's digest text and status. An
-// empty file gets the digest of empty content, which md5sum verifies.
-DigestListEntry DigestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
-                                  const QString &digestText, int lngStatus, const QString &strStatus);
+QString digestListEndText(qint64 entries);
+// The entry for what the walk found: skipped by size, or the file's digest. An empty file gets the
+// digest of empty content, which md5sum verifies.
+DigestListEntry digestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
+                                  const FileDigest &digest);
 
-// ---- Reading --------------------------------------------------------------------------------------
+// ---- Reading (digestlistreader.cpp) --------------------------------------------------------------
 
 // Called for each entry in file order; returning false ends the read without an error.
 using DigestListSink = std::function<bool(const DigestListEntry &)>;
 
 // Reads a list as a stream, so that a million entries never sit in memory twice. True when the whole
-// list was read; false with err set at the first error (entries given to the sink before it must be
-// discarded by the caller), or false with err unset when the sink ended the read. A list of this
+// list was read; false with error set at the first error (entries given to the sink before it must be
+// discarded by the caller), or false with error empty when the sink ended the read. A list of this
 // program without entries is an empty folder; any other file without a digest line is no list.
-bool ReadDigestList(const QString &listPath, DigestListHeader &header, DigestListError &err,
-                    const DigestListSink &sink);
+// The error names the list file and the line: "<list>, line <n>: <what>." or "<list>: <what>."; for
+// a file that is no list, "<list> is neither a folder nor a digest list." with " (line <n>: <what>)"
+// before the stop.
+bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, QString &error);
 
 // Whether the file looks like a digest list at a glance: its first line that is not blank is a "#"
 // line or begins like a digest line (any number of hexadecimal digits, then a blank). An empty file
 // passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
-bool LooksLikeDigestList(const QString &path);
+bool looksLikeDigestList(const QString &path);
 
-// A whole list held compactly in memory: paths in large blocks, a few fixed fields per entry.
+// A whole list held compactly in memory (digestlist.cpp): paths in large blocks, a few fixed fields per
+// entry.
 class DigestList {
 public:
     DigestList();
@@ -132,9 +123,10 @@ public:
     DigestList(const DigestList &) = delete;
     DigestList &operator=(const DigestList &) = delete;
 
-    // Replaces the content with the list file's; on an error the list is left empty. progress, when
-    // given, is called after each entry; returning false ends the read (false, err unset, list empty).
-    bool read(const QString &listPath, DigestListError &err, const std::function<bool()> &progress = {});
+    // Replaces the content with the list file's; on an error (as readDigestList gives it) the list is
+    // left empty. progress, when given, is called after each entry; returning false ends the read
+    // (false, error empty, list empty).
+    bool read(const QString &listPath, QString &error, const std::function<bool()> &progress = {});
     void release();
 
     const DigestListHeader &header() const { return m_header; }
@@ -165,39 +157,31 @@ private:
     QStringList m_statusTexts;
 };
 
-// ---- Records for the comparison -------------------------------------------------------------------
+// ---- Records for the comparison (digestlist.cpp) ---------------------------------------------------
 
-// The options of a comparison that decide which files a walk meets.
-struct DigestListFilter {
-    bool recursive = false;
-    QString filespec;   // from BuildFilespec: "" = every file
-    int skipSizeMB = 0; // 0 = nothing skipped
-};
-
-// Whether a walk with these options would meet the entry's file (without recursion only the top
+// Whether a walk with this filter would meet the entry's file (without recursion only the top
 // folder's files; the extension filter on the file's name). When it would, field and st are what the
 // walk would have stored: the digest, "Zero-length file" for an empty file, "Large file skipped" for
 // a file larger than this skip size, or the status of a file not read. A file the list skipped that
 // this walk would have read has no digest: its "Large file skipped" is a status, never a match.
-// A folder entry is never a file's record.
-// fields is the scan list whose text table the field indexes. st.length is kLengthNotRecorded when the
-// list records no size (st.modifiedSecs is then 0).
-bool DigestListRecordOf(const DigestListEntry &entry, const DigestListFilter &filter, ScanList &fields,
-                        DigestField &field, platform::FileStat &st);
+// A folder entry is never a file's record. texts is the table the field numbers its text in.
+// st.length is kLengthNotRecorded when the list records no size (st.modifiedSecs is then 0).
+bool listRecordOf(const DigestListEntry &entry, const WalkFilter &filter, DigestFieldTexts &texts,
+                  DigestField &field, platform::FileStat &st);
 
-using DigestListRecordVisitor =
+using ListRecordVisitor =
     std::function<bool(QStringView relativePath, const DigestField &field, const platform::FileStat &st)>;
 
-// The records a walk with these options would have given, in walk order; visit returning false ends
+// The records a walk with this filter would have given, in walk order; visit returning false ends
 // the run early (false is returned).
-bool ForEachDigestListRecord(const DigestList &list, const DigestListFilter &filter, ScanList &fields,
-                             const DigestListRecordVisitor &visit);
+bool forEachListRecord(const DigestList &list, const WalkFilter &filter, DigestFieldTexts &texts,
+                       const ListRecordVisitor &visit);
 
 // Whether an entry says that its folder has a subfolder.
-bool NamesSubfolder(const DigestListEntry &entry);
+bool namesSubfolder(const DigestListEntry &entry);
 
-// Why a list cannot stand in for its folder in a walk with these options: the walk would meet files
+// Why a list cannot stand in for its folder in a walk with this filter: the walk would meet files
 // that the list's own walk left out (subfolders, other extensions). "" when it can.
-QString DigestListMismatch(const DigestListHeader &header, const DigestListFilter &filter);
+QString listMismatch(const DigestListHeader &header, const WalkFilter &filter);
 
 } // namespace cheqora

@@ -29,20 +29,20 @@ bool sameFileState(const platform::FileStat &a, const platform::FileStat &b)
 
 } // namespace
 
-int DigestPipeline::jobsFor(int intJobs)
+int DigestPipeline::jobsFor(int jobs)
 {
     // Past a few dozen readers a disk gains nothing, and a thread per requested job must not exhaust
     // the process.
     constexpr int kMaxJobs = 64;
-    if (intJobs > 0)
-        return qMin(intJobs, kMaxJobs);
+    if (jobs > 0)
+        return qMin(jobs, kMaxJobs);
     const unsigned hardware = std::thread::hardware_concurrency();
     return hardware > 0 ? int(qMin(hardware, unsigned(kMaxJobs))) : 1;
 }
 
-DigestPipeline::DigestPipeline(int intJobs)
+DigestPipeline::DigestPipeline(int jobs)
 {
-    const int n = jobsFor(intJobs);
+    const int n = jobsFor(jobs);
     m_threads.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
         m_threads.emplace_back(&DigestPipeline::run, this);
@@ -58,7 +58,7 @@ DigestPipeline::~DigestPipeline()
             drop(std::move(job));
         m_ahead.clear();
         m_finished.wait(lock, [this] { return m_dropped.empty(); });
-        m_blnQuit = true;
+        m_quit = true;
     }
     m_work.notify_all();
     for (std::thread &t : m_threads)
@@ -100,8 +100,8 @@ void DigestPipeline::run()
     std::vector<Job *> batch;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_work.wait(lock, [&] { return m_blnQuit || claim(batch); });
-        if (m_blnQuit)
+        m_work.wait(lock, [&] { return m_quit || claim(batch); });
+        if (m_quit)
             return;
         for (Job *job : batch)
             job->started = true;
@@ -109,10 +109,7 @@ void DigestPipeline::run()
         lock.unlock();
         // The jobs stay owned by the queue, or by m_dropped once abandoned, until they are done.
         for (Job *job : batch) {
-            Result r;
-            r.digest = GetDSOfExaminedFile(job->path, job->st, r.lngStatus, r.strStatus, &job->abort,
-                                           &job->bytesDone, job->folder);
-            job->result = std::move(r);
+            job->result = digestOfExaminedFile(job->path, job->st, &job->abort, &job->bytesDone, job->folder);
         }
         lock.lock();
         for (Job *job : batch)
@@ -138,12 +135,12 @@ bool DigestPipeline::headReady() const
     return done > 0;
 }
 
-DigestPipeline::JobPtr DigestPipeline::newJob(const QString &strPath, const platform::FileStat &st) const
+DigestPipeline::JobPtr DigestPipeline::newJob(const QString &path, const platform::FileStat &st) const
 {
     auto job = std::make_unique<Job>();
-    job->path = strPath;
+    job->path = path;
     job->st = st;
-    job->abort = m_blnStopped;
+    job->abort = m_stopped;
     return job;
 }
 
@@ -160,7 +157,7 @@ void DigestPipeline::drop(JobPtr job)
 qsizetype DigestPipeline::room(const QVector<File> &files, qsizetype from) const
 {
     size_t n = m_queue.size();
-    qint64 bytes = m_lngQueuedBytes;
+    qint64 bytes = m_queuedBytes;
     qsizetype k = from;
     for (; k < files.size(); ++k) {
         const qint64 length = files.at(k).st.length;
@@ -203,20 +200,20 @@ void DigestPipeline::submit(const QVector<File> &files, qsizetype from, qsizetyp
                 job = newJob(file.path, file.st);
                 job->folder = folder;
             }
-            m_lngQueuedBytes += file.st.length;
+            m_queuedBytes += file.st.length;
             m_queue.push_back(std::move(job));
         }
     }
     m_work.notify_all();
 }
 
-bool DigestPipeline::prefetch(const QString &strPath, const platform::FileStat &st)
+bool DigestPipeline::prefetch(const QString &path, const platform::FileStat &st)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_ahead.size() >= m_threads.size())
             return false;
-        m_ahead.push_back(newJob(strPath, st));
+        m_ahead.push_back(newJob(path, st));
     }
     m_work.notify_one();
     return true;
@@ -227,7 +224,7 @@ const std::atomic<qint64> *DigestPipeline::headBytesDone() const
     return m_queue.empty() ? nullptr : &m_queue.front()->bytesDone;
 }
 
-bool DigestPipeline::takeDone(int ms, std::deque<Result> &out)
+bool DigestPipeline::takeDone(int ms, std::deque<FileDigest> &out)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_queue.empty() || !m_queue.front()->done)
@@ -235,7 +232,7 @@ bool DigestPipeline::takeDone(int ms, std::deque<Result> &out)
     const size_t before = out.size();
     while (!m_queue.empty() && m_queue.front()->done) {
         out.push_back(std::move(m_queue.front()->result));
-        m_lngQueuedBytes -= m_queue.front()->st.length;
+        m_queuedBytes -= m_queue.front()->st.length;
         m_queue.pop_front();
     }
     return out.size() > before;
@@ -247,14 +244,14 @@ void DigestPipeline::abandon()
     for (JobPtr &job : m_queue)
         drop(std::move(job));
     m_queue.clear();
-    m_lngQueuedBytes = 0;
+    m_queuedBytes = 0;
     m_finished.wait(lock, [this] { return m_dropped.empty(); });
 }
 
 void DigestPipeline::stop()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_blnStopped = true;
+    m_stopped = true;
     for (const std::deque<JobPtr> *list : {&m_queue, &m_ahead}) {
         for (const JobPtr &job : *list)
             job->abort = true;

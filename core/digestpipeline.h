@@ -7,6 +7,7 @@
 // idle; such a digest is used only for the same file in the same state. All calls come from the
 // thread that owns the pipeline.
 
+#include "digest.h"
 #include "filesystem.h"
 
 #include <QString>
@@ -24,23 +25,17 @@ namespace cheqora {
 
 class DigestPipeline {
 public:
-    struct Result {
-        QString digest;
-        int lngStatus = 0;
-        QString strStatus;
-    };
-
-    // intJobs workers; 0 or less means one per hardware thread.
-    explicit DigestPipeline(int intJobs);
+    // jobs workers; 0 or less means one per hardware thread.
+    explicit DigestPipeline(int jobs);
     // Abandons what is queued or prefetched and returns once every worker has ended.
     ~DigestPipeline();
     DigestPipeline(const DigestPipeline &) = delete;
     DigestPipeline &operator=(const DigestPipeline &) = delete;
 
-    static int jobsFor(int intJobs);
+    static int jobsFor(int jobs);
     int jobs() const { return int(m_threads.size()); }
 
-    // A file the walk has examined (st), to be digested as GetDSOfExaminedFile gives it.
+    // A file the walk has examined (st), to be digested as digestOfExaminedFile gives it.
     struct File {
         QString path;
         platform::FileStat st;
@@ -54,7 +49,7 @@ public:
     // A file of a walk still to come, read only by a worker that has nothing queued to read; its
     // submit() later takes the digest over if path and state are the same. false: no room, one
     // prefetched file per worker at most.
-    bool prefetch(const QString &strPath, const platform::FileStat &st);
+    bool prefetch(const QString &path, const platform::FileStat &st);
     // Whether a worker would idle: fewer files queued than workers.
     bool idle() const;
     // Bytes read so far of the oldest queued file.
@@ -62,7 +57,7 @@ public:
     // Waits at most ms for the oldest queued file's digest; once it is there, appends it and every
     // digest done behind it to out, oldest first, and they leave the queue. Taking them together spares
     // the walk a lock for every small file. true when something was taken.
-    bool takeDone(int ms, std::deque<Result> &out);
+    bool takeDone(int ms, std::deque<FileDigest> &out);
     // Drops every queued file: digests being read end at their next read, with no result used;
     // returns once no worker reads any of them. Prefetched files stay.
     void abandon();
@@ -78,14 +73,14 @@ private:
         std::atomic_bool abort{false};
         bool started = false;
         bool done = false;
-        Result result;
+        FileDigest result;
     };
     using JobPtr = std::unique_ptr<Job>;
 
     void run();
     bool claim(std::vector<Job *> &batch) const;
     bool headReady() const;
-    JobPtr newJob(const QString &strPath, const platform::FileStat &st) const;
+    JobPtr newJob(const QString &path, const platform::FileStat &st) const;
     void drop(JobPtr job);
 
     std::vector<std::thread> m_threads;
@@ -96,9 +91,9 @@ private:
     std::deque<JobPtr> m_ahead;   // prefetched, in the coming walk's order
     std::vector<JobPtr> m_dropped; // abandoned while a worker reads them
     int m_reading = 0;
-    qint64 m_lngQueuedBytes = 0;
-    bool m_blnQuit = false;
-    bool m_blnStopped = false;
+    qint64 m_queuedBytes = 0;
+    bool m_quit = false;
+    bool m_stopped = false;
 };
 
 } // namespace cheqora

@@ -5,18 +5,18 @@
 
 namespace cheqora {
 
-QString BuildFilespec(bool blnDoOnlyExtension, QString &strExtension)
+QString buildFilespec(bool onlyExtension, QString &extension)
 {
-    strExtension = TrimBlanks(strExtension);
-    if (!blnDoOnlyExtension || strExtension.isEmpty())
+    extension = trimBlanks(extension);
+    if (!onlyExtension || extension.isEmpty())
         return QString();
-    const QString bare = BareExtension(strExtension);
+    const QString bare = bareExtension(extension);
     return bare.isEmpty() ? QString() : QStringLiteral("*.") + bare;
 }
 
-QString BareExtension(const QString &extension)
+QString bareExtension(const QString &extension)
 {
-    QString bare = TrimBlanks(extension);
+    QString bare = trimBlanks(extension);
     if (bare.startsWith(u'*'))
         bare.remove(0, 1);
     if (bare.startsWith(u'.'))
@@ -24,10 +24,10 @@ QString BareExtension(const QString &extension)
     return bare;
 }
 
-bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCaseSensitive)
+bool wildcardMatch(const QString &subject, const QString &wildcards, bool caseSensitive)
 {
-    const QString text = blnCaseSensitive ? strText : LowerCaseAccented(strText);
-    const QString pattern = blnCaseSensitive ? strPattern : LowerCaseAccented(strPattern);
+    const QString text = caseSensitive ? subject : foldCase(subject);
+    const QString pattern = caseSensitive ? wildcards : foldCase(wildcards);
     if (text == pattern || pattern.isEmpty())
         return true;
 
@@ -61,21 +61,21 @@ bool WildcardMatch(const QString &strText, const QString &strPattern, bool blnCa
     return t == textLen;
 }
 
-bool FileNameMatches(const QString &strName, const QString &strFilespec, bool blnCaseSensitive)
+bool fileNameMatches(const QString &name, const QString &filespec, bool caseSensitive)
 {
     // Only the separator (and NUL) cannot stand in a name here; "?", "*", ":" and "\" are ordinary
     // characters of Linux file names and must not drop a file from the comparison.
-    if (strName.contains(QChar(platform::kSeparator)) || strName.contains(QChar(u'\0')))
+    if (name.contains(QChar(platform::kSeparator)) || name.contains(QChar(u'\0')))
         return false;
-    const QString pattern = TrimBlanks(strFilespec);
+    const QString pattern = trimBlanks(filespec);
     if (pattern.isEmpty())
         return true;
 
     const qsizetype patternDot = pattern.lastIndexOf(u'.');
-    const qsizetype nameDot = strName.lastIndexOf(u'.');
+    const qsizetype nameDot = name.lastIndexOf(u'.');
     QString patternBase = pattern;
     QString patternExt;
-    QString nameBase = strName;
+    QString nameBase = name;
     QString nameExt;
     if (patternDot >= 0) {
         patternBase = pattern.left(patternDot);
@@ -86,14 +86,14 @@ bool FileNameMatches(const QString &strName, const QString &strFilespec, bool bl
             if (!rest.isEmpty())
                 return false;
         } else {
-            nameBase = strName.left(nameDot);
-            nameExt = strName.mid(nameDot + 1);
+            nameBase = name.left(nameDot);
+            nameExt = name.mid(nameDot + 1);
         }
     } else if (nameDot >= 0) {
         return false;
     }
-    return WildcardMatch(nameBase, patternBase, blnCaseSensitive)
-        && WildcardMatch(nameExt, patternExt, blnCaseSensitive);
+    return wildcardMatch(nameBase, patternBase, caseSensitive)
+        && wildcardMatch(nameExt, patternExt, caseSensitive);
 }
 
 } // namespace cheqora

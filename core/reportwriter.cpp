@@ -1,8 +1,6 @@
-// The report file writer of the folder comparison: every piece of report text goes through
-// WriteReportText, which counts lines, tracks the line breaks at the end of the text so far and stops
-// the comparison at the line limit.
-#include "foldercomparison.h"
+#include "reportwriter.h"
 
+#include "digestfield.h"
 #include "strproc.h"
 
 namespace cheqora {
@@ -11,11 +9,11 @@ namespace {
 
 const QString kBreak = QStringLiteral("\r\n");
 
-qint64 countBreaks(const QString &strText)
+qint64 countBreaks(const QString &text)
 {
     qint64 n = 0;
-    for (qsizetype i = 0; i + 1 < strText.size(); ++i) {
-        if (strText.at(i) == u'\r' && strText.at(i + 1) == u'\n') {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) == u'\r' && text.at(i + 1) == u'\n') {
             ++n;
             ++i;
         }
@@ -23,25 +21,33 @@ qint64 countBreaks(const QString &strText)
     return n;
 }
 
-int trailingBreaksOf(const QString &strText)
+int trailingBreaksOf(const QString &text)
 {
     int n = 0;
-    qsizetype end = strText.size();
-    while (end >= 2 && strText.at(end - 2) == u'\r' && strText.at(end - 1) == u'\n') {
+    qsizetype end = text.size();
+    while (end >= 2 && text.at(end - 2) == u'\r' && text.at(end - 1) == u'\n') {
         ++n;
         end -= 2;
     }
     return n;
 }
 
+QString bytesForm(const platform::FileStat &st)
+{
+    // A plain md5sum list records neither.
+    if (st.length == kLengthNotRecorded)
+        return QStringLiteral("size and date not recorded");
+    return sizeDateTimeText(st, true);
+}
+
 } // namespace
 
-QString VisibleText(const QString &strText)
+QString visibleText(const QString &text)
 {
     QString out;
-    bool blnChanged = false;
-    for (qsizetype i = 0; i < strText.size(); ++i) {
-        const char16_t c = strText.at(i).unicode();
+    bool changed = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
         const char16_t *escape = nullptr;
         switch (c) {
         case u'\n': escape = u"\\n"; break;
@@ -54,116 +60,219 @@ QString VisibleText(const QString &strText)
         default: break;
         }
         if (!escape) {
-            if (blnChanged)
+            if (changed)
                 out.append(QChar(c));
             continue;
         }
-        if (!blnChanged) {
-            out = strText.left(i);
-            blnChanged = true;
+        if (!changed) {
+            out = text.left(i);
+            changed = true;
         }
         out.append(QString::fromUtf16(escape));
     }
-    return blnChanged ? out : strText;
+    return changed ? out : text;
 }
 
-QString FolderComparison::bytesForm(const platform::FileStat &st) const
+ReportWriter::ReportWriter(const Header &header, bool limitLines, qint64 maxLines,
+                           std::function<void(qint64)> lineCounted)
+    : m_header(header)
+    , m_limitLines(limitLines)
+    , m_maxLines(maxLines)
+    , m_lineCounted(std::move(lineCounted))
 {
-    // A plain md5sum list records neither.
-    if (st.length == kLengthNotRecorded)
-        return QStringLiteral("size and date not recorded");
-    return FormatSizeDateTime(st, true);
 }
 
-void FolderComparison::WriteReportText(const QString &strText)
+bool ReportWriter::open(const QString &path, QString &error)
 {
-    if (blnLinesExceeded || m_blnFailed)
-        return;
     platform::FileError err;
-    if (!intFileNum.write(strText, err)) {
-        // A report that cannot be written is an error of the comparison, not a silent gap.
+    if (m_file.open(path, err))
+        return true;
+    error = err.description;
+    return false;
+}
+
+bool ReportWriter::close(QString &error)
+{
+    platform::FileError err;
+    if (m_file.close(err))
+        return true;
+    error = err.description;
+    return false;
+}
+
+void ReportWriter::fail(const QString &error)
+{
+    // A report that cannot be written is an error of the comparison, not a silent gap.
+    m_failed = true;
+    m_error = error;
+}
+
+void ReportWriter::write(const QString &text)
+{
+    if (m_linesExceeded || m_failed)
+        return;
+    Q_ASSERT(m_file.isOpen()); // nothing is written before the report is open
+    platform::FileError err;
+    if (!m_file.write(text, err)) {
         fail(err.description);
         return;
     }
-    const bool blnBreakOnly = strText == kBreak;
-    const bool blnLimit = m_options ? m_options->blnSuspendIfNumLines : false;
-    if (!blnLimit) {
-        blnLinesExceeded = false;
-    } else if (!blnBreakOnly) {
-        lngNumLines += countBreaks(strText);
-        m_host.showLineCount(lngNumLines);
-        if (lngNumLines > lngMaxLines) {
-            blnLinesExceeded = true;
-            const QString stop = kBreak + QStringLiteral("Number of lines exceeds ") + QString::number(lngMaxLines)
+    const bool breakOnly = text == kBreak;
+    if (!m_limitLines) {
+        m_linesExceeded = false;
+    } else if (!breakOnly) {
+        m_lines += countBreaks(text);
+        m_lineCounted(m_lines);
+        if (m_lines > m_maxLines) {
+            m_linesExceeded = true;
+            const QString stop = kBreak + QStringLiteral("Number of lines exceeds ") + QString::number(m_maxLines)
                 + QStringLiteral(", so stopping.") + kBreak;
-            if (!intFileNum.write(stop, err))
+            if (!m_file.write(stop, err))
                 fail(err.description);
         }
     }
-    if (blnBreakOnly)
-        ++intTrailingBreaks;
+    if (breakOnly)
+        ++m_trailingBreaks;
     else
-        intTrailingBreaks = trailingBreaksOf(strText);
+        m_trailingBreaks = trailingBreaksOf(text);
 }
 
-void FolderComparison::WriteReportHeader(int intOperation)
+void ReportWriter::ensureHeader()
 {
-    WriteReportText(QStringLiteral("1st folder: ") + VisibleText(strFolder1) + kBreak + QStringLiteral("2nd folder: ")
-                    + VisibleText(strFolder2) + kBreak + kBreak);
-    const bool blnRecursive = m_options && m_options->blnIncludeSubfolders;
-    if (intOperation == 1) {
-        bool blnAnySubfolder = false;
-        if (blnRecursive)
-            blnAnySubfolder = anySubfolder(strFolder1, 0) || anySubfolder(strFolder2, 1);
-        QString sentence = blnAnySubfolder
+    if (m_headerDone)
+        return;
+    write(QStringLiteral("1st folder: ") + visibleText(m_header.oldFolder) + kBreak + QStringLiteral("2nd folder: ")
+          + visibleText(m_header.newFolder) + kBreak + kBreak);
+    if (m_header.mode == CompareMode::Changes) {
+        const bool anySubfolder = m_header.recursive && m_header.anySubfolder();
+        QString sentence = anySubfolder
             ? QStringLiteral("Assuming the 2nd folder and its subfolders were ")
                 + QStringLiteral("derived from the 1st folder and its subfolders")
             : QStringLiteral("Assuming the 2nd folder was derived from the 1st folder");
         sentence += QStringLiteral(" then the files added to the 2nd folder, modified, ")
             + QStringLiteral("or removed from the 1st folder are as follows:") + kBreak + kBreak;
-        WriteReportText(sentence);
+        write(sentence);
     } else {
-        WriteReportText(QStringLiteral("The pair(s) of files below are identical in content.") + kBreak);
+        write(QStringLiteral("The pair(s) of files below are identical in content.") + kBreak);
         QString sentence = QStringLiteral("The 1st file in each pair is in the 1st folder");
-        if (blnRecursive)
+        if (m_header.recursive)
             sentence += QStringLiteral(" or a subfolder");
         sentence += QStringLiteral(", the 2nd file is in the 2nd folder");
-        if (blnRecursive)
+        if (m_header.recursive)
             sentence += QStringLiteral(" or a corresponding subfolder");
         sentence += u'.' + kBreak + kBreak;
-        WriteReportText(sentence);
+        write(sentence);
     }
-    blnHeaderDone = true;
+    m_headerDone = true;
 }
 
-void FolderComparison::writeSummary()
+void ReportWriter::oneLineEntry(const QString &text)
+{
+    ensureHeader();
+    write(text + kBreak);
+    m_oneLineEntries = true;
+}
+
+void ReportWriter::added(const QString &path, const platform::FileStat &st, bool isReport)
+{
+    ensureHeader();
+    write(QStringLiteral("File added: ") + visibleText(path));
+    if (isReport)
+        write(QStringLiteral(", current report file, not yet closed.") + kBreak);
+    else
+        write(QStringLiteral(", ") + bytesForm(st) + kBreak);
+    m_oneLineEntries = true;
+    ++m_counts.added;
+}
+
+void ReportWriter::modified(const QString &walkedPath, const platform::FileStat &walked, const QString &recordPath,
+                            const platform::FileStat &record)
+{
+    ++m_counts.modified;
+    pairEntry(QStringLiteral("File modified:") + kBreak, walkedPath, walked, recordPath, record,
+              QStringLiteral(", same size, date and time"));
+}
+
+void ReportWriter::identical(const QString &walkedPath, const platform::FileStat &walked, const QString &recordPath,
+                             const platform::FileStat &record)
+{
+    ++m_counts.duplicates;
+    pairEntry(QString(), walkedPath, walked, recordPath, record, QStringLiteral(", same date, time and size"));
+}
+
+// Two files of a pair, each on its line with its size and time, after a blank line and the heading.
+// same replaces the 2nd file's size and time when they read as the 1st file's.
+void ReportWriter::pairEntry(const QString &heading, const QString &walkedPath, const platform::FileStat &walked,
+                             const QString &recordPath, const platform::FileStat &record, const QString &same)
+{
+    ensureHeader();
+    if (m_trailingBreaks < 2)
+        write(kBreak);
+    if (!heading.isEmpty())
+        write(heading);
+    const QString walkedBytes = bytesForm(walked);
+    write(visibleText(walkedPath) + QStringLiteral(", ") + walkedBytes + kBreak);
+    const QString recordBytes = bytesForm(record);
+    const bool sameBytes = recordBytes == walkedBytes && walked.length != kLengthNotRecorded;
+    write(visibleText(recordPath) + (sameBytes ? same : QStringLiteral(", ") + recordBytes) + kBreak + kBreak);
+}
+
+void ReportWriter::notCompared(const QString &path, const QString &status)
+{
+    ++m_counts.notCompared;
+    oneLineEntry(QStringLiteral("File not compared: ") + visibleText(path) + QStringLiteral(", ") + status);
+}
+
+void ReportWriter::folderNotRead(const QString &path, const QString &status)
+{
+    ++m_counts.foldersNotRead;
+    oneLineEntry(QStringLiteral("Folder not read: ") + visibleText(path) + QStringLiteral(", ") + status);
+}
+
+void ReportWriter::startRemovedEntries()
+{
+    // Removed entries have no header, nor does a file among them that could not be examined.
+    m_headerDone = true;
+    m_firstRemoved = true;
+}
+
+void ReportWriter::removed(const QString &path)
+{
+    ++m_counts.removed;
+    if (m_firstRemoved && m_oneLineEntries && m_trailingBreaks < 2)
+        write(kBreak);
+    m_firstRemoved = false;
+    write(QStringLiteral("File removed: ") + visibleText(path) + kBreak);
+}
+
+void ReportWriter::summary()
 {
     // What could not be checked follows the counts; a run without any keeps the usual summary.
     QString unchecked;
-    if (lngNumNotCompared > 0)
-        unchecked += QStringLiteral("Files not compared: ") + QString::number(lngNumNotCompared) + kBreak;
-    if (lngNumFoldersNotRead > 0)
-        unchecked += QStringLiteral("Folders not read: ") + QString::number(lngNumFoldersNotRead) + kBreak;
-    if (intOperation == 1) {
-        if (lngNumModified + lngNumAdded + lngNumRemoved == 0 && unchecked.isEmpty()) {
-            WriteReportText(kBreak + QStringLiteral("No files were changed, added or removed.") + kBreak);
+    if (m_counts.notCompared > 0)
+        unchecked += QStringLiteral("Files not compared: ") + QString::number(m_counts.notCompared) + kBreak;
+    if (m_counts.foldersNotRead > 0)
+        unchecked += QStringLiteral("Folders not read: ") + QString::number(m_counts.foldersNotRead) + kBreak;
+    if (m_header.mode == CompareMode::Changes) {
+        if (m_counts.changes() == 0 && unchecked.isEmpty()) {
+            write(kBreak + QStringLiteral("No files were changed, added or removed.") + kBreak);
             return;
         }
-        WriteReportText(kBreak + QStringLiteral("Files modified: ") + QString::number(lngNumModified) + kBreak
-                        + QStringLiteral("Files added: ") + QString::number(lngNumAdded) + kBreak
-                        + QStringLiteral("Files removed: ") + QString::number(lngNumRemoved) + kBreak + unchecked);
+        write(kBreak + QStringLiteral("Files modified: ") + QString::number(m_counts.modified) + kBreak
+              + QStringLiteral("Files added: ") + QString::number(m_counts.added) + kBreak
+              + QStringLiteral("Files removed: ") + QString::number(m_counts.removed) + kBreak + unchecked);
         return;
     }
-    const QString pairs = lngNumDuplicates > 0
-        ? QStringLiteral("Number of duplicate (identical) files: ") + QString::number(lngNumDuplicates) + kBreak
+    const QString pairs = m_counts.duplicates > 0
+        ? QStringLiteral("Number of duplicate (identical) files: ") + QString::number(m_counts.duplicates) + kBreak
         : QString();
     if (unchecked.isEmpty()) {
-        WriteReportText(pairs.isEmpty() ? kBreak : pairs);
+        write(pairs.isEmpty() ? kBreak : pairs);
         return;
     }
-    if (intTrailingBreaks < 2)
-        WriteReportText(kBreak);
-    WriteReportText(pairs + unchecked);
+    if (m_trailingBreaks < 2)
+        write(kBreak);
+    write(pairs + unchecked);
 }
 
 } // namespace cheqora

@@ -11,7 +11,7 @@ namespace cheqora {
 namespace {
 
 constexpr qsizetype kBlockChars = qsizetype(1) << 20;
-// An index slot: the upper bits of the key's hash, a bit for a key with twins, the 32-bit position.
+// An index slot: the upper bits of the key's hash, a bit for a key with twins, the 32-bit position + 1.
 constexpr quint64 kIndexCheck = 0xFFFFFFFE00000000ull;
 constexpr quint64 kIndexTwins = quint64(1) << 32;
 
@@ -45,7 +45,7 @@ int compareFolded(const FoldedUnits &a, const FoldedUnits &b, qsizetype from = 0
 {
     const qsizetype n = qMin(a.size, b.size);
     if (!a.lowerAscii && !b.lowerAscii && from <= n)
-        return CompareCodeUnits(QStringView(a.units + from, a.size - from), QStringView(b.units + from, b.size - from));
+        return compareCodeUnits(QStringView(a.units + from, a.size - from), QStringView(b.units + from, b.size - from));
     qsizetype k = from;
     while (k + 4 <= n && a.word(k) == b.word(k))
         k += 4;
@@ -137,22 +137,7 @@ std::vector<quint32> rankKeys(std::vector<KeySlot> &keys, KeyOf keyOf)
     return ranks;
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
 } // namespace
-
-ScanList::ScanList()
-{
-    m_texts.append(QString());
-}
 
 char16_t *ScanList::space(qsizetype n)
 {
@@ -179,7 +164,7 @@ void ScanList::append(QStringView relativePath, const DigestField &field, const 
     QString folded;
     qsizetype foldedLength = 0;
     if (!ascii) {
-        folded = LowerCaseAccented(relativePath.toString());
+        folded = foldCase(relativePath.toString());
         foldedLength = QStringView(folded) != relativePath ? folded.size() : -1;
     }
     Record r;
@@ -215,52 +200,6 @@ void ScanList::release()
     m_freeLeft = 0;
 }
 
-DigestField ScanList::fieldForDigest(const QString &digest)
-{
-    DigestField f;
-    if (digest.size() == 32) {
-        bool ok = true;
-        for (int i = 0; i < 16 && ok; ++i) {
-            const int hi = hexValue(digest.at(2 * i));
-            const int lo = hexValue(digest.at(2 * i + 1));
-            ok = hi >= 0 && lo >= 0;
-            f.bytes[size_t(i)] = quint8((hi << 4) | lo);
-        }
-        if (ok)
-            return f;
-    }
-    return fieldForText(digest, DigestField::Failed);
-}
-
-DigestField ScanList::fieldForText(const QString &text, DigestField::Kind kind)
-{
-    const QString padded = text.leftJustified(32, u' ', true);
-    DigestField f;
-    f.kind = kind;
-    auto it = m_textIndex.constFind(padded);
-    if (it != m_textIndex.constEnd()) {
-        f.textIndex = it.value();
-        return f;
-    }
-    f.textIndex = quint32(m_texts.size());
-    m_texts.append(padded);
-    m_textIndex.insert(padded, f.textIndex);
-    return f;
-}
-
-QString ScanList::fieldText(const DigestField &field) const
-{
-    if (field.textIndex != 0)
-        return m_texts.at(field.textIndex);
-    static const char16_t hex[] = u"0123456789ABCDEF";
-    QString out(32, Qt::Uninitialized);
-    for (int i = 0; i < 16; ++i) {
-        out[2 * i] = QChar(hex[field.bytes[size_t(i)] >> 4]);
-        out[2 * i + 1] = QChar(hex[field.bytes[size_t(i)] & 0x0F]);
-    }
-    return out;
-}
-
 platform::FileStat ScanList::stat(qsizetype i) const
 {
     const Record &r = at(i);
@@ -271,9 +210,9 @@ platform::FileStat ScanList::stat(qsizetype i) const
     return st;
 }
 
-QString ScanList::recordText(qsizetype i) const
+QString ScanList::recordText(qsizetype i, const DigestFieldTexts &texts) const
 {
-    return fieldText(field(i)) + u' ' + FormatSizeDateTime(stat(i), false) + QStringLiteral("> ")
+    return texts.text(field(i)) + u' ' + sizeDateTimeText(stat(i), false) + QStringLiteral("> ")
         + key(i).toString();
 }
 
@@ -284,9 +223,9 @@ void ScanList::sort()
     const size_t n = m_records.size();
     if (n > 0xFFFFFFFFu) {
         // Beyond 32-bit numbers the quicksort moves the records themselves; the binary search serves.
-        sortsearch::SortDescendingThenReverse(
-            1, count(), [this](qsizetype i) { return foldedKey(i); },
-            [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i - 1)], m_records[size_t(j - 1)]); });
+        sortsearch::sortDescendingThenReverse(
+            0, count() - 1, [this](qsizetype i) { return foldedKey(i); },
+            [this](qsizetype i, qsizetype j) { std::swap(m_records[size_t(i)], m_records[size_t(j)]); });
         return;
     }
     std::vector<quint32> ranks;
@@ -305,9 +244,9 @@ void ScanList::sort()
     std::vector<Ranked> ranked(n);
     for (size_t i = 0; i < n; ++i)
         ranked[i] = Ranked{ranks[i], quint32(i)};
-    sortsearch::SortDescendingThenReverse(
-        1, qsizetype(n), [&](qsizetype i) { return ranked[size_t(i - 1)].rank; },
-        [&](qsizetype i, qsizetype j) { std::swap(ranked[size_t(i - 1)], ranked[size_t(j - 1)]); },
+    sortsearch::sortDescendingThenReverse(
+        0, qsizetype(n) - 1, [&](qsizetype i) { return ranked[size_t(i)].rank; },
+        [&](qsizetype i, qsizetype j) { std::swap(ranked[size_t(i)], ranked[size_t(j)]); },
         [](quint32 a, quint32 b) { return a < b ? -1 : (a > b ? 1 : 0); });
     m_order.resize(n);
     for (size_t k = 0; k < n; ++k)
@@ -321,8 +260,8 @@ void ScanList::buildIndex(const std::vector<quint32> &ranks)
     const size_t n = m_order.size();
     if (n == 0)
         return;
-    // Each key's first sorted position goes to the first record of its rank in stored order, where
-    // the keys are hashed as they lie.
+    // Each key's first sorted position (+ 1, so that 0 stays "none") goes to the first record of its
+    // rank in stored order, where the keys are hashed as they lie.
     std::vector<quint32> first(size_t(ranks[m_order[n - 1]]) + 1, 0);
     for (size_t k = n; k-- > 0;)
         first[ranks[m_order[k]]] = quint32(k + 1);
@@ -332,15 +271,15 @@ void ScanList::buildIndex(const std::vector<quint32> &ranks)
     m_index.assign(slotCount, 0);
     const size_t mask = slotCount - 1;
     for (size_t i = 0; i < n; ++i) {
-        const quint32 position = std::exchange(first[ranks[i]], 0);
-        if (position == 0)
+        const quint32 next = std::exchange(first[ranks[i]], 0); // the position after the first
+        if (next == 0)
             continue;
-        const bool twins = position < n && ranks[m_order[position]] == ranks[i];
+        const bool twins = next < n && ranks[m_order[next]] == ranks[i];
         const quint64 h = foldedHash(foldedOf(m_records[i]));
         size_t slot = size_t(h) & mask;
         while (m_index[slot] != 0)
             slot = (slot + 1) & mask;
-        m_index[slot] = (h & kIndexCheck) | (twins ? kIndexTwins : 0) | quint64(position);
+        m_index[slot] = (h & kIndexCheck) | (twins ? kIndexTwins : 0) | quint64(next);
     }
 }
 
@@ -352,8 +291,8 @@ qsizetype ScanList::indexLookup(QStringView folded, bool *twins) const
     for (size_t slot = size_t(h) & mask;; slot = (slot + 1) & mask) {
         const quint64 entry = m_index[slot];
         if (entry == 0)
-            return 0;
-        const qsizetype i = qsizetype(entry & 0xFFFFFFFFu);
+            return -1;
+        const qsizetype i = qsizetype(entry & 0xFFFFFFFFu) - 1;
         if ((entry & kIndexCheck) == (h & kIndexCheck) && equalFolded(foldedOf(at(i)), wanted)) {
             if (twins)
                 *twins = (entry & kIndexTwins) != 0;
@@ -365,12 +304,13 @@ qsizetype ScanList::indexLookup(QStringView folded, bool *twins) const
 bool ScanList::search(QStringView folded, qsizetype &position) const
 {
     if (!m_index.empty()) {
-        if (const qsizetype i = indexLookup(folded)) {
+        const qsizetype i = indexLookup(folded);
+        if (i >= 0) {
             position = i;
             return true;
         }
     }
-    return sortsearch::SearchSortedKeys(
+    return sortsearch::searchSortedKeys(
         count(), [&](qsizetype i) { return compareFolded(unitsOf(folded), foldedOf(at(i))); }, position);
 }
 
@@ -387,7 +327,7 @@ bool ScanList::find(QStringView folded, qsizetype &first, qsizetype &last) const
     // twin, and their neighbours are not read.
     bool twins = false;
     position = indexLookup(folded, &twins);
-    if (position == 0)
+    if (position < 0)
         return false;
     first = position;
     last = twins ? lastOfRange(position) : position;
@@ -398,7 +338,7 @@ void ScanList::equalRange(qsizetype i, qsizetype &first, qsizetype &last) const
 {
     const FoldedUnits k = foldedOf(at(i));
     first = i;
-    while (first > 1 && equalFolded(foldedOf(at(first - 1)), k))
+    while (first > 0 && equalFolded(foldedOf(at(first - 1)), k))
         --first;
     last = lastOfRange(i);
 }
@@ -407,7 +347,7 @@ qsizetype ScanList::lastOfRange(qsizetype i) const
 {
     const FoldedUnits k = foldedOf(at(i));
     qsizetype last = i;
-    while (last < count() && equalFolded(foldedOf(at(last + 1)), k))
+    while (last + 1 < count() && equalFolded(foldedOf(at(last + 1)), k))
         ++last;
     return last;
 }

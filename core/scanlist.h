@@ -1,8 +1,8 @@
 #pragma once
 
+#include "digestfield.h"
 #include "filesystem.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -46,32 +46,6 @@ private:
     size_t m_size = 0;
 };
 
-// The 32-character digest field of a scan record, held compactly: either the 16 digest bytes (the 32
-// hexadecimal digits) or the number of a text in the list's table of status texts ("Zero-length
-// file", "Large file skipped", an error description, each padded or cut to 32 characters). Two
-// fields are equal exactly when their 32-character texts are. The kind says what the field proves
-// about the content; only Digest and Empty fields may be called equal or different.
-struct DigestField {
-    enum Kind : quint8 {
-        Digest,  // the MD5 digest
-        Empty,   // a file of length 0
-        Skipped, // above the user's size limit: not read on purpose
-        Failed,  // no digest: cannot be opened or read, changed while read, not a regular file...
-        Unknown, // the entry itself could not be examined
-    };
-    std::array<quint8, 16> bytes{};
-    quint32 textIndex = 0; // 0: bytes hold a digest
-    Kind kind = Digest;
-
-    bool hasNoDigest() const { return kind == Failed || kind == Unknown; }
-
-    bool operator==(const DigestField &other) const
-    {
-        return textIndex == other.textIndex && (textIndex != 0 || bytes == other.bytes);
-    }
-    bool operator!=(const DigestField &other) const { return !(*this == other); }
-};
-
 // A folded key as the scan list holds it: its own units, or those of an ASCII key read with A..Z
 // as a..z (lowerAscii).
 struct FoldedUnits {
@@ -98,7 +72,7 @@ struct FoldedUnits {
     }
 };
 
-// The scan records of the reference folder, 1-based (1..count). A record is the digest field, the
+// The scan records of the reference folder, numbered from 0. A record is the digest field, the
 // file's size and modification time, and its path relative to the walk's root; its key is that
 // path, folded to lower case: a path whose only capitals are A..Z is read in small letters where it
 // lies, any other that folding changes gets a folded copy once, when the record is stored. Paths
@@ -106,19 +80,10 @@ struct FoldedUnits {
 // characters. Records stay where they were stored; sorting arranges their numbers.
 class ScanList {
 public:
-    ScanList();
-
     qsizetype count() const { return qsizetype(m_records.size()); }
     void append(QStringView relativePath, const DigestField &field, const platform::FileStat &st);
     // Empties the list and gives its memory back.
     void release();
-
-    // The field for a digest text (32 hexadecimal digits) or for any other text, padded or cut to 32.
-    DigestField fieldForDigest(const QString &digest);
-    DigestField fieldForText(const QString &text, DigestField::Kind kind);
-    // A file above the skip size: a walk and a digest list must store the same field for it.
-    DigestField skippedField() { return fieldForText(QStringLiteral("Large file skipped"), DigestField::Skipped); }
-    QString fieldText(const DigestField &field) const;
 
     QStringView key(qsizetype i) const
     {
@@ -129,12 +94,12 @@ public:
     const DigestField &field(qsizetype i) const { return at(i).field; }
     platform::FileStat stat(qsizetype i) const;
     // The record as one text: digest field, a blank, size/date text, "> ", relative path.
-    QString recordText(qsizetype i) const;
+    QString recordText(qsizetype i, const DigestFieldTexts &texts) const;
 
-    // Ascending folded-key order by the quicksort of SortRecords.
+    // Ascending folded-key order by the quicksort of sortRecords.
     void sort();
-    // Search by folded key; position as in SearchSorted (a found record is the first of its equal
-    // range once sorted). Hits use the index that sort() builds; misses need the insertion point, so
+    // Search by folded key; position as in searchSorted: the record found (the first of its equal
+    // range once sorted), or where the key would go. Hits use the index that sort() builds; misses need the insertion point, so
     // they take the binary search.
     bool search(QStringView folded, qsizetype &position) const;
     // Whether a record has this folded key and, if so, the first and last index of its equal range:
@@ -158,28 +123,27 @@ private:
         return r.foldedLength > 0 ? FoldedUnits{r.key + r.keyLength, r.foldedLength, false}
                                   : FoldedUnits{r.key, r.keyLength, r.foldedLength == 0};
     }
-    // Record i, 1-based, in the order of the last sort (stored order before it).
+    // Record i in the order of the last sort (stored order before it).
     const Record &at(qsizetype i) const
     {
-        return m_records[m_order.empty() ? size_t(i - 1) : size_t(m_order[size_t(i - 1)])];
+        Q_ASSERT(i >= 0 && i < count());
+        return m_records[m_order.empty() ? size_t(i) : size_t(m_order[size_t(i)])];
     }
     char16_t *space(qsizetype n);
     void buildIndex(const std::vector<quint32> &ranks);
-    // The first position of the key's equal range, 0 when absent; twins says whether it has more.
+    // The first position of the key's equal range, -1 when absent; twins says whether it has more.
     qsizetype indexLookup(QStringView folded, bool *twins = nullptr) const;
     qsizetype lastOfRange(qsizetype i) const;
 
     ChunkedArray<Record> m_records;
-    std::vector<quint32> m_order; // sorted position - 1 to stored index; empty: the stored order
+    std::vector<quint32> m_order; // sorted position to stored index; empty: the stored order
     std::vector<std::unique_ptr<char16_t[]>> m_blocks;
     char16_t *m_free = nullptr;
     qsizetype m_freeLeft = 0;
     // Open addressing from folded key to the first index of its equal range, built by sort(): each
     // slot holds the upper bits of the key's hash and whether the range has more than one record
-    // above the 32-bit index (0: empty), so keys are compared only when the stored bits match.
+    // above the 32-bit index + 1 (0: empty), so keys are compared only when the stored bits match.
     std::vector<quint64> m_index;
-    QStringList m_texts; // index 0 unused
-    QHash<QString, quint32> m_textIndex;
 };
 
 } // namespace cheqora

@@ -6,25 +6,24 @@ namespace cheqora {
 
 namespace {
 
-QStringView keyOf(const QString &record, int intKeyColumn)
+QStringView keyOf(const QString &record, qsizetype keyOffset)
 {
-    const qsizetype start = intKeyColumn < 1 ? 0 : qsizetype(intKeyColumn) - 1;
-    return QStringView(record).mid(qMin(start, record.size()));
+    return QStringView(record).mid(qBound(qsizetype(0), keyOffset, record.size()));
 }
 
 } // namespace
 
-void SortRecords(QStringList &list, qsizetype first, qsizetype last, bool blnFoldCase, int intKeyColumn)
+void sortRecords(QStringList &list, qsizetype first, qsizetype last, bool foldKeys, qsizetype keyOffset)
 {
     if (first >= last || first < 0 || last >= list.size())
         return;
     // Keys are cut and folded once, then travel with their records.
     QVector<QString> keys(last - first + 1);
     for (qsizetype i = first; i <= last; ++i) {
-        const QStringView key = keyOf(list.at(i), intKeyColumn);
-        keys[i - first] = blnFoldCase ? LowerCaseAccented(key.toString()) : key.toString();
+        const QStringView key = keyOf(list.at(i), keyOffset);
+        keys[i - first] = foldKeys ? foldCase(key.toString()) : key.toString();
     }
-    sortsearch::SortDescendingThenReverse(
+    sortsearch::sortDescendingThenReverse(
         first, last, [&](qsizetype i) { return QStringView(keys.at(i - first)); },
         [&](qsizetype i, qsizetype j) {
             list.swapItemsAt(i, j);
@@ -32,18 +31,18 @@ void SortRecords(QStringList &list, qsizetype first, qsizetype last, bool blnFol
         });
 }
 
-bool SearchSorted(const QString &key, const QStringList &list, qsizetype count, qsizetype &position,
-                  int intKeyColumn, bool blnCaseSensitive)
+bool searchSorted(const QString &key, const QStringList &list, qsizetype count, qsizetype &position,
+                  qsizetype keyOffset, bool caseSensitive)
 {
-    count = qMin(count, list.size() - 1);
-    const QString wanted = blnCaseSensitive ? key : LowerCaseAccented(key);
-    return sortsearch::SearchSortedKeys(
+    count = qMin(count, list.size());
+    const QString wanted = caseSensitive ? key : foldCase(key);
+    return sortsearch::searchSortedKeys(
         count,
         [&](qsizetype i) {
-            const QStringView k = keyOf(list.at(i), intKeyColumn);
-            if (blnCaseSensitive)
-                return CompareCodeUnits(wanted, k);
-            return CompareCodeUnits(wanted, LowerCaseAccented(k.toString()));
+            const QStringView k = keyOf(list.at(i), keyOffset);
+            if (caseSensitive)
+                return compareCodeUnits(wanted, k);
+            return compareCodeUnits(wanted, foldCase(k.toString()));
         },
         position);
 }

@@ -21,21 +21,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             arguments.append(platform::decodeName(argument));
     }
     const cli::ParsedCommandLine r = cli::parseCommandLine(arguments);
-    if (r.blnRun) {
+    if (r.run) {
         const cli::Arguments &a = r.args;
         const cheqora::CompareOptions &o = a.options;
-        fuzz::check(r.intExitCode == 0 && r.strOut.isEmpty() && r.strErr.isEmpty(), "a command to run with output");
+        fuzz::check(r.exitCode == 0 && r.out.isEmpty() && r.err.isEmpty(), "a command to run with output");
         fuzz::check(a.command != cli::Command::Digest || !a.files.isEmpty(), "digest without a file");
-        fuzz::check(a.intJobs >= 0 && (!o.blnSkipFiles || (o.intSkipSizeMB >= 1 && o.intSkipSizeMB <= 99999)),
+        fuzz::check(a.jobs >= 0 && (!o.skipLargeFiles || (o.skipSizeMB >= 1 && o.skipSizeMB <= 99999)),
                     "a number out of its range");
-        fuzz::check(!o.blnSuspendIfNumLines || o.strSuspendIfNumLines.toLongLong() >= 1, "a line limit below 1");
-    } else if (r.intExitCode == 2) {
-        fuzz::check(r.strOut.isEmpty() && r.strErr.size() > 1 && r.strErr.endsWith(u'\n'), "exit 2 without its message");
+        fuzz::check(!o.limitLines || o.maxLinesText.toLongLong() >= 1, "a line limit below 1");
+    } else if (r.exitCode == 2) {
+        fuzz::check(r.out.isEmpty() && r.err.size() > 1 && r.err.endsWith(u'\n'), "exit 2 without its message");
     } else {
-        const bool help = r.strOut.startsWith(QStringLiteral("Usage: cheqora-cli "));
-        fuzz::check(r.intExitCode == 0 && r.strErr.isEmpty()
-                        && (help || r.strOut == QStringLiteral("cheqora-cli " CHEQORA_VERSION "\n")),
-                    "neither a command, help, version nor a complaint", r.strOut + r.strErr);
+        const bool help = r.out.startsWith(QStringLiteral("Usage: cheqora-cli "));
+        fuzz::check(r.exitCode == 0 && r.err.isEmpty()
+                        && (help || r.out == QStringLiteral("cheqora-cli " CHEQORA_VERSION "\n")),
+                    "neither a command, help, version nor a complaint", r.out + r.err);
     }
     return 0;
 }

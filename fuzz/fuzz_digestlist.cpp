@@ -5,17 +5,20 @@
 #include "fuzzcheck.h"
 #include "textcodec.h"
 
+#include <QRegularExpression>
+
 using namespace cheqora;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // The list written again from what was read: the one place that knows how a list is laid out.
 QString rewritten(const DigestList &list)
 {
-    QString text = FormatDigestListHeader(list.header());
+    QString text = digestListHeaderText(list.header());
     for (qsizetype i = 0; i < list.count(); ++i)
-        text += FormatDigestListEntry(list.entry(i));
-    return text + FormatDigestListEnd(list.count());
+        text += digestListEntryText(list.entry(i));
+    return text + digestListEndText(list.count());
 }
 
 bool sameHeader(const DigestListHeader &a, const DigestListHeader &b)
@@ -41,20 +44,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 lineCount = lines.size() - (bytes.isEmpty() || bytes.endsWith('\n') ? 1 : 0);
     const QString path = fuzz::scratchFile(QStringLiteral("list.md5"), bytes);
     DigestList list;
-    DigestListError err;
+    QString err;
     if (!list.read(path, err)) {
         // Only a file without any digest line, and a list cut short after its last whole line, are
-        // refused as a whole.
-        const QString cut = QStringLiteral("the list is cut short after line ");
-        const qint64 wholeLines = bytes.count('\n');
-        if (err.line == 0 && err.what.startsWith(cut))
-            fuzz::check(err.what.mid(cut.size()).toLongLong() == wholeLines, "a list cut short elsewhere", err.text());
-        else if (!(err.line == 0 && err.notAList))
-            fuzz::check(err.isSet() && err.line >= 1 && err.line <= lineCount, "an error not on a line of the list", err.text());
+        // refused as a whole; any other error names a line of the file.
+        const QString cut = path + QStringLiteral(": the list is cut short after line ");
+        const QString notAList = path + QStringLiteral(" is neither a folder nor a digest list");
+        const QRegularExpression onLine(u"^"_s + QRegularExpression::escape(path) + u"(, line | is neither a folder nor a digest list \\(line )(\\d+): "_s);
+        const QRegularExpressionMatch m = onLine.match(err);
+        if (err.startsWith(cut))
+            fuzz::check(err.mid(cut.size()).chopped(1).toLongLong() == bytes.count('\n'), "a list cut short elsewhere", err);
+        else if (err != notAList + u'.')
+            fuzz::check(m.hasMatch() && m.captured(2).toLongLong() >= 1 && m.captured(2).toLongLong() <= lineCount,
+                        "an error not on a line of the list", err);
         return 0;
     }
     // Else a folder field would not take it as a list.
-    fuzz::check(LooksLikeDigestList(path), "a list the reader takes does not look like one");
+    fuzz::check(looksLikeDigestList(path), "a list the reader takes does not look like one");
     qint64 previous = 0;
     for (qsizetype i = 0; i < list.count(); ++i) {
         const DigestListEntry e = list.entry(i);
@@ -67,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Read again as a stream, which holds no list in memory: the compact list must have kept every field.
     DigestListHeader header;
     QList<DigestListEntry> again;
-    fuzz::check(ReadDigestList(fuzz::scratchFile(QStringLiteral("again.md5"), platform::encodeText(rewritten(list))), header,
-                               err, [&](const DigestListEntry &e) { again.append(e); return true; }),
-                "the list written again is refused", err.text());
+    fuzz::check(readDigestList(fuzz::scratchFile(QStringLiteral("again.md5"), platform::encodeText(rewritten(list))),
+                               [&](const DigestListEntry &e) { again.append(e); return true; }, header, err),
+                "the list written again is refused", err);
     fuzz::check(sameHeader(list.header(), header), "the header reads back differently");
     fuzz::check(again.size() == list.count(), "the number of entries reads back differently");
     for (qsizetype i = 0; i < list.count(); ++i)

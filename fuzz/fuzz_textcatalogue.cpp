@@ -24,7 +24,7 @@ int textsTaken(const QByteArray &bytes)
         if (number < 0 || number > kMaxTextNumber || asked[size_t(number)])
             continue;
         asked[size_t(number)] = true;
-        const int length = _gt(number, 0, text, kMaxTextLength + 1, 1);
+        const int length = catalogueText(number, 0, text, kMaxTextLength + 1, 1);
         fuzz::check(length <= kMaxTextLength && length <= bytes.size(), "a text too long", QString::number(number));
         taken += length > 0 ? 1 : 0;
     }
@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = fuzz::bytesOf(data, size);
     const QString path = fuzz::scratchFile(QStringLiteral("chqr.dat"), bytes);
-    const int result = _lt(path, 0);
+    const int result = loadCatalogue(path, 0);
     fuzz::check(textsTaken(bytes) == qMax(result, 0), "the result is not the number of texts taken",
                 QString::number(result));
 
     fuzz::check(QFile::resize(path, (qint64(1) << 20) + 1), "cannot stretch the file", path);
-    const int stretched = _lt(path, 0);
+    const int stretched = loadCatalogue(path, 0);
     fuzz::check(stretched == LtTooMuchText && textsTaken(bytes) == 0, "a file over 1 MiB was read",
                 QString::number(stretched));
     return 0;

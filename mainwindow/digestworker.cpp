@@ -72,15 +72,12 @@ void DigestWorker::Run(std::shared_ptr<Shared> shared)
         const platform::FileStat st = shared->stat;
         const bool examined = shared->examined;
         lock.unlock();
-        int status = 0;
-        QString statusText;
-        const QString digest = examined
-            ? GetDSOfExaminedFile(path, st, status, statusText, &shared->abort, &shared->bytesDone)
-            : GetDSOfFile(path, status, statusText, &shared->abort, &shared->bytesDone);
+        const FileDigest digest = examined ? digestOfExaminedFile(path, st, &shared->abort, &shared->bytesDone)
+                                           : digestOfFile(path, &shared->abort, &shared->bytesDone);
         lock.lock();
-        shared->digest = digest;
-        shared->status = status;
-        shared->statusText = statusText;
+        shared->digest = digest.hex;
+        shared->status = digest.status;
+        shared->statusText = digest.statusText;
         shared->finished = true;
         shared->done.notify_all();
     }

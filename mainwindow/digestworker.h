@@ -20,7 +20,7 @@ public:
     DigestWorker &operator=(const DigestWorker &) = delete;
 
     // Starts the digest of a file that a walk has examined (st given), or of a path as the digest
-    // panel names it (st null, as GetDSOfFile takes it).
+    // panel names it (st null, as digestOfFile takes it).
     void Begin(const QString &strPath, const platform::FileStat *st);
     // Waits at most ms for the digest begun last; true when it is over.
     bool Wait(int ms);

@@ -23,6 +23,8 @@ namespace cheqora {
 
 class DigestWorker;
 class FolderComparison;
+struct CompareOptions;
+struct CompareResult;
 struct ReportActionHooks;
 struct SavedState;
 
@@ -53,7 +55,7 @@ public:
     // Address of the online user manual.
     QString strManualURL;
     // Skip size in MB for index 1 (0 = no limit); index 0 is unused.
-    qint16 intSkipSizeMB[2] = {0, 0};
+    qint16 skipSizeMB[2] = {0, 0};
     // Line limit of the report, as last validated.
     qint32 lngMaxLines = 100;
     // A running comparison lets the window's events through at most this often (milliseconds), which
@@ -157,6 +159,9 @@ private:
     void buildControls();
     void connectHandlers();
     void prepareComparison();
+    // The one place where the controls meet the engine's options: the options from the controls, the
+    // comparison, the trimmed texts back into their fields. options holds what ran.
+    CompareResult compareWithControls(int Index, CompareOptions &options);
     void openStartPaths();
     // Whether the folder field holds a subfolder, kept for the ticks.
     void probeSubfolder(int Index);

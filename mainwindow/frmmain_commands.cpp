@@ -28,14 +28,14 @@ QString AppDataFilePath(const QString &strFile, const QString &strFolder, platfo
     const QString separator(QChar(platform::kSeparator));
     QString base = platform::appDataFolder();
     if (base.isEmpty())
-        base = FirstFixedDrive();
+        base = platform::homeFolder();
     // A fresh account may not have its configuration folder yet.
-    if (!base.isEmpty() && !FolderExists(base))
+    if (!base.isEmpty() && !platform::folderExists(base))
         platform::createFolder(base, err);
     if (!base.endsWith(separator))
         base += separator;
     const QString folder = base + strFolder;
-    if (!FolderExists(folder))
+    if (!platform::folderExists(folder))
         platform::createFolder(folder, err);
     return folder + separator + strFile;
 }
@@ -52,7 +52,7 @@ SavedState frmMain::CurrentState() const
     state.doOnlyExtension = chkDoOnlyExtension.at(1)->isChecked();
     state.extension = txbExtension.at(1)->text();
     state.skipFiles = chkSkipFiles.at(1)->isChecked();
-    state.skipSizeMB = intSkipSizeMB[1];
+    state.skipSizeMB = skipSizeMB[1];
     state.warnOnOverwrite = chkWarnOnOverwrite.at(1)->isChecked();
     state.suspendIfNumLines = chkSuspendIfNumLines->isChecked();
     state.suspendLineLimit = txbSuspendIfNumLines->text();
@@ -71,14 +71,14 @@ void frmMain::cmdSave_Click()
     const QString strError = SaveState();
     if (!strError.isEmpty()) {
         const QString end = strError.endsWith(u'.') ? QString() : QStringLiteral(".");
-        platform::ui().messageBox(this, platform::UIText(51) + u' ' + strStateFile + QStringLiteral(": ") + strError + end,
+        platform::ui().messageBox(this, platform::uiText(51) + u' ' + strStateFile + QStringLiteral(": ") + strError + end,
                                   platform::MsgButtons::Ok, platform::MsgIcon::Exclamation, Caption(cmdSave));
     } else {
         // Just below the Save button: the window's corner plus the button's place in it, in twips.
         const QPoint button = cmdSave->mapTo(this, QPoint(0, 0));
         const int top = platform::pixelsToTwips(pos().y()) + platform::pixelsToTwips(button.y()) + 330;
         const int left = platform::pixelsToTwips(pos().x()) + platform::pixelsToTwips(button.x());
-        PopUp(platform::UIText(50), 2000, 380, 2000, top, left);
+        PopUp(platform::uiText(50), 2000, 380, 2000, top, left);
     }
     FocusFirstFile();
 }
@@ -100,7 +100,7 @@ void frmMain::LoadState()
     // Each text goes in before its check box: ticking a box whose field is empty unticks it again.
     txbExtension[1]->setText(state.extension);
     chkDoOnlyExtension[1]->setChecked(state.doOnlyExtension);
-    intSkipSizeMB[1] = qint16(state.skipSizeMB);
+    skipSizeMB[1] = qint16(state.skipSizeMB);
     txbSkipSizeInMB[1]->setText(state.skipSizeMB > 0 ? QString::number(state.skipSizeMB) : QString());
     chkSkipFiles[1]->setChecked(state.skipFiles);
     chkWarnOnOverwrite[1]->setChecked(state.warnOnOverwrite);
@@ -125,7 +125,7 @@ void frmMain::cmdHelp_Click()
 
 void frmMain::lblVantorel_Click()
 {
-    LaunchURL(platform::UIText(14));
+    LaunchURL(platform::uiText(14));
 }
 
 void frmMain::lblOnlineDocumentation_Click()
@@ -137,7 +137,7 @@ ReportActionHooks frmMain::reportActionHooks()
 {
     ReportActionHooks actions;
     actions.mainWindow = this;
-    actions.uiText = &platform::UIText;
+    actions.uiText = &platform::uiText;
     actions.focusFirstFile = [this] { FocusFirstFile(); };
     return actions;
 }

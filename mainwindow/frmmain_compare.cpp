@@ -134,25 +134,10 @@ void frmMain::cmdCompareFolders_Click(int Index)
             return;
     }
 
-    CompareOptions options;
-    options.strFolder1 = txbFolder[0]->text();
-    options.strFolder2 = txbFolder[1]->text();
-    options.strReportFile = txbFile[3]->text();
-    options.intButtonIndex = Index;
-    options.blnIncludeSubfolders = chkIncludeSubfolders[1]->isChecked();
-    options.blnDoOnlyExtension = chkDoOnlyExtension[1]->isChecked();
-    options.strExtension = txbExtension[1]->text();
-    options.blnSkipFiles = chkSkipFiles[1]->isChecked();
-    options.intSkipSizeMB = intSkipSizeMB[1];
-    options.blnWarnOnOverwrite = chkWarnOnOverwrite[1]->isChecked();
-    options.blnSuspendIfNumLines = chkSuspendIfNumLines->isChecked();
-    options.strSuspendIfNumLines = txbSuspendIfNumLines->text();
-    const CompareOptions entered = options;
-
     // An earlier report at the chosen path, to tell after a Stop whether it is still the one there.
     platform::FileStat earlierReport;
     platform::FileError err;
-    const bool blnEarlierReport = platform::statPath(TrimBlanks(options.strReportFile), earlierReport, err)
+    const bool blnEarlierReport = platform::statPath(trimBlanks(txbFile[3]->text()), earlierReport, err)
         && earlierReport.kind == platform::EntryKind::File;
     const qint64 lngStartSecs = QDateTime::currentSecsSinceEpoch();
 
@@ -160,19 +145,9 @@ void frmMain::cmdCompareFolders_Click(int Index)
     m_compareHost->Begin();
     // The focus comes back to this button once the run is over.
     m_focusAfterBusy = cmdCompareFolders[Index];
-    const CompareResult result = m_comparison->CompareFolders(options);
+    CompareOptions options;
+    const CompareResult result = compareWithControls(Index, options);
     m_focusAfterBusy = nullptr;
-
-    // The trimmed texts go back into their fields, unless the user has typed into a field meanwhile
-    // (the text boxes stay editable while busy).
-    const auto writeBack = [](QLineEdit *box, const QString &strEntered, const QString &strTrimmed) {
-        if (strTrimmed != strEntered && box->text() == strEntered)
-            box->setText(strTrimmed);
-    };
-    writeBack(txbFolder[0], entered.strFolder1, options.strFolder1);
-    writeBack(txbFolder[1], entered.strFolder2, options.strFolder2);
-    writeBack(txbFile[3], entered.strReportFile, options.strReportFile);
-    writeBack(txbExtension[1], entered.strExtension, options.strExtension);
 
     if (m_blnQuitting)
         return;
@@ -181,12 +156,43 @@ void frmMain::cmdCompareFolders_Click(int Index)
     // file untouched since before this run (same file, length and time) is said to be that one.
     platform::FileStat now;
     if (result.outcome == CompareResult::Outcome::Stopped && blnEarlierReport
-        && earlierReport.modifiedSecs < lngStartSecs && platform::statPath(options.strReportFile, now, err)
+        && earlierReport.modifiedSecs < lngStartSecs && platform::statPath(options.reportFile, now, err)
         && now.device == earlierReport.device && now.inode == earlierReport.inode
         && now.length == earlierReport.length && now.modifiedSecs == earlierReport.modifiedSecs)
         lblInfo->setText(lblInfo->text() + QStringLiteral(" The report file is from an earlier comparison."));
-    if (result.blnShowReport)
-        ShowInViewer(this, options.strReportFile, options.strReportFile);
+    if (result.showReport)
+        ShowInViewer(this, options.reportFile, options.reportFile);
+}
+
+CompareResult frmMain::compareWithControls(int Index, CompareOptions &options)
+{
+    options.oldFolder = txbFolder[0]->text();
+    options.newFolder = txbFolder[1]->text();
+    options.reportFile = txbFile[3]->text();
+    options.mode = Index == 0 ? CompareMode::Changes : CompareMode::Duplicates;
+    options.includeSubfolders = chkIncludeSubfolders[1]->isChecked();
+    options.onlyExtension = chkDoOnlyExtension[1]->isChecked();
+    options.extension = txbExtension[1]->text();
+    options.skipLargeFiles = chkSkipFiles[1]->isChecked();
+    options.skipSizeMB = skipSizeMB[1];
+    options.warnOnOverwrite = chkWarnOnOverwrite[1]->isChecked();
+    options.limitLines = chkSuspendIfNumLines->isChecked();
+    options.maxLinesText = txbSuspendIfNumLines->text();
+    const CompareOptions entered = options;
+
+    const CompareResult result = m_comparison->compare(options);
+
+    // The trimmed texts go back into their fields, unless the user has typed into a field meanwhile
+    // (the text boxes stay editable while busy).
+    const auto writeBack = [](QLineEdit *box, const QString &strEntered, const QString &strTrimmed) {
+        if (strTrimmed != strEntered && box->text() == strEntered)
+            box->setText(strTrimmed);
+    };
+    writeBack(txbFolder[0], entered.oldFolder, options.oldFolder);
+    writeBack(txbFolder[1], entered.newFolder, options.newFolder);
+    writeBack(txbFile[3], entered.reportFile, options.reportFile);
+    writeBack(txbExtension[1], entered.extension, options.extension);
+    return result;
 }
 
 void frmMain::cmdStop_Click()

@@ -41,7 +41,7 @@ QString digestCaption(int status, const QString &statusText, const QString &dige
         return QStringLiteral("File not found");
     if (status == platform::ErrInterrupted)
         return QStringLiteral("Reading was stopped");
-    return platform::UIText(34) + QStringLiteral(": ") + platform::fileErrorDescription(status);
+    return platform::uiText(34) + QStringLiteral(": ") + platform::fileErrorDescription(status);
 }
 
 } // namespace
@@ -169,9 +169,9 @@ void frmMain::CompareFileDS()
         return caption.size() == 32
             && std::all_of(caption.begin(), caption.end(), [](QChar c) { return c.isDigit() || (c >= u'A' && c <= u'F'); });
     };
-    const QString zeroLength = ZeroLengthText();
+    const QString zeroLength = zeroLengthText();
     const bool comparable = (isDigest(first) && isDigest(second)) || (first == zeroLength && second == zeroLength);
-    lblFileComparisonResult->setText(comparable ? platform::UIText(first == second ? 55 : 56) : QString());
+    lblFileComparisonResult->setText(comparable ? platform::uiText(first == second ? 55 : 56) : QString());
 }
 
 void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
@@ -226,8 +226,8 @@ void frmMain::cmdCopy_Click(int Index)
             cmdGetFileLocation[0]->setFocus();
         return;
     }
-    QString line;
-    if (!BuildDigestLine(caption, txbFile[Index]->text(), line)) {
+    QString line = digestLine(caption, txbFile[Index]->text());
+    if (line.isEmpty()) {
         // The file has gone (or is no file): there is no size or date to give, only what is shown.
         lblSizeDateTime[Index]->setText(QString());
         line = caption;
@@ -347,7 +347,7 @@ bool frmMain::dropPaths(const QPoint &pos, const QStringList &paths, bool blnApp
 
     for (const QString &path : paths) {
         // A digest list stands in for a folder.
-        const bool isFolder = FolderExists(path) || (folder && FolderComparison::LooksLikeListSide(path));
+        const bool isFolder = platform::folderExists(path) || (folder && FolderComparison::looksLikeListSide(path));
         if (isFolder != folder) {
             const QString title = fileRow ? QStringLiteral("Get digital signature") : QStringLiteral("Compare files");
             platform::ui().messageBox(this, path + (isFolder ? QStringLiteral(" is a folder, not a file.")

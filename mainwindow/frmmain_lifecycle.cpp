@@ -53,14 +53,14 @@ void frmMain::openStartPaths()
 {
     if (StartPaths.isEmpty())
         return;
-    const bool folders = std::any_of(StartPaths.begin(), StartPaths.end(), [](const QString &p) { return FolderExists(p); });
+    const bool folders = std::any_of(StartPaths.begin(), StartPaths.end(), [](const QString &p) { return platform::folderExists(p); });
     for (int k = 0; k <= 1; ++k) {
         const QString path = StartPaths.value(k);
         if (!folders) {
             txbFile[k]->setText(path);
             if (path.isEmpty())
                 cmdClear_Click(k);
-        } else if (path.isEmpty() || FolderExists(path) || FolderComparison::LooksLikeListSide(path)) {
+        } else if (path.isEmpty() || platform::folderExists(path) || FolderComparison::looksLikeListSide(path)) {
             txbFolder[k]->setText(path);
         } else {
             platform::ui().messageBox(this, path + QStringLiteral(" is neither a folder nor a digest list."),
@@ -93,7 +93,7 @@ bool frmMain::Form_Load()
 {
     blnStartupCompleted = false;
     strProgramTextFile = QStringLiteral("chqr.dat");
-    if (!platform::LoadProgramText(strProgramTextFile, strProgramFolder))
+    if (!platform::loadProgramText(strProgramTextFile, strProgramFolder))
         return false;
     SetProgramIdentity();
     cmdStop->setVisible(false);
@@ -112,7 +112,7 @@ bool frmMain::Form_Load()
     // The restored files are read at the same time.
     std::vector<int> rows;
     for (int i = 0; i <= 1; ++i) {
-        if (FileExists(txbFile[i]->text()))
+        if (platform::fileExists(txbFile[i]->text()))
             rows.push_back(i);
         else
             cmdClear_Click(i);
@@ -154,7 +154,7 @@ void frmMain::Timer1_Timer()
     // swallow the blank just typed inside a path.
     for (int i = 0; i <= 1; ++i) {
         QLineEdit *box = txbFile[i];
-        const QString trimmed = TrimBlanks(box->text());
+        const QString trimmed = trimBlanks(box->text());
         if (trimmed != box->text() && !box->hasFocus())
             box->setText(trimmed);
         if (trimmed.isEmpty()) {
@@ -169,7 +169,7 @@ void frmMain::Timer1_Timer()
     for (int i : {0, 1, 3})
         cmdClear[i]->setEnabled(!txbFile[i]->text().isEmpty());
 
-    const QString extension = TrimBlanks(txbExtension[1]->text());
+    const QString extension = trimBlanks(txbExtension[1]->text());
     if (extension != txbExtension[1]->text() && !txbExtension[1]->hasFocus())
         txbExtension[1]->setText(extension);
     if (extension.isEmpty())

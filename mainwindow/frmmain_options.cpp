@@ -36,7 +36,7 @@ void frmMain::ResetOptions()
     txbExtension[1]->setText(QString());
     chkSkipFiles[1]->setChecked(false);
     txbSkipSizeInMB[1]->setText(QString());
-    intSkipSizeMB[1] = 0;
+    skipSizeMB[1] = 0;
     chkWarnOnOverwrite[1]->setChecked(true);
     // The limit goes in before the tick: ticking the box with an empty field would untick it again.
     txbSuspendIfNumLines->setText(QStringLiteral("100"));
@@ -48,7 +48,7 @@ void frmMain::ResetOptions()
 
 void frmMain::cmdReset_Click()
 {
-    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::UIText(49), platform::MsgButtons::YesNo,
+    const platform::MsgAnswer answer = platform::ui().messageBox(this, platform::uiText(49), platform::MsgButtons::YesNo,
                                                                  platform::MsgIcon::None, Caption(cmdReset));
     if (answer == platform::MsgAnswer::Yes)
         ResetOptions();
@@ -59,12 +59,12 @@ void frmMain::checkSkipSize()
     if (chkSkipFiles[1]->isChecked() && !m_blnSkipSizeMessageOpen) {
         const QString text = txbSkipSizeInMB[1]->text();
         bool valid = false;
-        if (IsDigitString(text, false, false)) {
+        if (isDigitString(text, false, false)) {
             bool ok = false;
-            const int value = TrimBlanks(text).toInt(&ok);
+            const int value = trimBlanks(text).toInt(&ok);
             // The size is held as a 16-bit number: larger values cannot be honoured.
             if (ok && value > 0 && value <= std::numeric_limits<qint16>::max()) {
-                intSkipSizeMB[1] = qint16(value);
+                skipSizeMB[1] = qint16(value);
                 valid = true;
             }
         }
@@ -81,7 +81,7 @@ void frmMain::checkSkipSize()
     }
     if (txbSkipSizeInMB[1]->text().isEmpty()) {
         chkSkipFiles[1]->setChecked(false);
-        intSkipSizeMB[1] = 0;
+        skipSizeMB[1] = 0;
     }
 }
 
@@ -90,12 +90,12 @@ void frmMain::chkSkipFiles_Click(int Index)
     if (!blnStartupCompleted)
         return;
     QLineEdit *box = txbSkipSizeInMB[Index];
-    const QString trimmed = TrimBlanks(box->text());
+    const QString trimmed = trimBlanks(box->text());
     if (trimmed != box->text())
         box->setText(trimmed);
     if (trimmed.isEmpty()) {
         chkSkipFiles[Index]->setChecked(false);
-        intSkipSizeMB[Index] = 0;
+        skipSizeMB[Index] = 0;
     }
 }
 
@@ -103,13 +103,13 @@ void frmMain::txbSkipSizeInMB_KeyUp(int Index, int KeyCode, int /*Shift*/)
 {
     if (KeyCode == vbKeyBack && txbSkipSizeInMB[Index]->text().isEmpty()) {
         chkSkipFiles[Index]->setChecked(false);
-        intSkipSizeMB[Index] = 0;
+        skipSizeMB[Index] = 0;
     }
 }
 
 void frmMain::chkSuspendIfNumLines_Click()
 {
-    const QString trimmed = TrimBlanks(txbSuspendIfNumLines->text());
+    const QString trimmed = trimBlanks(txbSuspendIfNumLines->text());
     if (trimmed != txbSuspendIfNumLines->text())
         txbSuspendIfNumLines->setText(trimmed);
     if (trimmed.isEmpty())
@@ -127,9 +127,9 @@ void frmMain::txbSuspendIfNumLines_LostFocus()
     if (!chkSuspendIfNumLines->isChecked())
         return;
     const QString text = txbSuspendIfNumLines->text();
-    if (IsDigitString(text, false, false)) {
+    if (isDigitString(text, false, false)) {
         bool ok = false;
-        const qlonglong value = TrimBlanks(text).toLongLong(&ok);
+        const qlonglong value = trimBlanks(text).toLongLong(&ok);
         if (ok && value >= 1 && value <= std::numeric_limits<qint32>::max()) {
             lngMaxLines = qint32(value);
             return;

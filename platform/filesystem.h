@@ -9,8 +9,7 @@
 
 namespace platform {
 
-// The path separator of this platform. Names inherited from the Windows program (for example
-// EnsureTrailingBackslash) keep their names and use this separator.
+// The path separator of this platform.
 constexpr char16_t kSeparator = u'/';
 
 enum class EntryKind {

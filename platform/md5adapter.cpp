@@ -19,17 +19,17 @@ MD5Context::~MD5Context()
     EVP_MD_CTX_free(evp(m_ctx));
 }
 
-bool MD5Init2(MD5Context &context)
+bool md5Init(MD5Context &context)
 {
     return context.m_ctx && EVP_DigestInit_ex(evp(context.m_ctx), EVP_md5(), nullptr) == 1;
 }
 
-bool MD5Update2(MD5Context &context, const void *data, quint32 length)
+bool md5Update(MD5Context &context, const void *data, quint32 length)
 {
     return context.m_ctx && EVP_DigestUpdate(evp(context.m_ctx), data, length) == 1;
 }
 
-bool MD5Final2(unsigned char *digest, MD5Context &context)
+bool md5Final(unsigned char *digest, MD5Context &context)
 {
     unsigned int size = 0;
     return context.m_ctx && EVP_DigestFinal_ex(evp(context.m_ctx), digest, &size) == 1 && size == 16;

@@ -14,19 +14,19 @@ public:
     MD5Context &operator=(const MD5Context &) = delete;
 
 private:
-    friend bool MD5Init2(MD5Context &);
-    friend bool MD5Update2(MD5Context &, const void *, quint32);
-    friend bool MD5Final2(unsigned char *, MD5Context &);
+    friend bool md5Init(MD5Context &);
+    friend bool md5Update(MD5Context &, const void *, quint32);
+    friend bool md5Final(unsigned char *, MD5Context &);
     void *m_ctx = nullptr;
 };
 
 // Each call is false when libcrypto cannot give MD5 (for instance a configuration that allows only
 // approved algorithms); the caller then has no digest.
 // Starts a new digest: nothing hashed so far.
-bool MD5Init2(MD5Context &context);
+bool md5Init(MD5Context &context);
 // Appends length bytes to the message.
-bool MD5Update2(MD5Context &context, const void *data, quint32 length);
-// Writes the 16-byte digest of everything passed since MD5Init2 into digest.
-bool MD5Final2(unsigned char *digest, MD5Context &context);
+bool md5Update(MD5Context &context, const void *data, quint32 length);
+// Writes the 16-byte digest of everything passed since md5Init into digest.
+bool md5Final(unsigned char *digest, MD5Context &context);
 
 } // namespace platform

@@ -73,7 +73,7 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-// Parses the catalogue text into texts; returns the result number of _lt.
+// Parses the catalogue text into texts; returns the result number of loadCatalogue.
 int parseCatalogue(const QString &content, QHash<int, QString> &texts)
 {
     QStringList lines = content.split(u'\n');
@@ -131,7 +131,7 @@ int parseCatalogue(const QString &content, QHash<int, QString> &texts)
 
 } // namespace
 
-int _lt(const QString &path, int /*options*/)
+int loadCatalogue(const QString &path, int /*options*/)
 {
     QHash<int, QString> &texts = loadedTexts();
     texts.clear();
@@ -156,7 +156,7 @@ int _lt(const QString &path, int /*options*/)
     }
 }
 
-int _gt(int number, int language, QChar *buffer, int bufferSize, int mode)
+int catalogueText(int number, int language, QChar *buffer, int bufferSize, int mode)
 {
     if (language != 0 || mode != 1 || !buffer || bufferSize <= 0)
         return 0;
@@ -171,7 +171,7 @@ int _gt(int number, int language, QChar *buffer, int bufferSize, int mode)
 
 } // namespace toolbelt
 
-QString ProgramTextLoadMessage(int result, const QString &path)
+QString programTextLoadMessage(int result, const QString &path)
 {
     using namespace toolbelt;
     switch (result) {
@@ -194,29 +194,29 @@ QString ProgramTextLoadMessage(int result, const QString &path)
     return QStringLiteral("Error %1").arg(result);
 }
 
-bool LoadProgramText(const QString &strFile, const QString &strFolder)
+bool loadProgramText(const QString &file, const QString &folder)
 {
-    QString path = strFolder.isEmpty() ? programFolder() : strFolder;
+    QString path = folder.isEmpty() ? programFolder() : folder;
     if (!path.endsWith(QChar(kSeparator)))
         path.append(QChar(kSeparator));
-    path.append(strFile);
-    const int result = toolbelt::_lt(path, 0);
+    path.append(file);
+    const int result = toolbelt::loadCatalogue(path, 0);
     if (result >= 1)
         return true;
     // Every message names the catalogue; the one for a file that cannot be opened does so itself.
     const QString where = result == toolbelt::LtCannotOpen ? QString() : path + QStringLiteral(": ");
-    ui().messageBox(nullptr, where + ProgramTextLoadMessage(result, path), MsgButtons::Ok, MsgIcon::Critical, QString());
+    ui().messageBox(nullptr, where + programTextLoadMessage(result, path), MsgButtons::Ok, MsgIcon::Critical, QString());
     return false;
 }
 
-QString UIText(int n)
+QString uiText(int n)
 {
     // The lookup buffer, shared by every call as the library expects.
-    static QString strTextBuffer(toolbelt::kMaxTextLength, u' ');
-    constexpr int intLanguage = 0;
-    const int length = toolbelt::_gt(n, intLanguage, strTextBuffer.data(), toolbelt::kMaxTextLength, 1);
+    static QString buffer(toolbelt::kMaxTextLength, u' ');
+    constexpr int language = 0;
+    const int length = toolbelt::catalogueText(n, language, buffer.data(), toolbelt::kMaxTextLength, 1);
     if (length > 0) {
-        const QString text = strTextBuffer.left(length);
+        const QString text = buffer.left(length);
         if (text != QStringLiteral("~"))
             return text;
     }

@@ -6,13 +6,13 @@
 //
 // The file is UTF-8 text; its format is described at the top of data/chqr.dat. The two low-level
 // calls keep the interface of the maker's text library, so that callers rely only on their result
-// numbers; LoadProgramText and UIText are what the windows use.
+// numbers; loadProgramText and uiText are what the windows use.
 
 namespace platform {
 
 namespace toolbelt {
 
-// Results of _lt. A positive result is the number of texts loaded.
+// Results of loadCatalogue. A positive result is the number of texts loaded.
 enum LoadResult : int {
     LtNoText = 0,              // the file holds no numbered text
     LtCannotOpen = -1,         // the file cannot be opened (missing, no permission)
@@ -40,22 +40,22 @@ constexpr int kMaxTextNumber = 32767;
 
 // Loads the catalogue at path, replacing whatever was loaded before (a failed load leaves no texts).
 // options is reserved: callers pass 0.
-int _lt(const QString &path, int options);
+int loadCatalogue(const QString &path, int options);
 
 // Copies text number of the language into buffer (at most bufferSize characters) and returns the
 // number of characters copied; 0 when there is no such text. Only language 0 and mode 1 (copy) exist.
-int _gt(int number, int language, QChar *buffer, int bufferSize, int mode);
+int catalogueText(int number, int language, QChar *buffer, int bufferSize, int mode);
 
 } // namespace toolbelt
 
-// The message shown when _lt answered result for path (result below 1).
-QString ProgramTextLoadMessage(int result, const QString &path);
+// The message shown when loadCatalogue answered result for path (result below 1).
+QString programTextLoadMessage(int result, const QString &path);
 
-// Loads strFile from strFolder (the program's folder unless given). On failure shows the message in
-// a critical box with an empty title and returns false: the caller then ends the program.
-bool LoadProgramText(const QString &strFile, const QString &strFolder = QString());
+// Loads file from folder (the program's folder unless given). On failure shows the message in a
+// critical box with an empty title and returns false: the caller then ends the program.
+bool loadProgramText(const QString &file, const QString &folder = QString());
 
 // Text number n, or "" when the number has no text (none stored, or stored as "~").
-QString UIText(int n);
+QString uiText(int n);
 
 } // namespace platform

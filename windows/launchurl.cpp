@@ -18,7 +18,7 @@ QString LaunchErrorText(int intResult, const QString &strAddress)
 
 void LaunchURL(const QString &strTarget)
 {
-    const QString target = ReplaceText(strTarget, QStringLiteral("http:"), QStringLiteral("https:"));
+    const QString target = replaceIgnoringCase(strTarget, QStringLiteral("http:"), QStringLiteral("https:"));
     const int result = platform::ui().openDocument(target);
     if (result > 32)
         return;

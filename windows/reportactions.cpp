@@ -30,7 +30,7 @@ void ViewReportFile(const ReportActionHooks &hooks, const QString &strPath)
     const QString title = QStringLiteral("View");
     if (strPath.isEmpty())
         return;
-    if (!FileExists(strPath)) {
+    if (!platform::fileExists(strPath)) {
         platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(strPath), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Exclamation, title);
         focusFirstFile(hooks);
@@ -55,7 +55,7 @@ void DeleteReportFile(const ReportActionHooks &hooks, QLineEdit *txbReportFile)
     const QString path = txbReportFile->text();
     if (path.isEmpty())
         return;
-    if (!FileExists(path)) {
+    if (!platform::fileExists(path)) {
         platform::ui().messageBox(hooks.mainWindow, uiText(hooks, 46).arg(path), platform::MsgButtons::Ok,
                                   platform::MsgIcon::Information, title);
     } else {

@@ -229,12 +229,12 @@ void CheckRestoredFiles(SavedState &state)
         if (path->isEmpty())
             continue;
         platform::FileError err;
-        const qint64 length = FileExists(*path) ? platform::fileLength(*path, err) : -1;
+        const qint64 length = platform::fileExists(*path) ? platform::fileLength(*path, err) : -1;
         if (length <= 0 || length > kMaxRestoredFileBytes)
             path->clear();
     }
 
-    if (!FileExists(state.reportFile)) {
+    if (!platform::fileExists(state.reportFile)) {
         state.reportFile.clear();
         return;
     }

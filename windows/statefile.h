@@ -16,7 +16,7 @@ struct SavedState {
     bool doOnlyExtension = false;   // chkDoOnlyExtension(1)
     QString extension;              // txbExtension(1)
     bool skipFiles = false;         // chkSkipFiles(1)
-    int skipSizeMB = 0;             // intSkipSizeMB(1); 0 when no size is set
+    int skipSizeMB = 0;             // skipSizeMB(1); 0 when no size is set
     bool warnOnOverwrite = false;   // chkWarnOnOverwrite(1)
     bool suspendIfNumLines = false; // chkSuspendIfNumLines
     QString suspendLineLimit;       // txbSuspendIfNumLines

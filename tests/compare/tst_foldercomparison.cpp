@@ -47,25 +47,25 @@ class FolderComparisonTest : public QObject {
     {
         const auto value = [&](const QString &key) { return flags.section(key + u'=', 1).section(u' ', 0, 0); };
         CompareOptions o;
-        o.strFolder1 = m_old;
-        o.strFolder2 = m_new;
-        o.strReportFile = flags.contains(u"report="_s) ? m_tmp->path() + u'/' + value(u"report"_s) : m_report;
-        o.intButtonIndex = flags.contains(u"dup"_s) ? 2 : 0;
-        o.blnIncludeSubfolders = flags.contains(u"rec"_s);
-        o.blnDoOnlyExtension = flags.contains(u"ext="_s);
-        o.strExtension = value(u"ext"_s);
-        o.blnSkipFiles = flags.contains(u"skip="_s);
-        o.intSkipSizeMB = value(u"skip"_s).toInt();
+        o.oldFolder = m_old;
+        o.newFolder = m_new;
+        o.reportFile = flags.contains(u"report="_s) ? m_tmp->path() + u'/' + value(u"report"_s) : m_report;
+        o.mode = flags.contains(u"dup"_s) ? CompareMode::Duplicates : CompareMode::Changes;
+        o.includeSubfolders = flags.contains(u"rec"_s);
+        o.onlyExtension = flags.contains(u"ext="_s);
+        o.extension = value(u"ext"_s);
+        o.skipLargeFiles = flags.contains(u"skip="_s);
+        o.skipSizeMB = value(u"skip"_s).toInt();
         if (flags.contains(u"lines="_s))
-            o.strSuspendIfNumLines = value(u"lines"_s);
-        o.blnWarnOnOverwrite = false;
+            o.maxLinesText = value(u"lines"_s);
+        o.warnOnOverwrite = false;
         return o;
     }
     // The report as written: CR LF line ends, the folders as given for O/ and N/.
     static QByteArray expected(QString text, const CompareOptions &o)
     {
-        text.replace(QRegularExpression(u"(?<!\\w)N/"_s), o.strFolder2 + u'/');
-        text.replace(QRegularExpression(u"(?<!\\w)O/"_s), o.strFolder1 + u'/');
+        text.replace(QRegularExpression(u"(?<!\\w)N/"_s), o.newFolder + u'/');
+        text.replace(QRegularExpression(u"(?<!\\w)O/"_s), o.oldFolder + u'/');
         return platform::encodeText(text.replace(u"\n"_s, u"\r\n"_s));
     }
     // Writes the tree below the temporary folder (which holds O and N), compares, and checks the whole
@@ -84,10 +84,10 @@ class FolderComparisonTest : public QObject {
                 QVERIFY(writeTree(m_tmp->path(), change == u"grow"_s ? u"N/a=same+"_s : u"N/a=same@2026-01-02 03:04:06"_s));
         };
         CompareOptions o = options(flags);
-        m_result = m_comparison->CompareFolders(o);
-        QCOMPARE(readFile(o.strReportFile), expected(report, o));
-        QCOMPARE(m_result.strInfoCaption, info);
-        QCOMPARE(m_result.blnShowReport, info.startsWith(u"In 2nd"_s) || info.startsWith(u"Number of duplicate"_s));
+        m_result = m_comparison->compare(o);
+        QCOMPARE(readFile(o.reportFile), expected(report, o));
+        QCOMPARE(m_result.caption, info);
+        QCOMPARE(m_result.showReport, info.startsWith(u"In 2nd"_s) || info.startsWith(u"Number of duplicate"_s));
         QCOMPARE(m_host->busy, (QList<bool>{true, false}));
         QCOMPARE(m_host->messages, QStringList());
     }
@@ -267,11 +267,11 @@ private slots:
         for (const QStringList &c : cases) {
             m_host->messages.clear();
             CompareOptions o = options(c.at(3));
-            o.strFolder1 = c.at(0);
-            o.strFolder2 = c.at(1);
-            o.strReportFile = c.at(2);
-            o.blnWarnOnOverwrite = true;
-            QCOMPARE(m_comparison->CompareFolders(o).outcome, Outcome::CheckFailed);
+            o.oldFolder = c.at(0);
+            o.newFolder = c.at(1);
+            o.reportFile = c.at(2);
+            o.warnOnOverwrite = true;
+            QCOMPARE(m_comparison->compare(o).outcome, Outcome::CheckFailed);
             QCOMPARE(m_host->messages, QStringList{c.at(4)});
         }
         QVERIFY(m_host->busy.isEmpty());
@@ -279,11 +279,11 @@ private slots:
 
         // Without subfolders nested folders are compared; the trimmed texts go back into the fields.
         CompareOptions o = options();
-        o.strFolder1 = u"  "_s + m_old + u"/sub  "_s;
-        o.strFolder2 = u" "_s + m_old;
-        QCOMPARE(m_comparison->CompareFolders(o).outcome, Outcome::Completed);
-        QCOMPARE(o.strFolder1, m_old + u"/sub"_s);
-        QCOMPARE(o.strFolder2, m_old);
+        o.oldFolder = u"  "_s + m_old + u"/sub  "_s;
+        o.newFolder = u" "_s + m_old;
+        QCOMPARE(m_comparison->compare(o).outcome, Outcome::Completed);
+        QCOMPARE(o.oldFolder, m_old + u"/sub"_s);
+        QCOMPARE(o.newFolder, m_old);
     }
 
     void folderRelation()
@@ -298,7 +298,7 @@ private slots:
         for (const auto &[first, second, relation] : cases) {
             const QString a = m_tmp->path() + u'/' + first;
             const QString b = m_tmp->path() + u'/' + second;
-            QVERIFY2(FolderRelation(a, b) == relation, qPrintable(first + u" | "_s + second));
+            QVERIFY2(int(cheqora::folderRelation(a, b)) == relation, qPrintable(first + u" | "_s + second));
         }
     }
 
@@ -308,11 +308,11 @@ private slots:
             QSKIP("no /dev/full");
         QVERIFY(writeTree(m_tmp->path(), u"O/a=a|N/a=b"_s));
         CompareOptions o = options();
-        o.strReportFile = u"/dev/full"_s;
-        const CompareResult r = m_comparison->CompareFolders(o);
+        o.reportFile = u"/dev/full"_s;
+        const CompareResult r = m_comparison->compare(o);
         QCOMPARE(r.outcome, Outcome::Error);
-        QCOMPARE(r.strInfoCaption, u"Error: writing /dev/full: No space left on device"_s);
-        QVERIFY(!r.blnShowReport);
+        QCOMPARE(r.caption, u"Error: writing /dev/full: No space left on device"_s);
+        QVERIFY(!r.showReport);
         QCOMPARE(m_host->busy, (QList<bool>{true, false}));
     }
 
@@ -322,7 +322,7 @@ private slots:
         const QList<std::pair<QString, qint64>> cases = {{u" 7 "_s, 7},  {u"2.5"_s, 2}, {u"3.5"_s, 4},
                                                          {u"12abc"_s, 12}, {u"abc"_s, 0}, {u"99999999999"_s, 2147483647}};
         for (const auto &[text, limit] : cases)
-            QCOMPARE(LineLimitFromText(text), limit);
+            QCOMPARE(cheqora::lineLimitFromText(text), limit);
     }
 };
 

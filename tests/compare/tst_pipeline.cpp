@@ -1,5 +1,6 @@
 #include "comparetestutil.h"
 #include "testmain.h"
+#include "treewalk.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -70,25 +71,55 @@ class PipelineTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_tmp;
 
-    CompareOptions options(const QString &flags, int intJobs) const
+    CompareOptions options(const QString &flags, int jobs) const
     {
         CompareOptions o;
-        o.strFolder1 = m_tmp->path() + u"/O"_s;
-        o.strFolder2 = m_tmp->path() + u"/N"_s;
-        o.strReportFile = m_tmp->path() + u"/report.txt"_s;
-        o.intButtonIndex = flags.contains(u"dup"_s) ? 2 : 0;
-        o.blnIncludeSubfolders = !flags.contains(u"flat"_s);
-        o.blnSkipFiles = flags.contains(u"skip"_s);
-        o.intSkipSizeMB = 2;
-        o.strSuspendIfNumLines = flags.contains(u"lines"_s) ? u"40"_s : u"0"_s;
-        o.blnSuspendIfNumLines = flags.contains(u"lines"_s);
-        o.blnWarnOnOverwrite = false;
-        o.intJobs = intJobs;
+        o.oldFolder = m_tmp->path() + u"/O"_s;
+        o.newFolder = m_tmp->path() + u"/N"_s;
+        o.reportFile = m_tmp->path() + u"/report.txt"_s;
+        o.mode = flags.contains(u"dup"_s) ? CompareMode::Duplicates : CompareMode::Changes;
+        o.includeSubfolders = !flags.contains(u"flat"_s);
+        o.skipLargeFiles = flags.contains(u"skip"_s);
+        o.skipSizeMB = 2;
+        o.maxLinesText = flags.contains(u"lines"_s) ? u"40"_s : u"0"_s;
+        o.limitLines = flags.contains(u"lines"_s);
+        o.warnOnOverwrite = false;
+        o.jobs = jobs;
         return o;
     }
 
 private slots:
     void init() { m_tmp = std::make_unique<QTemporaryDir>(); }
+
+    // The walk on its own, on a plain host: files by folded name, then each subfolder, depth first, a
+    // link back up the walk not entered; the report left out or walked as the report, whatever the
+    // number of jobs.
+    void treeWalkOrder()
+    {
+        QVERIFY(writeTree(m_tmp->path(), u"O/b=1|O/A=2|O/report.txt=r|O/sub/c=|O/sub/deep/d=4|O/Sub2/e=5|O/sub/up->.."_s));
+        struct Sink final : WalkSink {
+            QStringList heard;
+            void file(const WalkedFile &f) override { heard << f.relativePath().toString() + (f.isReport ? u"*"_s : QString()); }
+            void folderEntered(const QString &relativePath) override { heard << relativePath + u'/'; }
+            void folderNotRead(const QString &, const QString &relativePath, const QString &) override { heard << u'!' + relativePath; }
+            bool mustEnd() const override { return false; }
+        };
+        for (const int jobs : {1, 4}) {
+            for (const auto rule : {TreeWalk::ReportRule::LeaveOut, TreeWalk::ReportRule::Mark}) {
+                WalkHost host;
+                DigestPipeline pipeline(jobs);
+                DigestFieldTexts texts;
+                ReportIdentity report{m_tmp->path() + u"/O//report.txt"_s};
+                report.refresh();
+                TreeWalk walk(host, pipeline, texts, m_tmp->path() + u"/O"_s, WalkFilter{true, QString(), 0});
+                walk.setReport(&report, rule);
+                Sink sink;
+                walk.walk(sink);
+                QCOMPARE(sink.heard.join(u' '), (rule == TreeWalk::ReportRule::Mark ? u"A b report.txt* "_s : u"A b "_s)
+                                                    + u"sub/ sub/c sub/deep/ sub/deep/d Sub2/ Sub2/e"_s);
+            }
+        }
+    }
 
     // The report, the caption, the counts and the order the walk took the digests in are those of one
     // job, whatever the number of jobs.
@@ -119,18 +150,18 @@ private slots:
             };
             FolderComparison comparison(host);
             CompareOptions o = options(flags, jobs);
-            const CompareResult r = comparison.CompareFolders(o);
+            const CompareResult r = comparison.compare(o);
             QCOMPARE(r.outcome, flags.contains(u"lines"_s) ? Outcome::LinesExceeded : Outcome::Completed);
-            const QString summary = u"%1|%2 %3 %4 %5 %6 %7 %8"_s.arg(r.strInfoCaption).arg(r.lngNumModified)
-                                        .arg(r.lngNumAdded).arg(r.lngNumRemoved).arg(r.lngNumDuplicates)
-                                        .arg(r.lngNumNotCompared).arg(r.lngNumFoldersNotRead).arg(r.lngNumLines);
-            const QByteArray report = readFile(o.strReportFile);
+            const CompareCounts &c = r.counts;
+            const QString summary = u"%1|%2 %3 %4 %5 %6 %7 %8"_s.arg(r.caption).arg(c.modified).arg(c.added).arg(c.removed)
+                                        .arg(c.duplicates).arg(c.notCompared).arg(c.foldersNotRead).arg(r.reportLines);
+            const QByteArray report = readFile(o.reportFile);
             if (jobs == 1) {
                 firstReport = report;
                 firstSummary = summary;
                 firstDigested = host.digested;
                 // The trees hold something of every kind the report tells.
-                QVERIFY(r.lngNumNotCompared > 0 && host.digested.size() > 20);
+                QVERIFY(r.counts.notCompared > 0 && host.digested.size() > 20);
                 continue;
             }
             QCOMPARE(report, firstReport);
@@ -169,11 +200,11 @@ private slots:
                 comparison.requestStop();
         };
         CompareOptions o = options(QString(), jobs);
-        const CompareResult r = comparison.CompareFolders(o);
+        const CompareResult r = comparison.compare(o);
         QCOMPARE(r.outcome, Outcome::Stopped);
-        QCOMPARE(r.strInfoCaption, u"Comparison was stopped."_s);
+        QCOMPARE(r.caption, u"Comparison was stopped."_s);
         QVERIFY(!holdsOpen(m_tmp->path()));
-        const QByteArray written = readFile(o.strReportFile);
+        const QByteArray written = readFile(o.reportFile);
         if (side == u"O"_s)
             QCOMPARE(written, QByteArray("previous report"));
         else

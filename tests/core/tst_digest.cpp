@@ -14,14 +14,11 @@ using namespace cheqora::test;
 
 namespace {
 
-// "digest|status|text" of GetDSOfFile, or of GetDSOfExaminedFile when st is given. Status and text
-// start stale, so a result that leaves them alone shows.
+// "digest|status|text" of digestOfFile, or of digestOfExaminedFile when st is given.
 QString digestOf(const QString &path, const platform::FileStat *st = nullptr)
 {
-    int status = 12345;
-    QString text = u"stale"_s;
-    const QString digest = st ? cheqora::GetDSOfExaminedFile(path, *st, status, text) : cheqora::GetDSOfFile(path, status, text);
-    return u"%1|%2|%3"_s.arg(digest).arg(status).arg(text);
+    const FileDigest d = st ? cheqora::digestOfExaminedFile(path, *st) : cheqora::digestOfFile(path);
+    return u"%1|%2|%3"_s.arg(d.hex).arg(d.status).arg(d.statusText);
 }
 
 const QByteArray kAbc = "900150983cd24fb0d6963f7d28e17f72"; // MD5 of "abc"
@@ -177,7 +174,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("head") == 4 && f.seek(size - 4) && f.write("tail") == 4);
         f.close();
         QVERIFY(setModified(file, utc(2026, 5, 12, 9, 30, 5)));
-        QCOMPARE(cheqora::FormatSizeDateTime(file, true), u"2026-05-12 09:30:05, 2,147,483,653 bytes"_s);
+        QCOMPARE(cheqora::sizeDateTimeText(file, true), u"2026-05-12 09:30:05, 2,147,483,653 bytes"_s);
         const QString expected = md5sumOf(file);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(digestOf(file), expected + u"|0|"_s);
@@ -263,9 +260,9 @@ private slots:
         QFETCH(QString, header);
         const QString path = content.isNull() ? m_dir.path() + u"/none.md5"_s : listFile(content);
         DigestList list;
-        DigestListError err;
+        QString err;
         if (!list.read(path, err)) {
-            QCOMPARE(err.text(), path + expected + u'.');
+            QCOMPARE(err, path + expected + u'.');
             QCOMPARE(list.count(), 0);
             return;
         }
@@ -281,16 +278,16 @@ private slots:
     {
         const QByteArray t = " 2026-01-01T00:00:00Z", file = "#: file ";
         DigestList list;
-        DigestListError err;
+        QString err;
         QVERIFY2(list.read(listFile("#: Cheqora digest list 1\n" + file + "3" + t + "\n" + kAbc + "  top.txt\n" + file + "0" + t
                                     + "\nd41d8cd98f00b204e9800998ecf8427e  empty.TXT\n" + file + "2097153" + t + "\n" + kAbc
                                     + "  sub/big.txt\n" + file + "2097152" + t + "\n" + kAbc + "  sub/edge.txt\n#: not-read 4" + t
                                     + " \"Permission denied\" sub/locked.txt\n" + kAbc + "  sub/nostat.txt\n#: skipped 3000000" + t + " sub/s.dat\n"),
                            err),
-                 qPrintable(err.text()));
+                 qPrintable(err));
         const QString top = u"top.txt=900150@3 | empty.TXT=Zero-length file@0"_s;
         const QString sub = u" | sub/edge.txt=900150@2097152 | sub/locked.txt=Permission denied@4 | sub/nostat.txt=900150@-1"_s;
-        const QList<std::pair<DigestListFilter, QString>> cases = {
+        const QList<std::pair<WalkFilter, QString>> cases = {
             // A file the list skipped has no digest for a walk that would have read it.
             {{true, {}, 0}, top + u" | sub/big.txt=900150@2097153"_s + sub + u" | sub/s.dat=!Large file skipped@3000000"_s},
             {{false, {}, 0}, top}, // the top folder only
@@ -298,10 +295,10 @@ private slots:
             {{true, u"*.dat"_s, 2}, u"sub/s.dat=Large file skipped@3000000"_s}, // skipped by both walks
         };
         for (const auto &[filter, expected] : cases) {
-            ScanList fields;
+            DigestFieldTexts texts;
             QStringList out;
-            ForEachDigestListRecord(list, filter, fields, [&](QStringView path, const DigestField &field, const platform::FileStat &st) {
-                const QString text = fields.fieldText(field);
+            forEachListRecord(list, filter, texts, [&](QStringView path, const DigestField &field, const platform::FileStat &st) {
+                const QString text = texts.text(field);
                 out << path.toString() + u'=' + (field.kind == DigestField::Failed && text.startsWith(u'L') ? u"!"_s : QString())
                         + (field.textIndex ? text.trimmed() : text.left(6)) + u'@' + QString::number(st.length);
                 return true;
@@ -324,28 +321,25 @@ private slots:
             QVERIFY(QDir().mkpath(root + u"/sub dir"_s) && writeBytes(path, randomBytes(names.at(i) == u"empty"_s ? 0 : 100 + i, i)));
             platform::FileStat st;
             platform::FileError fe;
-            int status = 0;
-            QString statusText;
             QVERIFY(platform::statPath(path, st, fe));
-            const QString digest = GetDSOfExaminedFile(path, st, status, statusText);
-            written << DigestListEntryOf(names.at(i), st, false, digest, status, statusText);
+            written << digestListEntryOf(names.at(i), st, false, digestOfExaminedFile(path, st));
         }
         using Kind = DigestListEntry::Kind;
         written << DigestListEntry{u"sub dir/huge \"iso\"\n"_s, Kind::Skipped, {}, {}, true, 6000000000, -86401}
                 << DigestListEntry{u"sub dir/lost\\"_s, Kind::NotRead, {}, u"File \"not\" found\\\n"_s}
                 << DigestListEntry{u"sub dir/locked \"x\""_s, Kind::FolderNotRead, {}, u"Permission denied"_s}
                 << DigestListEntry{u"sub dir/empty \\ \n"_s, Kind::Subfolder};
-        QString text = FormatDigestListHeader(DigestListHeader{true, u"Cheqora 1.0"_s, root + u"/line\nbreak\\"_s,
+        QString text = digestListHeaderText(DigestListHeader{true, u"Cheqora 1.0"_s, root + u"/line\nbreak\\"_s,
                                                                1765069612, true, u"txt"_s, 0});
         for (const DigestListEntry &e : std::as_const(written))
-            text += FormatDigestListEntry(e);
-        text += FormatDigestListEnd(written.size());
+            text += digestListEntryText(e);
+        text += digestListEndText(written.size());
         const QString path = root + u"/sub dir/list.md5"_s;
         QVERIFY(writeBytes(path, platform::encodeText(text)));
 
         DigestList list;
-        DigestListError err;
-        QVERIFY2(list.read(path, err), qPrintable(err.text()));
+        QString err;
+        QVERIFY2(list.read(path, err), qPrintable(err));
         QCOMPARE(list.header().folder + list.header().extension, root + u"/line\nbreak\\txt"_s);
         QCOMPARE(render(entriesOf(list), false), render(written, false));
 

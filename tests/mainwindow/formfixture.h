@@ -122,7 +122,7 @@ struct FormFixture {
             out << box->objectName() + u'=' + box->text();
         for (QCheckBox *box : form->findChildren<QCheckBox *>())
             out << box->objectName() + QLatin1String(box->isChecked() ? "=on" : "=off");
-        return out.join(u' ') + QStringLiteral(" MB=%1").arg(form->intSkipSizeMB[1]);
+        return out.join(u' ') + QStringLiteral(" MB=%1").arg(form->skipSizeMB[1]);
     }
 };
 

@@ -111,14 +111,11 @@ private slots:
         platform::FileStat st;
         platform::FileError err;
         QVERIFY(platform::statPath(file, st, err));
-        int status = 0;
-        QString text;
-        const QString digest = GetDSOfExaminedFile(file, st, status, text);
         DigestListHeader header;
         header.folder = m_old;
-        QVERIFY(writeBytes(list, (FormatDigestListHeader(header)
-                                  + FormatDigestListEntry(DigestListEntryOf(QStringLiteral("a.txt"), st, false, digest, status, text))
-                                  + FormatDigestListEnd(1))
+        QVERIFY(writeBytes(list, (digestListHeaderText(header)
+                                  + digestListEntryText(digestListEntryOf(QStringLiteral("a.txt"), st, false, digestOfExaminedFile(file, st)))
+                                  + digestListEndText(1))
                                      .toUtf8()));
         f.box("txbFolder", 0)->setText(list);
         f.fake->boxAnswers << platform::MsgAnswer::Yes; // replace the folder's report

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(f.boxes(), value || !started ? QString() : skipSize ? m_badSize : m_badLines);
         QCOMPARE(field->text(), value ? text : QString());
         QCOMPARE(ticked->isChecked(), value != 0);
-        QCOMPARE(skipSize ? int(f.form->intSkipSizeMB[1]) : f.form->lngMaxLines, value ? value : skipSize ? 0 : 100);
+        QCOMPARE(skipSize ? int(f.form->skipSizeMB[1]) : f.form->lngMaxLines, value ? value : skipSize ? 0 : 100);
     }
 
     // Ticks keep running while the message is on screen; they must not pile up a second one.
@@ -382,7 +382,7 @@ private slots:
         for (const char *name : kResetLabels)
             f.label(name)->setText(QStringLiteral("x"));
         f.label("lblNumLinesInReport")->setVisible(true);
-        f.form->intSkipSizeMB[1] = 7;
+        f.form->skipSizeMB[1] = 7;
         const QString filled = values();
         f.fake->boxAnswers << platform::MsgAnswer::No << platform::MsgAnswer::Yes;
         QTest::mouseClick(f.button("cmdReset"), Qt::LeftButton);

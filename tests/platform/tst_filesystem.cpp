@@ -59,7 +59,7 @@ struct FileSizeLimit {
 QString startUp(const QString &folder)
 {
     cheqora::test::FakeUiServices fake;
-    const bool loaded = LoadProgramText(u"chqr.dat"_s, folder);
+    const bool loaded = loadProgramText(u"chqr.dat"_s, folder);
     const auto box = fake.boxes.value(0);
     if (loaded != fake.boxes.isEmpty() || fake.boxes.size() > 1
         || (!loaded && (box.icon != MsgIcon::Critical || box.buttons != MsgButtons::Ok || !box.title.isEmpty())))
@@ -350,20 +350,20 @@ private slots:
     void loadsTextsAsWritten()
     {
         const QString longest(toolbelt::kMaxTextLength, u'x');
-        QCOMPARE(toolbelt::_lt(write("\xEF\xBB\xBF# comment\r\n\r\n14=https://www.vantorel.example/\r\n   # indented\n"
+        QCOMPARE(toolbelt::loadCatalogue(write("\xEF\xBB\xBF# comment\r\n\r\n14=https://www.vantorel.example/\r\n   # indented\n"
                                      "34 = leading blank kept  \n55=\xC3\x84hnlich = gleich\n7=~\n9=" + longest.toLatin1() + '\n'), 0), 5);
         // The full buffer length is served whole; "~" marks a number without text, as is an unknown one.
-        QCOMPARE(QStringList({UIText(14), UIText(34), UIText(55), UIText(9), UIText(7) + UIText(8)}),
+        QCOMPARE(QStringList({uiText(14), uiText(34), uiText(55), uiText(9), uiText(7) + uiText(8)}),
                  QStringList({u"https://www.vantorel.example/"_s, u" leading blank kept  "_s, u"\u00C4hnlich = gleich"_s,
                               longest, QString()}));
         // A smaller buffer cuts the text; only language 0 exists.
         QChar buffer[4];
-        QCOMPARE(toolbelt::_gt(55, 0, buffer, 4, 1), 4);
+        QCOMPARE(toolbelt::catalogueText(55, 0, buffer, 4, 1), 4);
         QCOMPARE(QString(buffer, 4), u"\u00C4hnl"_s);
-        QCOMPARE(toolbelt::_gt(55, 1, buffer, 4, 1), 0);
+        QCOMPARE(toolbelt::catalogueText(55, 1, buffer, 4, 1), 0);
         // A failed load leaves no stale texts behind.
-        QVERIFY(toolbelt::_lt(write("5=five\n5=again\n"), 0) < 1);
-        QCOMPARE(UIText(14), QString());
+        QVERIFY(toolbelt::loadCatalogue(write("5=five\n5=again\n"), 0) < 1);
+        QCOMPARE(uiText(14), QString());
     }
 
     // Each result the loader can give, at the edges of its limits, with what the start-up shows.
@@ -398,7 +398,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, result);
         QFETCH(QString, message);
-        QCOMPARE(toolbelt::_lt(write(content), 0), result);
+        QCOMPARE(toolbelt::loadCatalogue(write(content), 0), result);
         QCOMPARE(startUp(m_catalogueDir.path()), message.isEmpty() ? message : m_catalogueDir.filePath(u"chqr.dat: "_s) + message);
     }
 
@@ -408,7 +408,7 @@ private slots:
         // A folder given with its trailing separator gets no second one.
         QCOMPARE(startUp(dir.path() + u'/'), u"Cannot open file containing program text.\r\n"_s + dir.path() + u"/chqr.dat"_s);
         QVERIFY(QDir(dir.path()).mkdir(u"chqr.dat"_s));
-        QCOMPARE(toolbelt::_lt(dir.filePath(u"chqr.dat"_s), 0), int(toolbelt::LtReadError));
+        QCOMPARE(toolbelt::loadCatalogue(dir.filePath(u"chqr.dat"_s), 0), int(toolbelt::LtReadError));
         QCOMPARE(startUp(dir.path()), dir.filePath(u"chqr.dat: Error reading file."_s));
         // A catalogue over 1 MiB is refused before it is read (the file is sparse: no disk space).
         QVERIFY(QDir(dir.path()).rmdir(u"chqr.dat"_s));
@@ -423,8 +423,8 @@ private slots:
     {
         QCOMPARE(startUp(QStringLiteral(CHEQORA_BIN_DIR)), QString());
         for (int n : {14, 34, 46, 47, 48, 49, 50, 51, 55, 56, 76})
-            QVERIFY2(!UIText(n).isEmpty(), qPrintable(QString::number(n)));
-        QVERIFY(UIText(55) != UIText(56) && UIText(14).startsWith(u"https://"_s) && UIText(14).contains(u".example/"_s));
+            QVERIFY2(!uiText(n).isEmpty(), qPrintable(QString::number(n)));
+        QVERIFY(uiText(55) != uiText(56) && uiText(14).startsWith(u"https://"_s) && uiText(14).contains(u".example/"_s));
     }
 };
 
