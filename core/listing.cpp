@@ -18,8 +18,7 @@ namespace {
 
 // Keeps what the walk met: the files compactly as records, the folders with the number of files
 // met before each.
-class ListingSink final : public WalkSink {
-public:
+struct ListingSink final : public WalkSink {
     struct Folder {
         qsizetype filesBefore;
         QString relativePath; // without a trailing separator
@@ -27,7 +26,7 @@ public:
         bool entered;
     };
 
-    explicit ListingSink(const std::atomic_bool &stop) : m_stop(stop) {}
+    explicit ListingSink(const std::atomic_bool &stopFlag) : stop(stopFlag) {}
 
     void file(const WalkedFile &file) override { records.append(file.relativePath(), file.field, file.stat); }
     void folderEntered(const QString &relativePath) override
@@ -40,15 +39,13 @@ public:
         stripTrailing(relative, QString(QChar(platform::kSeparator)));
         folders.append({records.count(), relative, status, false});
     }
-    bool mustEnd() const override { return m_stop || failed; }
+    bool mustEnd() const override { return stop || failed; }
 
+    const std::atomic_bool &stop;
     ScanList records;
     QVector<Folder> folders;
     bool failed = false;
     QString error;
-
-private:
-    const std::atomic_bool &m_stop;
 };
 
 DigestListEntry entryOf(const ScanList &records, qsizetype i, const DigestFieldTexts &texts)

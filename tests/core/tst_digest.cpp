@@ -273,7 +273,8 @@ private slots:
         QCOMPARE(h.ownFormat ? own : h.folder, header.isEmpty() ? m_dir.path() + u'/' : header);
     }
 
-    // The records a walk with the options would give: its files, its fields, its sizes.
+    // The records a walk with the options would give: its files, its fields ("!" a status in place of
+    // a digest the walk would read, "?" an entry never examined), its sizes.
     void records()
     {
         const QByteArray t = " 2026-01-01T00:00:00Z", file = "#: file ";
@@ -282,11 +283,13 @@ private slots:
         QVERIFY2(list.read(listFile("#: Cheqora digest list 1\n" + file + "3" + t + "\n" + kAbc + "  top.txt\n" + file + "0" + t
                                     + "\nd41d8cd98f00b204e9800998ecf8427e  empty.TXT\n" + file + "2097153" + t + "\n" + kAbc
                                     + "  sub/big.txt\n" + file + "2097152" + t + "\n" + kAbc + "  sub/edge.txt\n#: not-read 4" + t
-                                    + " \"Permission denied\" sub/locked.txt\n" + kAbc + "  sub/nostat.txt\n#: skipped 3000000" + t + " sub/s.dat\n"),
+                                    + " \"Permission denied\" sub/locked.txt\n" + kAbc + "  sub/nostat.txt\n#: not-read - - \"Gone\" sub/x.txt\n"
+                                    + "#: skipped 3000000" + t + " sub/s.dat\n"),
                            err),
                  qPrintable(err));
         const QString top = u"top.txt=900150@3 | empty.TXT=Zero-length file@0"_s;
-        const QString sub = u" | sub/edge.txt=900150@2097152 | sub/locked.txt=Permission denied@4 | sub/nostat.txt=900150@-1"_s;
+        const QString sub = u" | sub/edge.txt=900150@2097152 | sub/locked.txt=Permission denied@4 | sub/nostat.txt=900150@-1"
+                            " | sub/x.txt=?Gone@-1"_s;
         const QList<std::pair<WalkFilter, QString>> cases = {
             // A file the list skipped has no digest for a walk that would have read it.
             {{true, {}, 0}, top + u" | sub/big.txt=900150@2097153"_s + sub + u" | sub/s.dat=!Large file skipped@3000000"_s},
@@ -299,7 +302,10 @@ private slots:
             QStringList out;
             forEachListRecord(list, filter, texts, [&](QStringView path, const DigestField &field, const platform::FileStat &st) {
                 const QString text = texts.text(field);
-                out << path.toString() + u'=' + (field.kind == DigestField::Failed && text.startsWith(u'L') ? u"!"_s : QString())
+                out << path.toString() + u'='
+                        + (field.kind == DigestField::Unknown                           ? u"?"_s
+                               : field.kind == DigestField::Failed && text.startsWith(u'L') ? u"!"_s
+                                                                                            : QString())
                         + (field.textIndex ? text.trimmed() : text.left(6)) + u'@' + QString::number(st.length);
                 return true;
             });
