@@ -9,8 +9,8 @@
 #include "digestfield.h"
 #include "digestlist.h"
 #include "filefilter.h"
-#include "treewalk.h"
 #include "walkhost.h"
+#include "walksink.h"
 
 #include <QSet>
 #include <QString>

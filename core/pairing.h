@@ -10,7 +10,7 @@
 #include "compareoptions.h"
 #include "digestfield.h"
 #include "scanlist.h"
-#include "treewalk.h"
+#include "walksink.h"
 
 #include <QSet>
 #include <QString>

@@ -29,12 +29,6 @@ struct TreeWalk::ListedFolder {
     bool lookedAhead = false; // the folder after it was listed ahead, or could not be
 };
 
-WalkSink::~WalkSink() = default;
-
-void WalkSink::folderEntered(const QString &) {}
-
-void WalkSink::progressed() {}
-
 void ReportIdentity::refresh()
 {
     platform::FileStat st;

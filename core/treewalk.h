@@ -17,6 +17,7 @@
 #include "filefilter.h"
 #include "filesystem.h"
 #include "walkhost.h"
+#include "walksink.h"
 
 #include <QHash>
 #include <QPair>
@@ -29,33 +30,6 @@
 #include <memory>
 
 namespace cheqora {
-
-// A file as a walk hands it over.
-struct WalkedFile {
-    QString path;         // the root, then the path below it
-    qsizetype rootLength; // where the path below the root starts
-    platform::FileStat stat;
-    DigestField field;     // the digest, or why there is none
-    bool isReport = false; // the report being written, walked as a file of the folder
-
-    QStringView relativePath() const { return QStringView(path).mid(rootLength); }
-};
-
-// Where a walk hands what it meets, in walk order.
-class WalkSink {
-public:
-    virtual ~WalkSink();
-    virtual void file(const WalkedFile &file) = 0;
-    // A subfolder the walk went into, below the root, without a trailing separator.
-    virtual void folderEntered(const QString &relativePath);
-    // A folder the walk could not read, the root or one below it. path and relativePath end in a
-    // separator (relativePath is "" for the root); status says why.
-    virtual void folderNotRead(const QString &path, const QString &relativePath, const QString &status) = 0;
-    // The walk moves on: a folder reached, or another few thousand entries of a list.
-    virtual void progressed();
-    // Asked between files and folders and while a digest is waited for: true ends the walk.
-    virtual bool mustEnd() const = 0;
-};
 
 // The report file of a comparison, known by its path and, while it exists, by its identity, so that
 // another spelling of it (a relative path, a doubled separator, a link) is known too.

@@ -12,16 +12,17 @@ namespace cheqora {
 
 class WalkHost {
 public:
-    virtual ~WalkHost();
+    virtual ~WalkHost() = default;
 
     // Process pending events; the place where a stop can arrive. Called often: keep it cheap.
-    virtual void yield();
-    // Digests run on worker threads ahead of the walk. In walk order: a file is handed to the workers;
-    // the walk waits for its digest (bytesDone follows the read, valid until fileDigested or the end
-    // of the walk); the walk has its digest. Called for every file: keep them cheap.
-    virtual void fileQueued(const QString &path);
-    virtual void fileDigesting(const QString &path, qint64 size, const std::atomic<qint64> *bytesDone);
-    virtual void fileDigested(const QString &path, qint64 size);
+    virtual void yield() {}
+    // Digests run on worker threads ahead of the walk. In walk order: a file (path) is handed to the
+    // workers; the walk waits for its digest (path, size, and bytesDone, which follows the read and
+    // stays valid until fileDigested or the end of the walk); the walk has its digest (path, size).
+    // Called for every file: keep them cheap.
+    virtual void fileQueued(const QString &) {}
+    virtual void fileDigesting(const QString &, qint64, const std::atomic<qint64> *) {}
+    virtual void fileDigested(const QString &, qint64) {}
 };
 
 } // namespace cheqora

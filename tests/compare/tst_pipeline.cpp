@@ -109,7 +109,7 @@ private slots:
                 WalkHost host;
                 DigestPipeline pipeline(jobs);
                 DigestFieldTexts texts;
-                ReportIdentity report{m_tmp->path() + u"/O//report.txt"_s};
+                ReportIdentity report{m_tmp->path() + u"/O//report.txt"_s, false, {}};
                 report.refresh();
                 TreeWalk walk(host, pipeline, texts, m_tmp->path() + u"/O"_s, WalkFilter{true, QString(), 0});
                 walk.setReport(&report, rule);
