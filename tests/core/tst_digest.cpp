@@ -134,6 +134,29 @@ private slots:
         }
     }
 
+    // Every algorithm against Qt's own hashes, across the read block, and its names read back; a name
+    // of no algorithm is refused.
+    void everyAlgorithm()
+    {
+        const QCryptographicHash::Algorithm qt[] = {QCryptographicHash::Md5, QCryptographicHash::Sha1,
+                                                    QCryptographicHash::Sha256, QCryptographicHash::Sha512,
+                                                    QCryptographicHash::Blake2b_512};
+        for (int size : {1, (1 << 20) + 3}) {
+            const QByteArray data = randomBytes(size, quint32(size));
+            QVERIFY(writeBytes(path(u"random"_s), data));
+            for (DigestAlgorithm a : allAlgorithms()) {
+                const FileDigest d = digestOfFile(path(u"random"_s), nullptr, nullptr, a);
+                QCOMPARE(d.hex, QString::fromLatin1(QCryptographicHash::hash(data, qt[int(a)]).toHex().toUpper()));
+                QCOMPARE(d.hex.size(), digestHexLength(a));
+                DigestAlgorithm named = DigestAlgorithm::Md5, tagged = DigestAlgorithm::Md5;
+                QVERIFY(algorithmFromName(algorithmName(a).toUpper(), named) && named == a);
+                QVERIFY(algorithmFromTag(algorithmTag(a), tagged) && tagged == a);
+            }
+        }
+        DigestAlgorithm a;
+        QVERIFY(!algorithmFromName(u"sha-256"_s, a) && !algorithmFromName(QString(), a) && !algorithmFromTag(u"Sha256"_s, a));
+    }
+
     // What was measured before the read must hold after it: a file whose length or modification time
     // differs (it shrank, grew, or was rewritten since it was measured) gets no digest.
     void changedWhileRead()
