@@ -121,6 +121,14 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
 
 } // namespace
 
+bool digestAvailable(DigestAlgorithm algorithm)
+{
+    platform::DigestContext context;
+    unsigned char digest[platform::kMaxDigestBytes];
+    return platform::digestInit(context, hashFunction(algorithm))
+        && platform::digestFinal(digest, context) == digestByteLength(algorithm);
+}
+
 QString zeroLengthText()
 {
     return QStringLiteral("Zero-length file");

@@ -32,6 +32,9 @@ struct FileDigest {
 // The status text of an empty file, which has no digest to show but whose content is known.
 QString zeroLengthText();
 
+// Whether libcrypto gives the algorithm here (a configuration may allow only approved ones).
+bool digestAvailable(DigestAlgorithm algorithm);
+
 // The digest of the file at path. A file whose size or modification time after the read differs from
 // before it gives ErrFileChanged; an algorithm libcrypto refuses gives ErrDigestUnavailable, with a
 // text that names the algorithm ("SHA-256 is not available"). When abort is given and becomes true
