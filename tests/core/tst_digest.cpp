@@ -157,6 +157,25 @@ private slots:
         QVERIFY(!algorithmFromName(u"sha-256"_s, a) && !algorithmFromName(QString(), a) && !algorithmFromTag(u"Sha256"_s, a));
     }
 
+    // A longer digest is held once: the same digest gives an equal field however often it comes, the
+    // field's text gives it back, and a table keeps to the length it began with.
+    void pooledDigests()
+    {
+        DigestFieldTexts texts;
+        const auto hex = [](int i) {
+            return QString::fromLatin1(QCryptographicHash::hash(QByteArray::number(i), QCryptographicHash::Sha256).toHex().toUpper());
+        };
+        QVector<DigestField> fields;
+        for (int i = 0; i < 20000; ++i) // past the first block of the pool and many growths of its index
+            fields << texts.fieldForDigest(hex(i));
+        for (int i = 0; i < 20000; ++i) {
+            const DigestField again = texts.fieldForDigest(hex(i));
+            QVERIFY(again == fields[i] && again.kind == DigestField::Digest && texts.text(fields[i]) == hex(i));
+        }
+        QCOMPARE(texts.text(texts.fieldForDigest(QString(32, u'A'))), QString(32, u'A'));
+        QCOMPARE(texts.fieldForDigest(QString(128, u'A')).kind, DigestField::Failed);
+    }
+
     // What was measured before the read must hold after it: a file whose length or modification time
     // differs (it shrank, grew, or was rewritten since it was measured) gets no digest.
     void changedWhileRead()
