@@ -122,8 +122,8 @@ bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestL
 bool digestListAlgorithm(const QString &listPath, const DigestAlgorithm *given, DigestAlgorithm &out, QString &error);
 
 // Whether the file looks like a digest list at a glance: its first line that is not blank is a "#"
-// line or begins like a digest line (any number of hexadecimal digits, then a blank). An empty file
-// passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
+// line, a tagged line, or begins like a digest line (any number of hexadecimal digits, then a blank).
+// An empty file passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
 bool looksLikeDigestList(const QString &path);
 
 // A whole list held compactly in memory (digestlist.cpp): paths in large blocks, a few fixed fields per

@@ -537,7 +537,10 @@ bool looksLikeDigestList(const QString &path)
     if (head.startsWith("\xEF\xBB\xBF"))
         head.remove(0, 3);
     const QByteArray line = head.trimmed().split('\n').constFirst().trimmed();
-    if (line.isEmpty() || line.startsWith('#'))
+    ChecksumLine parsed;
+    QByteArray name;
+    if (line.isEmpty() || line.startsWith('#')
+        || (parseChecksumLine(line, parsed, name) == ChecksumLineResult::Ok && parsed.tagged))
         return true;
     qsizetype pos = line.startsWith('\\') ? 1 : 0;
     const qsizetype start = pos;

@@ -332,6 +332,10 @@ private slots:
             QTest::newRow(qPrintable(command + u" >&-"_s)) << u"exec CLI "_s + command + u" >&-"_s << closed;
         }
         QTest::newRow("report on /dev/full") << u"exec CLI compare -f T/e T/m /dev/full"_s << full;
+        // check keeps to coreutils' output but not to its status 1 for a failed write.
+        const QString check = u"cd T/m && md5sum f000 f001 > ../c && exec CLI check ../c"_s;
+        QTest::newRow("check > /dev/full") << check + u" > /dev/full"_s << full;
+        QTest::newRow("check >&-") << check + u" >&-"_s << closed;
         QTest::newRow("list -o, no such folder")
             << u"exec CLI list -o T/none/l.md5 T/m"_s << u"Error: writing T/none/l.md5: No such file or directory\n"_s;
         const QString limit = u"ulimit -f 1; exec CLI "_s;
@@ -369,6 +373,7 @@ private slots:
         QTest::newRow("none") << u"<none>"_s << QString() << QString();
         QTest::newRow("a list") << u"#: Cheqora digest list 1\n"_s << QString() << QString();
         QTest::newRow("md5sum's list") << u"d41d8cd98f00b204e9800998ecf8427e  x\n"_s << QString() << QString();
+        QTest::newRow("a tagged list") << u"\\MD5 (a\\nb) = d41d8cd98f00b204e9800998ecf8427e\n"_s << QString() << QString();
         QTest::newRow("a link to a list") << u"<link>"_s << QString() << QString();
         QTest::newRow("a data file") << u"data"_s << QString() << refused;
         QTest::newRow("a data file, forced") << u"data"_s << u"-f"_s << QString();
