@@ -11,7 +11,7 @@ set -euo pipefail
 
 BUILD=${1:?usage: bench_algorithms.sh BUILD_DIR}
 RUNS=${RUNS:-3}
-CLI=$BUILD/bin/cheqora-cli
+CLI=$(cd "$BUILD" && pwd)/bin/cheqora-cli
 [ -x "$CLI" ] || { echo "no $CLI: build first" >&2; exit 2; }
 command -v bc >/dev/null || { echo "bc is needed for the ratios" >&2; exit 2; }
 

@@ -18,15 +18,20 @@ bool readHex(QByteArrayView t, qsizetype start, qsizetype end, ChecksumLine &out
 {
     out.digest = {};
     out.digits = end - start;
-    for (qsizetype i = start; i < end; ++i) {
-        const int v = hexValue(t[i]);
-        if (v < 0)
-            return false;
-        const qsizetype k = (i - start) / 2;
-        if (out.digits % 2 == 0 && k < qsizetype(out.digest.size()))
-            out.digest[size_t(k)] |= quint8((i - start) % 2 == 0 ? v << 4 : v);
+    if (out.digits % 2 == 0 && out.digits <= 2 * qsizetype(out.digest.size())) {
+        for (qsizetype k = 0; k < out.digits / 2; ++k) {
+            const int hi = hexValue(t[start + 2 * k]), lo = hexValue(t[start + 2 * k + 1]);
+            if (hi < 0 || lo < 0)
+                return false;
+            out.digest[size_t(k)] = quint8(hi << 4 | lo);
+        }
+        return out.digits > 0;
     }
-    return out.digits > 0;
+    for (qsizetype i = start; i < end; ++i) {
+        if (hexValue(t[i]) < 0)
+            return false;
+    }
+    return true;
 }
 
 ChecksumLineResult takeName(QByteArrayView name, bool escaped, ChecksumLine &out, QByteArray &buffer)
@@ -75,14 +80,16 @@ ChecksumLineResult parseChecksumLine(QByteArrayView t, ChecksumLine &out, QByteA
     const bool escaped = pos < t.size() && t[pos] == '\\';
     if (escaped)
         ++pos;
-    QByteArrayView name;
-    if (tagged(t, pos, out, name))
-        return takeName(name, escaped, out, buffer);
+    // The plain form first, the common one: a tag holds a letter that is no digit, so a run of digits
+    // followed by a blank is never one.
     const qsizetype start = pos;
     while (pos < t.size() && hexValue(t[pos]) >= 0)
         ++pos;
-    if (pos == start || pos == t.size() || !isBlank(t[pos]) || !readHex(t, start, pos, out))
-        return ChecksumLineResult::NotALine;
+    if (pos == start || pos == t.size() || !isBlank(t[pos])) {
+        QByteArrayView name;
+        return tagged(t, start, out, name) ? takeName(name, escaped, out, buffer) : ChecksumLineResult::NotALine;
+    }
+    readHex(t, start, pos, out);
     ++pos;
     if (pos < t.size() && (t[pos] == ' ' || t[pos] == '*'))
         ++pos;

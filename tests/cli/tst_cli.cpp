@@ -258,6 +258,10 @@ private slots:
                      + u"\nNot a regular file  "_s + dir + u"/fifo,0 bytes (0.00 KB), 2026-01-02 03:04:05\n"_s);
         QCOMPARE(r.err, QByteArray());
         QCOMPARE(run({u"digest"_s, u"T/abc.txt"_s, big}).exitCode, 0);
+        const Outcome sha = run({u"digest"_s, u"-a"_s, u"blake2b"_s, u"T/abc.txt"_s});
+        QVERIFY2(sha.exitCode == 0 && sha.out.startsWith("BA80A53F981C4D0D6A2797B69F12F6E94C212F14685AC4B74B12BB6FDBFFA2D1"
+                                                         "7D87C5392AAB792DC252D5DE4533CC9518D38AA8DBF1925AB92386EDD4009923  "),
+                 sha.out.constData());
 
         // The C locale spells the month in its short date; the date is then written numerically so that
         // the size/date columns of reports still line up.
