@@ -48,7 +48,6 @@ bool FolderComparison::checkFailed(const QString &text, platform::MsgIcon icon)
     return false;
 }
 
-// The checks, in order; each ends the command before anything but the option texts changes.
 // The lists' algorithms as their first lines tell them: each must be the one asked for, and two lists
 // must agree. A list whose lines do not tell is left for its read, which says what is wrong with it.
 bool FolderComparison::listAlgorithms(const CompareOptions &options, const Side sides[2], Digests &digests)
@@ -77,6 +76,7 @@ bool FolderComparison::listAlgorithms(const CompareOptions &options, const Side 
     return true;
 }
 
+// The checks, in order; each ends the command before anything but the option texts changes.
 bool FolderComparison::passesChecks(CompareOptions &options, Side sides[2], Digests &digests, CompareResult &result)
 {
     options.oldFolder = trimBlanks(options.oldFolder);

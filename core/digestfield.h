@@ -23,7 +23,7 @@ constexpr qint64 kLengthNotRecorded = -1;
 // different.
 struct DigestField {
     enum Kind : quint8 {
-        Digest,  // the MD5 digest
+        Digest,  // the file's digest
         Empty,   // a file of length 0
         Skipped, // above the user's size limit: not read on purpose
         Failed,  // no digest: cannot be opened or read, changed while read, not a regular file...

@@ -734,8 +734,9 @@ private slots:
                 QVERIFY(::chmod(path.toUtf8().constData(), mode_t(step.section(u' ', 0, 0).toUInt(nullptr, 8))) == 0);
             }
         }
-        QStringList arguments{args.startsWith(u"check "_s) ? QString() : u"compare"_s};
-        arguments.removeAll(QString());
+        QStringList arguments;
+        if (!args.startsWith(u"check "_s))
+            arguments << u"compare"_s;
         for (const QString &a : args.split(u' '))
             arguments.append(a.startsWith(u"T/"_s) ? t + a.mid(1) : a);
         const Outcome o = asUser ? runUnprivileged(arguments, env) : runProcess(kCli, arguments, QByteArray(), env);
