@@ -56,6 +56,7 @@ int listCommand(Arguments &args)
     header.recursive = o.includeSubfolders;
     header.extension = o.onlyExtension ? cheqora::bareExtension(o.extension) : QString();
     header.skipSizeMB = o.skipLargeFiles ? o.skipSizeMB : 0;
+    header.algorithm = o.algorithm.value_or(cheqora::DigestAlgorithm::Md5);
 
     TerminalHost host(o, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);

@@ -71,11 +71,11 @@ int compareCommand(cli::Arguments &args)
 }
 
 // Exit status: 0 every digest computed, 1 a file without one, 128 + the signal when interrupted.
-int digestCommand(const QStringList &paths)
+int digestCommand(const QStringList &paths, cheqora::DigestAlgorithm algorithm)
 {
     int exitCode = 0;
     for (const QString &path : paths) {
-        const cheqora::FileDigest digest = cheqora::digestOfFile(path, &cli::g_interrupted);
+        const cheqora::FileDigest digest = cheqora::digestOfFile(path, &cli::g_interrupted, nullptr, algorithm);
         if (cli::g_interrupted.load())
             return cli::interruptedStatus();
         const QString caption = digest.ok() ? digest.hex : digest.statusText;
@@ -101,9 +101,11 @@ int run(cli::ParsedCommandLine &parsed)
     }
     cli::installInterruptHandler();
     if (parsed.args.command == cli::Command::Digest)
-        return digestCommand(parsed.args.files);
+        return digestCommand(parsed.args.files, parsed.args.options.algorithm.value_or(cheqora::DigestAlgorithm::Md5));
     if (parsed.args.command == cli::Command::List)
         return cli::listCommand(parsed.args);
+    if (parsed.args.command == cli::Command::Check)
+        return cli::checkCommand(parsed.args);
     return compareCommand(parsed.args);
 }
 

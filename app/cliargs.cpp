@@ -60,6 +60,29 @@ bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &opti
     return true;
 }
 
+// -a, --algorithm, for every command that digests.
+QCommandLineOption algorithmOption()
+{
+    return QCommandLineOption({QStringLiteral("a"), QStringLiteral("algorithm")},
+                              QStringLiteral("The digest: md5 (the default), sha1, sha256, sha512 or blake2b."),
+                              QStringLiteral("NAME"));
+}
+
+// Into o.algorithm when given; false with the complaint in r.
+bool readAlgorithm(const QCommandLineParser &parser, cheqora::CompareOptions &o, ParsedCommandLine &r)
+{
+    const QCommandLineOption option = algorithmOption();
+    if (!parser.isSet(option))
+        return true;
+    cheqora::DigestAlgorithm a;
+    if (!cheqora::algorithmFromName(parser.value(option), a)) {
+        r = invalidValue(QStringLiteral("Unknown algorithm '%1': md5, sha1, sha256, sha512 or blake2b.").arg(parser.value(option)));
+        return false;
+    }
+    o.algorithm = a;
+    return true;
+}
+
 // A whole number from 1 to max; blanks around it are allowed, as in the window's fields.
 bool wholeNumber(const QString &text, qint64 max, qint64 &value)
 {
@@ -72,12 +95,14 @@ ParsedCommandLine parseDigest(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Prints one line per file: its MD5 digest (or why there is none), name, size, date and time.\n"
+        "Prints one line per file: its digest, MD5 unless --algorithm names another (or why there is\n"
+        "none), name, size, date and time.\n"
         "Exit status: 0 every digest was computed, 1 otherwise, 2 trouble."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A file to digest."), QStringLiteral("FILE..."));
     const QString command = QStringLiteral("digest");
     ParsedCommandLine r;
-    if (!parseInto(parser, {}, arguments, command, QStringLiteral("digest [options] FILE..."), r))
+    if (!parseInto(parser, {algorithmOption()}, arguments, command, QStringLiteral("digest [options] FILE..."), r)
+        || !readAlgorithm(parser, r.args.options, r))
         return r;
     r.args.command = Command::Digest;
     r.args.files = parser.positionalArguments();
@@ -100,12 +125,14 @@ struct WalkOptions {
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("Show no progress line on the terminal.")};
 
-    QList<QCommandLineOption> all() const { return {recursive, ext, skip, jobs, quiet}; }
+    QList<QCommandLineOption> all() const { return {recursive, ext, skip, jobs, quiet, algorithmOption()}; }
 
     // Into a; false with the complaint in r.
     bool read(const QCommandLineParser &parser, Arguments &a, ParsedCommandLine &r) const
     {
         cheqora::CompareOptions &o = a.options;
+        if (!readAlgorithm(parser, o, r))
+            return false;
         o.includeSubfolders = parser.isSet(recursive);
         a.quiet = parser.isSet(quiet);
         if (parser.isSet(ext)) {
@@ -146,9 +173,11 @@ ParsedCommandLine parseCompare(const QStringList &arguments)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Compares the NEW folder with the OLD one by the files' MD5 digests and writes the report to REPORT:\n"
+        "Compares the NEW folder with the OLD one by the files' digests and writes the report to REPORT:\n"
         "the files added, removed or modified, or with --duplicates the files identical in both.\n"
-        "OLD and NEW may each be a digest list written by 'cheqora-cli list' or md5sum instead of a folder.\n"
+        "OLD and NEW may each be a digest list written by 'cheqora-cli list', md5sum, sha1sum, sha256sum,\n"
+        "sha512sum or b2sum instead of a folder; the comparison takes the lists' digest, else MD5 unless\n"
+        "--algorithm names another. A list of another digest than the one named is refused.\n"
         "Exit status: 0 nothing found, 1 something found, 2 trouble (also when a file or folder could\n"
         "not be read), 128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("OLD"), QStringLiteral("The 1st folder, or a digest list."));
@@ -199,9 +228,10 @@ ParsedCommandLine parseList(const QStringList &arguments)
     const WalkOptions walk;
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Writes the digest list of FOLDER: one md5sum line per file, in the order a comparison walks them,\n"
-        "with the size and date of each file and the options in '#:' comment lines. 'md5sum -c' run in\n"
-        "FOLDER checks it; 'cheqora-cli compare' takes it in place of the folder.\n"
+        "Writes the digest list of FOLDER: one md5sum line per file (sha256sum's with --algorithm sha256,\n"
+        "and so on), in the order a comparison walks them, with the size and date of each file and the\n"
+        "options in '#:' comment lines. 'md5sum -c' (or the algorithm's tool) run in FOLDER checks it;\n"
+        "'cheqora-cli compare' takes it in place of the folder.\n"
         "Exit status: 0 every file was read, 2 a file or folder could not be read, or trouble,\n"
         "128 + the signal when interrupted (130 for Ctrl+C)."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder to list."));
@@ -224,17 +254,59 @@ ParsedCommandLine parseList(const QStringList &arguments)
     return r;
 }
 
+ParsedCommandLine parseCheck(const QStringList &arguments)
+{
+    const QCommandLineOption ignoreMissing(QStringLiteral("ignore-missing"),
+                                           QStringLiteral("Say nothing of a missing file, as if the list did not name it."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Print no line for a file that matches."));
+    const QCommandLineOption strict(QStringLiteral("strict"), QStringLiteral("Exit 1 when a line is improperly formatted."));
+    const WalkOptions walk;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Verifies the files LIST names, relative to the current folder, as 'sha256sum -c' does: 'NAME: OK',\n"
+        "'NAME: FAILED' or 'NAME: FAILED open or read' for each, in the list's order, and warnings on stderr.\n"
+        "The digest is that of the list's tags, of its digests' length or of its '#: algorithm' line, or the\n"
+        "one --algorithm names (needed for SHA-512 and BLAKE2b lines without a tag).\n"
+        "Exit status: 0 every file matched, 1 otherwise, 2 trouble, 128 + the signal when interrupted."));
+    parser.addPositionalArgument(QStringLiteral("LIST"), QStringLiteral("The checksum list."));
+    const QString command = QStringLiteral("check");
+    ParsedCommandLine r;
+    if (!parseInto(parser, {ignoreMissing, quiet, strict, walk.jobs, algorithmOption()}, arguments, command,
+                   QStringLiteral("check [options] LIST"), r))
+        return r;
+    Arguments &a = r.args;
+    a.command = Command::Check;
+    if (!readAlgorithm(parser, a.options, r))
+        return r;
+    if (parser.isSet(walk.jobs)) {
+        qint64 value = 0;
+        if (!wholeNumber(parser.value(walk.jobs), 2147483647, value))
+            return invalidValue(QStringLiteral("Invalid value for number of jobs."));
+        a.jobs = int(value);
+    }
+    a.quiet = parser.isSet(quiet);
+    a.ignoreMissing = parser.isSet(ignoreMissing);
+    a.strict = parser.isSet(strict);
+    a.files = parser.positionalArguments();
+    if (a.files.size() != 1)
+        return refused(QStringLiteral("One argument expected: LIST."), command);
+    r.run = true;
+    return r;
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Checks files by their MD5 digests."));
+    parser.setApplicationDescription(QStringLiteral("Checks files by their MD5 (or SHA-1, SHA-256, SHA-512, BLAKE2b) digests."));
     // Everything after the command is the command's own.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     parser.addPositionalArgument(QStringLiteral("digest"), QStringLiteral("Print the digest line of each file."));
     parser.addPositionalArgument(QStringLiteral("compare"), QStringLiteral("Compare two folders and write a report."));
     parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("Write the digest list of a folder."));
+    parser.addPositionalArgument(QStringLiteral("check"), QStringLiteral("Verify the files a checksum list names."));
     ParsedCommandLine r;
     if (!parseInto(parser, {}, arguments, QString(), QStringLiteral("[options] COMMAND [options] ARGUMENTS..."), r)) {
         if (r.exitCode == 0 && r.out.startsWith(QStringLiteral("Usage: ")))
@@ -252,6 +324,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         return parseCompare(rest);
     if (command == QStringLiteral("list"))
         return parseList(rest);
+    if (command == QStringLiteral("check"))
+        return parseCheck(rest);
     return refused(QStringLiteral("Unknown command '") + command + QStringLiteral("'."));
 }
 

@@ -9,16 +9,18 @@
 
 namespace cli {
 
-enum class Command { Digest, Compare, List };
+enum class Command { Digest, Compare, List, Check };
 
 struct Arguments {
     Command command = Command::Digest;
-    QStringList files;               // digest: the files, in the order given
+    QStringList files;               // digest: the files, in the order given; check: the list
     cheqora::CompareOptions options; // compare: folders, report and options; list: oldFolder and options
     QString output;               // list: -o FILE; "" = standard output
     bool force = false;              // list: --force, FILE replaced even when it is not a digest list
     int jobs = 0;                 // --jobs; 0 when not given
-    bool quiet = false;           // --quiet: no progress line
+    bool quiet = false;           // --quiet: no progress line; check: no OK lines
+    bool ignoreMissing = false;   // check: --ignore-missing
+    bool strict = false;          // check: --strict
 };
 
 // Either arguments to run, or what to print instead (help and version on stdout, a complaint on
@@ -36,5 +38,7 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments);
 
 // The list command (cli_list.cpp); its exit status.
 int listCommand(Arguments &args);
+// The check command (cli_check.cpp); its exit status.
+int checkCommand(Arguments &args);
 
 } // namespace cli

@@ -48,8 +48,36 @@ bool FolderComparison::checkFailed(const QString &text, platform::MsgIcon icon)
     return false;
 }
 
+// The lists' algorithms as their first lines tell them: each must be the one asked for, and two lists
+// must agree. A list whose lines do not tell is left for its read, which says what is wrong with it.
+bool FolderComparison::listAlgorithms(const CompareOptions &options, const Side sides[2], Digests &digests)
+{
+    digests.known = options.algorithm.has_value();
+    digests.algorithm = options.algorithm.value_or(DigestAlgorithm::Md5);
+    int tellingSide = -1;
+    for (const int side : {kOld, kNew}) {
+        const QString &path = side == kOld ? options.oldFolder : options.newFolder;
+        DigestAlgorithm own;
+        QString error;
+        if (!sides[side].isList || !digestListAlgorithm(path, nullptr, own, error))
+            continue;
+        if (options.algorithm && own != *options.algorithm)
+            return checkFailed(QStringLiteral("%1 holds %2 digests, not %3 digests as asked.")
+                                   .arg(path, algorithmTitle(own), algorithmTitle(*options.algorithm)));
+        if (tellingSide >= 0 && own != digests.algorithm)
+            return checkFailed(QStringLiteral("The 1st folder's list %1 holds %2 digests, the 2nd folder's list %3 "
+                                              "holds %4 digests: lists of different digests cannot be compared.")
+                                   .arg(options.oldFolder, algorithmTitle(digests.algorithm), options.newFolder,
+                                        algorithmTitle(own)));
+        digests.known = true;
+        digests.algorithm = own;
+        tellingSide = side;
+    }
+    return true;
+}
+
 // The checks, in order; each ends the command before anything but the option texts changes.
-bool FolderComparison::passesChecks(CompareOptions &options, Side sides[2], CompareResult &result)
+bool FolderComparison::passesChecks(CompareOptions &options, Side sides[2], Digests &digests, CompareResult &result)
 {
     options.oldFolder = trimBlanks(options.oldFolder);
     if (options.oldFolder.isEmpty())
@@ -98,6 +126,8 @@ bool FolderComparison::passesChecks(CompareOptions &options, Side sides[2], Comp
                                        .arg(options.reportFile, side == kOld ? QStringLiteral("1st") : QStringLiteral("2nd")));
         }
     }
+    if (!listAlgorithms(options, sides, digests))
+        return false;
     if (options.warnOnOverwrite && platform::fileExists(options.reportFile)
         && !m_host.askOverwrite(QStringLiteral("Overwrite file ") + options.reportFile + u'?', title())) {
         result.outcome = CompareResult::Outcome::Declined;

@@ -4,7 +4,11 @@
 // Whoever runs it (the main window, the command-line tool, a test) fills CompareOptions from its own
 // controls or arguments.
 
+#include "digestalgorithm.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace cheqora {
 
@@ -28,6 +32,9 @@ struct CompareOptions {
     bool limitLines = true;      // end the report once it has more lines than maxLinesText says
     QString maxLinesText = QStringLiteral("100"); // as typed; read by lineLimitFromText
     int jobs = 0; // files digested at the same time; 0 = one per hardware thread, 1 = one at a time
+    // The digest as asked for; none: that of the lists compared, MD5 for two folders. A list of
+    // another algorithm than the one asked for is refused, and so are two lists of different ones.
+    std::optional<DigestAlgorithm> algorithm;
 };
 
 // The line limit from the text of its field: the number in it rounded to a whole number, halves to

@@ -1,6 +1,6 @@
 #include "digest.h"
 
-#include "md5adapter.h"
+#include "digestcontext.h"
 
 #include <memory>
 
@@ -28,12 +28,30 @@ FileDigest noDigest(int status, const QString &text)
     return d;
 }
 
-QString hexDigest(const unsigned char *digest)
+// The algorithm's own words, so that a report or list says which digest could not be made.
+FileDigest unavailable(DigestAlgorithm algorithm)
+{
+    return noDigest(platform::ErrDigestUnavailable, algorithmTitle(algorithm) + QStringLiteral(" is not available"));
+}
+
+platform::HashFunction hashFunction(DigestAlgorithm algorithm)
+{
+    switch (algorithm) {
+    case DigestAlgorithm::Md5: return platform::HashFunction::Md5;
+    case DigestAlgorithm::Sha1: return platform::HashFunction::Sha1;
+    case DigestAlgorithm::Sha256: return platform::HashFunction::Sha256;
+    case DigestAlgorithm::Sha512: return platform::HashFunction::Sha512;
+    case DigestAlgorithm::Blake2b: return platform::HashFunction::Blake2b512;
+    }
+    Q_UNREACHABLE();
+}
+
+QString hexDigest(const unsigned char *digest, int length)
 {
     static const char16_t hex[] = u"0123456789ABCDEF";
-    QString out(32, Qt::Uninitialized);
+    QString out(2 * length, Qt::Uninitialized);
     QChar *p = out.data();
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < length; ++i) {
         p[2 * i] = QChar(hex[digest[i] >> 4]);
         p[2 * i + 1] = QChar(hex[digest[i] & 0x0F]);
     }
@@ -48,16 +66,17 @@ bool sameState(const platform::FileStat &a, const platform::FileStat &b)
 }
 
 FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
-                             std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder)
+                             std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder,
+                             DigestAlgorithm algorithm)
 {
-    // One context per thread, reused for every digest; each digest starts with md5Init.
-    thread_local platform::MD5Context context;
+    // One context per thread, reused for every digest; each digest starts with digestInit.
+    thread_local platform::DigestContext context;
     // One read buffer per thread too: the block size keeps it off the stack, and allocating it for
     // each of many small files would cost more than their digests.
     thread_local const std::unique_ptr<char[]> buffer(new char[kBlockSize]);
 
-    if (!platform::md5Init(context))
-        return failed(platform::ErrMD5Unavailable);
+    if (!platform::digestInit(context, hashFunction(algorithm)))
+        return unavailable(algorithm);
     platform::FileError err;
     platform::BinaryReader reader;
     const bool opened = folder ? reader.openIn(*folder, path.mid(path.lastIndexOf(platform::kSeparator) + 1), err)
@@ -79,8 +98,8 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
         // Fewer bytes than measured: the file shrank while being read.
         if (got < chunk)
             return failed(platform::ErrFileChanged);
-        if (!platform::md5Update(context, buffer.get(), quint32(chunk)))
-            return failed(platform::ErrMD5Unavailable);
+        if (!platform::digestUpdate(context, buffer.get(), quint32(chunk)))
+            return unavailable(algorithm);
         outstanding -= chunk;
         if (bytesDone)
             bytesDone->store(st.length - outstanding, std::memory_order_relaxed);
@@ -91,22 +110,32 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
     reader.close();
     if (!sameState(now, st))
         return failed(platform::ErrFileChanged);
-    unsigned char digest[16];
-    if (!platform::md5Final(digest, context))
-        return failed(platform::ErrMD5Unavailable);
+    unsigned char digest[platform::kMaxDigestBytes];
+    const int length = platform::digestFinal(digest, context);
+    if (length != digestByteLength(algorithm))
+        return unavailable(algorithm);
     FileDigest d;
-    d.hex = hexDigest(digest);
+    d.hex = hexDigest(digest, length);
     return d;
 }
 
 } // namespace
+
+bool digestAvailable(DigestAlgorithm algorithm)
+{
+    platform::DigestContext context;
+    unsigned char digest[platform::kMaxDigestBytes];
+    return platform::digestInit(context, hashFunction(algorithm))
+        && platform::digestFinal(digest, context) == digestByteLength(algorithm);
+}
 
 QString zeroLengthText()
 {
     return QStringLiteral("Zero-length file");
 }
 
-FileDigest digestOfFile(const QString &path, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone)
+FileDigest digestOfFile(const QString &path, const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
+                        DigestAlgorithm algorithm)
 {
     if (path.isEmpty())
         return noDigest(DigestEmptyPath, QString());
@@ -117,11 +146,12 @@ FileDigest digestOfFile(const QString &path, const std::atomic_bool *abort, std:
     platform::FileError err;
     if (!platform::statPath(path, st, err))
         return failed(err.number);
-    return digestOfExaminedFile(path, st, abort, bytesDone);
+    return digestOfExaminedFile(path, st, abort, bytesDone, nullptr, algorithm);
 }
 
 FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
-                                std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder)
+                                std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder,
+                                DigestAlgorithm algorithm)
 {
     switch (st.kind) {
     case platform::EntryKind::Missing:
@@ -136,7 +166,7 @@ FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &s
     }
     if (st.length == 0)
         return noDigest(DigestZeroLength, zeroLengthText());
-    return digestRegularFile(path, st, abort, bytesDone, folder);
+    return digestRegularFile(path, st, abort, bytesDone, folder, algorithm);
 }
 
 } // namespace cheqora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "digestalgorithm.h"
 #include "filesystem.h"
 
 #include <QString>
@@ -17,9 +18,9 @@ enum DigestStatus : int {
     DigestEmptyPath = -4,
 };
 
-// A file's MD5 digest as 32 upper-case hexadecimal digits, or "" with the status that says why there
-// is none (a positive status is a file-layer error number, described by statusText). This is what a
-// report or a list says of a file, not an error of the program.
+// A file's digest as upper-case hexadecimal digits (digestHexLength of its algorithm, 32 for MD5), or
+// "" with the status that says why there is none (a positive status is a file-layer error number,
+// described by statusText). This is what a report or a list says of a file, not an error of the program.
 struct FileDigest {
     QString hex;
     int status = DigestOk;
@@ -31,18 +32,23 @@ struct FileDigest {
 // The status text of an empty file, which has no digest to show but whose content is known.
 QString zeroLengthText();
 
+// Whether libcrypto gives the algorithm here (a configuration may allow only approved ones).
+bool digestAvailable(DigestAlgorithm algorithm);
+
 // The digest of the file at path. A file whose size or modification time after the read differs from
-// before it gives ErrFileChanged; MD5 missing from libcrypto gives ErrMD5Unavailable. When abort is
-// given and becomes true while the file is read, the digest is abandoned with status ErrInterrupted.
-// bytesDone, when given, follows the bytes read so far.
+// before it gives ErrFileChanged; an algorithm libcrypto refuses gives ErrDigestUnavailable, with a
+// text that names the algorithm ("SHA-256 is not available"). When abort is given and becomes true
+// while the file is read, the digest is abandoned with status ErrInterrupted. bytesDone, when given,
+// follows the bytes read so far.
 FileDigest digestOfFile(const QString &path, const std::atomic_bool *abort = nullptr,
-                        std::atomic<qint64> *bytesDone = nullptr);
+                        std::atomic<qint64> *bytesDone = nullptr, DigestAlgorithm algorithm = DigestAlgorithm::Md5);
 
 // The same for a walk that has already examined the file: st is its stat result, so the file is not
 // examined again before it is opened; the file read must still be that file in that state. With
 // folder (the open folder of path), the file is opened there by its name.
 FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &st,
                                 const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr,
-                                const platform::FolderHandle *folder = nullptr);
+                                const platform::FolderHandle *folder = nullptr,
+                                DigestAlgorithm algorithm = DigestAlgorithm::Md5);
 
 } // namespace cheqora

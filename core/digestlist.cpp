@@ -37,6 +37,9 @@ QString digestListHeaderText(const DigestListHeader &header)
     out += QStringLiteral("\n#: recursive ") + (header.recursive ? QStringLiteral("yes") : QStringLiteral("no"));
     out += QStringLiteral("\n#: extension") + (header.extension.isEmpty() ? QString() : u' ' + escaped(header.extension));
     out += QStringLiteral("\n#: skip-mb ") + QString::number(header.skipSizeMB) + u'\n';
+    // MD5 lists stay as they always were.
+    if (header.algorithm != DigestAlgorithm::Md5)
+        out += QStringLiteral("#: algorithm ") + algorithmName(header.algorithm) + u'\n';
     return out;
 }
 
@@ -55,7 +58,8 @@ QString digestListEntryText(const DigestListEntry &entry)
         const bool escape = needsEscape(entry.relativePath);
         if (escape)
             out.append(u'\\');
-        for (const quint8 b : entry.digest) {
+        for (int i = 0; i < digestByteLength(entry.algorithm); ++i) {
+            const quint8 b = entry.digest[size_t(i)];
             out.append(QLatin1Char(hex[b >> 4]));
             out.append(QLatin1Char(hex[b & 15]));
         }
@@ -92,10 +96,12 @@ QString digestListEndText(qint64 entries)
 }
 
 DigestListEntry digestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
-                                  const FileDigest &digest)
+                                  const FileDigest &digest, DigestAlgorithm algorithm)
 {
     DigestListEntry e;
     e.relativePath = relativePath;
+    e.algorithm = algorithm;
+    const int length = digestByteLength(algorithm);
     e.statRecorded = st.kind != platform::EntryKind::Missing;
     if (e.statRecorded) {
         e.length = st.length;
@@ -104,10 +110,10 @@ DigestListEntry digestListEntryOf(const QString &relativePath, const platform::F
     if (skipped) {
         e.kind = DigestListEntry::Kind::Skipped;
     } else if (digest.status == DigestZeroLength) {
-        e.digest = kEmptyDigest;
-    } else if (digest.ok() && digest.hex.size() == 32) {
+        std::copy(emptyDigest(algorithm), emptyDigest(algorithm) + length, e.digest.begin());
+    } else if (digest.ok() && digest.hex.size() == 2 * length) {
         const auto nibble = [&](int k) { return hexValue(char(digest.hex.at(k).unicode())); };
-        for (int i = 0; i < 16; ++i)
+        for (int i = 0; i < length; ++i)
             e.digest[size_t(i)] = quint8(nibble(2 * i) << 4 | nibble(2 * i + 1));
     } else {
         e.kind = DigestListEntry::Kind::NotRead;
@@ -140,8 +146,9 @@ void DigestList::append(const DigestListEntry &e)
         ascii = name[i] < 0x80;
     const QByteArray bytes = ascii ? QByteArray() : platform::encodeName(e.relativePath);
     const qsizetype n = ascii ? e.relativePath.size() : bytes.size();
-    if (n > m_freeLeft) {
-        const qsizetype size = qMax(n, qsizetype(1) << 21);
+    const qsizetype tail = e.kind == DigestListEntry::Kind::Digest ? digestByteLength(e.algorithm) - 16 : 0;
+    if (n + tail > m_freeLeft) {
+        const qsizetype size = qMax(n + tail, qsizetype(1) << 21);
         m_blocks.emplace_back(new char[size_t(size)]);
         m_free = m_blocks.back().get();
         m_freeLeft = size;
@@ -151,9 +158,12 @@ void DigestList::append(const DigestListEntry &e)
     else
         std::memcpy(m_free, bytes.constData(), size_t(n));
     Entry r{m_free, qint32(n), e.kind, e.statRecorded, 0, quint32(std::min<qint64>(e.line, 0xFFFFFFFF)),
-            e.length, e.modifiedSecs, e.digest};
-    m_free += n;
-    m_freeLeft -= n;
+            e.length, e.modifiedSecs, {}};
+    std::copy(e.digest.begin(), e.digest.begin() + 16, r.digest.begin());
+    if (tail > 0)
+        std::memcpy(m_free + n, e.digest.data() + 16, size_t(tail));
+    m_free += n + tail;
+    m_freeLeft -= n + tail;
     if (e.kind == DigestListEntry::Kind::NotRead || e.kind == DigestListEntry::Kind::FolderNotRead) {
         qsizetype index = m_statusTexts.indexOf(e.status);
         if (index < 0) {
@@ -165,7 +175,8 @@ void DigestList::append(const DigestListEntry &e)
     m_entries.push_back(r);
 }
 
-bool DigestList::read(const QString &listPath, QString &error, const std::function<bool()> &progress)
+bool DigestList::read(const QString &listPath, QString &error, const std::function<bool()> &progress,
+                      const DigestAlgorithm *algorithm)
 {
     release();
     DigestListHeader header;
@@ -173,7 +184,7 @@ bool DigestList::read(const QString &listPath, QString &error, const std::functi
         append(e);
         return !progress || progress();
     };
-    if (!readDigestList(listPath, keep, header, error)) {
+    if (!readDigestList(listPath, keep, header, error, algorithm)) {
         release();
         return false;
     }
@@ -193,7 +204,10 @@ DigestListEntry DigestList::entry(qsizetype i) const
     DigestListEntry e;
     e.relativePath = relativePath(i);
     e.kind = r.kind;
-    e.digest = r.digest;
+    e.algorithm = m_header.algorithm;
+    std::copy(r.digest.begin(), r.digest.end(), e.digest.begin());
+    if (r.kind == DigestListEntry::Kind::Digest && digestByteLength(e.algorithm) > 16)
+        std::memcpy(e.digest.data() + 16, r.path + r.pathLength, size_t(digestByteLength(e.algorithm) - 16));
     if (r.kind == DigestListEntry::Kind::NotRead || r.kind == DigestListEntry::Kind::FolderNotRead)
         e.status = m_statusTexts.at(r.status);
     e.statRecorded = r.statRecorded;
@@ -221,11 +235,11 @@ bool listRecordOf(const DigestListEntry &entry, const WalkFilter &filter, Digest
     case DigestListEntry::Kind::Digest:
         if (entry.statRecorded && filter.skips(entry.length)) {
             field = texts.skippedField();
-        } else if (entry.digest == kEmptyDigest) {
+        } else if (std::equal(entry.digest.begin(), entry.digest.begin() + digestByteLength(entry.algorithm),
+                              emptyDigest(entry.algorithm))) {
             field = texts.fieldForText(zeroLengthText(), DigestField::Empty);
         } else {
-            field = DigestField();
-            field.bytes = entry.digest;
+            field = texts.fieldForBytes(entry.digest.data(), digestByteLength(entry.algorithm));
         }
         break;
     case DigestListEntry::Kind::Skipped:

@@ -1,8 +1,9 @@
 #pragma once
 
 // Digest lists: a folder's digests saved as text, so that a later comparison can use the list in place
-// of the folder. Each file is one line in md5sum's format (`md5sum -c` verifies a fresh list); what that
-// format cannot hold goes into "#:" comment lines, which md5sum ignores:
+// of the folder. Each file is one line in the format of the algorithm's coreutils tool (`md5sum -c`,
+// `sha256sum -c`... verify a fresh list); what that format cannot hold goes into "#:" comment lines,
+// which those tools ignore:
 //
 //     #: Cheqora digest list 2
 //     #: program Cheqora 1.0
@@ -11,6 +12,7 @@
 //     #: recursive yes
 //     #: extension
 //     #: skip-mb 0
+//     #: algorithm sha256                         (only for an algorithm other than MD5)
 //     #: file 2048 2026-11-30T18:02:11Z
 //     3b5d5c3712955042212316173ccf37be  2026/beach.jpg
 //     #: skipped 5368709120 2026-11-30T18:02:11Z disk.iso
@@ -26,9 +28,12 @@
 // quoted status also '"' as "\""); digest lines escape names as md5sum does. "-" stands for a size or
 // time that is not known. Paths are relative to the folder, with "/", in the file names' own bytes.
 //
-// The reader also takes lists written by md5sum: "*" binary marker, one or two blanks, CR LF line
-// ends, a UTF-8 byte-order mark, upper- or lower-case digits, blank lines, "#" comments. Such a list
-// records no sizes or times, and its folder is the list file's own folder.
+// The reader also takes lists written by md5sum, sha1sum, sha256sum, sha512sum and b2sum: "*" binary
+// marker, one or two blanks, CR LF line ends, a UTF-8 byte-order mark, upper- or lower-case digits,
+// blank lines, "#" comments, and tagged lines such as "SHA256 (name) = digest" (--tag). Such a list
+// records no sizes or times, and its folder is the list file's own folder. Its algorithm is that of
+// its tags or of its digests' length; 128 digits are SHA-512 or BLAKE2b, which only the reader's
+// caller can tell. One list holds digests of one algorithm.
 
 #include "digest.h"
 #include "digestfield.h"
@@ -61,12 +66,13 @@ struct DigestListEntry {
     };
     QString relativePath; // "/" between folders; decoded with the lossless name codec
     Kind kind = Kind::Digest;
-    std::array<quint8, 16> digest{};
+    std::array<quint8, 64> digest{}; // the first digestByteLength(algorithm) bytes; the others 0
     QString status; // NotRead and FolderNotRead only
     bool statRecorded = false;
     qint64 length = 0;
     qint64 modifiedSecs = 0; // seconds since the epoch
     qint64 line = 0;         // reader: 1-based line of the entry (its digest line)
+    DigestAlgorithm algorithm = DigestAlgorithm::Md5; // of the digest
 };
 
 // How the list was made. A plain md5sum list only has the folder.
@@ -79,6 +85,7 @@ struct DigestListHeader {
     QString extension; // "" = every file
     int skipSizeMB = 0; // 0 = nothing skipped
     int format = 0;     // the format's number; 0 for a plain md5sum list
+    DigestAlgorithm algorithm = DigestAlgorithm::Md5; // of every digest in the list
 };
 
 // ---- Writing (digestlist.cpp) --------------------------------------------------------------------
@@ -90,10 +97,10 @@ QString digestListHeaderText(const DigestListHeader &header);
 QString digestListEntryText(const DigestListEntry &entry);
 // The line that closes a complete list of this many entries.
 QString digestListEndText(qint64 entries);
-// The entry for what the walk found: skipped by size, or the file's digest. An empty file gets the
-// digest of empty content, which md5sum verifies.
+// The entry for what the walk found: skipped by size, or the file's digest by algorithm. An empty file
+// gets the digest of empty content, which the coreutils tool verifies.
 DigestListEntry digestListEntryOf(const QString &relativePath, const platform::FileStat &st, bool skipped,
-                                  const FileDigest &digest);
+                                  const FileDigest &digest, DigestAlgorithm algorithm = DigestAlgorithm::Md5);
 
 // ---- Reading (digestlistreader.cpp) --------------------------------------------------------------
 
@@ -106,12 +113,17 @@ using DigestListSink = std::function<bool(const DigestListEntry &)>;
 // program without entries is an empty folder; any other file without a digest line is no list.
 // The error names the list file and the line: "<list>, line <n>: <what>." or "<list>: <what>."; for
 // a file that is no list, "<list> is neither a folder nor a digest list." with " (line <n>: <what>)"
-// before the stop.
-bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, QString &error);
+// before the stop. algorithm, when given, is the one the list must have (and what 128-digit digests
+// without a tag are); without it, the list's own.
+bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, QString &error,
+                    const DigestAlgorithm *algorithm = nullptr);
+// The algorithm of a list, from as few of its lines as tell it; false with error when they do not
+// (the error as readDigestList gives it). Cheap: the whole list is checked only when it is read.
+bool digestListAlgorithm(const QString &listPath, const DigestAlgorithm *given, DigestAlgorithm &out, QString &error);
 
 // Whether the file looks like a digest list at a glance: its first line that is not blank is a "#"
-// line or begins like a digest line (any number of hexadecimal digits, then a blank). An empty file
-// passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
+// line, a tagged line, or begins like a digest line (any number of hexadecimal digits, then a blank).
+// An empty file passes. Cheap: looks at the first 64 KiB only; only a full read tells a list for sure.
 bool looksLikeDigestList(const QString &path);
 
 // A whole list held compactly in memory (digestlist.cpp): paths in large blocks, a few fixed fields per
@@ -126,7 +138,8 @@ public:
     // Replaces the content with the list file's; on an error (as readDigestList gives it) the list is
     // left empty. progress, when given, is called after each entry; returning false ends the read
     // (false, error empty, list empty).
-    bool read(const QString &listPath, QString &error, const std::function<bool()> &progress = {});
+    bool read(const QString &listPath, QString &error, const std::function<bool()> &progress = {},
+              const DigestAlgorithm *algorithm = nullptr);
     void release();
 
     const DigestListHeader &header() const { return m_header; }
@@ -145,13 +158,13 @@ private:
         quint32 line;
         qint64 length;
         qint64 modifiedSecs;
-        std::array<quint8, 16> digest;
+        std::array<quint8, 16> digest; // a longer digest goes on after the path's bytes
     };
     void append(const DigestListEntry &e);
 
     DigestListHeader m_header;
     ChunkedArray<Entry> m_entries;
-    std::vector<std::unique_ptr<char[]>> m_blocks; // paths in the name codec's bytes
+    std::vector<std::unique_ptr<char[]>> m_blocks; // paths in the name codec's bytes, each with its digest's tail
     char *m_free = nullptr;
     qsizetype m_freeLeft = 0;
     QStringList m_statusTexts;

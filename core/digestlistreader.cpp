@@ -1,6 +1,7 @@
 // Reading digest lists: the parser of their lines and the streaming reader.
 #include "digestlist.h"
 
+#include "checksumline.h"
 #include "digestlisttext.h"
 #include "textcodec.h"
 
@@ -41,16 +42,11 @@ QString ReadError::text() const
     return listFile + QStringLiteral(", line ") + QString::number(line) + QStringLiteral(": ") + what + u'.';
 }
 
-const char *otherAlgorithm(qsizetype hexDigits)
+// "an MD5 list", "a SHA-256 list".
+QString aList(DigestAlgorithm algorithm)
 {
-    switch (hexDigits) {
-    case 40: return "SHA-1";
-    case 56: return "SHA-224";
-    case 64: return "SHA-256";
-    case 96: return "SHA-384";
-    case 128: return "SHA-512";
-    default: return nullptr;
-    }
+    return (algorithm == DigestAlgorithm::Md5 ? QStringLiteral("an ") : QStringLiteral("a ")) + algorithmTitle(algorithm)
+        + QStringLiteral(" list");
 }
 
 // The path of an md5sum line as a path below the folder: "./" and doubled "/" go, anything that would
@@ -103,9 +99,11 @@ bool normalisePath(QByteArrayView raw, QByteArray &out, QByteArrayView &clean, Q
 
 class Parser {
 public:
-    Parser(DigestListHeader &header, ReadError &err, const DigestListSink &sink)
-        : m_header(header), m_err(err), m_sink(sink)
+    Parser(DigestListHeader &header, ReadError &err, const DigestListSink &sink, const DigestAlgorithm *given)
+        : m_header(header), m_err(err), m_sink(sink), m_given(given)
     {
+        if (given)
+            m_header.algorithm = *given;
     }
 
     // False when the read ends here (an error, or the sink asked to stop).
@@ -149,7 +147,8 @@ public:
             m_err.notAList = true;
             return fail(0, QStringLiteral("no digest line"));
         }
-        return true;
+        // A list of this program without a digest line has the algorithm its header says.
+        return m_algorithmLine != 0 || !m_header.ownFormat || takeAlgorithm(DigestAlgorithm::Md5, 0);
     }
 
     bool cutShort(qint64 lines)
@@ -253,7 +252,7 @@ private:
                 return fail(n, bad);
             return entry(m_bytes, n);
         }
-        static const char *const headerKeys[] = {"program", "folder", "date", "recursive", "extension", "skip-mb"};
+        static const char *const headerKeys[] = {"program", "folder", "date", "recursive", "extension", "skip-mb", "algorithm"};
         const auto key = std::find_if(std::begin(headerKeys), std::end(headerKeys),
                                       [&](const char *k) { return keyword == k; });
         if (key == std::end(headerKeys))
@@ -263,6 +262,12 @@ private:
             return fail(n, QStringLiteral("the header line \"%1\" is repeated").arg(QLatin1String(*key)));
         m_headerSeen |= bit;
         qsizetype pos = 0;
+        if (keyword == "algorithm") {
+            DigestAlgorithm a;
+            if (!algorithmFromName(QString::fromLatin1(rest), a))
+                return fail(n, QStringLiteral("the list's algorithm \"%1\" is not known").arg(QString::fromLatin1(rest)));
+            return takeAlgorithm(a, n);
+        }
         if (keyword == "date")
             return parseTime(rest, m_header.createdSecs) || fail(n, bad);
         if (keyword == "recursive") {
@@ -306,43 +311,71 @@ private:
         return true;
     }
 
+    // The algorithm of the list is the first one a line tells; every later line must tell the same,
+    // and so must the one the caller gives.
+    bool takeAlgorithm(DigestAlgorithm a, qint64 n)
+    {
+        if (m_given && a != *m_given)
+            return fail(n, QStringLiteral("this is %1, not %2").arg(aList(a), aList(*m_given)));
+        if (m_algorithmLine != 0 && a != m_header.algorithm)
+            return fail(n, QStringLiteral("%1 digest in %2 (line %3)")
+                               .arg(aList(a).chopped(5), aList(m_header.algorithm)).arg(m_algorithmLine));
+        if (m_algorithmLine == 0)
+            m_algorithmLine = n;
+        m_header.algorithm = a;
+        return true;
+    }
+
+    // The algorithm of a line's digest: its tag's, or the one its length tells.
+    bool lineAlgorithm(const ChecksumLine &line, qint64 n, DigestAlgorithm &a)
+    {
+        if (line.tagged) {
+            if (!algorithmFromTag(QString::fromLatin1(line.tag), a))
+                return fail(n, QStringLiteral("the tag %1 names no algorithm this program knows").arg(QString::fromLatin1(line.tag)));
+            if (line.digits != digestHexLength(a))
+                return fail(n, QStringLiteral("the digest is not %1 hexadecimal digits").arg(digestHexLength(a)));
+            return true;
+        }
+        // An own list without an algorithm line is MD5.
+        if (m_header.ownFormat && m_algorithmLine == 0 && !takeAlgorithm(DigestAlgorithm::Md5, n))
+            return false;
+        const bool known = m_given || m_algorithmLine != 0;
+        if (known && line.digits == digestHexLength(m_header.algorithm)) {
+            a = m_header.algorithm;
+            return true;
+        }
+        if (algorithmOfLength(line.digits, a))
+            return true;
+        if (line.digits == 128)
+            return fail(n, QStringLiteral("a digest of 128 hexadecimal digits is SHA-512 or BLAKE2b; name the "
+                                          "list's algorithm (sha512 or blake2b) to read it"));
+        if (line.digits == 56 || line.digits == 96)
+            return fail(n, QStringLiteral("this is a SHA-%1 list, which this program cannot read").arg(line.digits * 4));
+        return fail(n, QStringLiteral("the digest is not %1 hexadecimal digits")
+                           .arg(digestHexLength(known ? m_header.algorithm : DigestAlgorithm::Md5)));
+    }
+
     bool digestLine(QByteArrayView t, qint64 n)
     {
-        qsizetype pos = 0;
-        while (pos < t.size() && (t[pos] == ' ' || t[pos] == '\t'))
-            ++pos;
-        const bool escapedName = pos < t.size() && t[pos] == '\\';
-        if (escapedName)
-            ++pos;
-        const qsizetype start = pos;
-        while (pos < t.size() && hexValue(t[pos]) >= 0)
-            ++pos;
-        const qsizetype digits = pos - start;
-        if (digits == 0 || pos == t.size() || (t[pos] != ' ' && t[pos] != '\t'))
+        ChecksumLine line;
+        switch (parseChecksumLine(t, line, m_bytes)) {
+        case ChecksumLineResult::NotALine:
             return notDigestLine(n, kNotADigestLine);
-        if (digits != 32) {
-            if (const char *algorithm = otherAlgorithm(digits))
-                return fail(n, QStringLiteral("this is a %1 list, not an MD5 list").arg(QLatin1String(algorithm)));
-            return fail(n, QStringLiteral("the digest is not 32 hexadecimal digits"));
+        case ChecksumLineResult::BadEscape:
+            return fail(n, QStringLiteral("the file name holds an unknown escape"));
+        case ChecksumLineResult::Ok:
+            break;
         }
         DigestListEntry &e = m_entry;
-        for (int i = 0; i < 16; ++i)
-            e.digest[size_t(i)] = quint8(hexValue(t[start + 2 * i]) << 4 | hexValue(t[start + 2 * i + 1]));
-        ++pos;
-        if (pos < t.size() && (t[pos] == ' ' || t[pos] == '*'))
-            ++pos;
-        if (pos == t.size())
-            return notDigestLine(n, kNotADigestLine);
-        if (escapedName) {
-            if (!unescape(t, pos, false, m_bytes))
-                return fail(n, QStringLiteral("the file name holds an unknown escape"));
-        }
+        if (!lineAlgorithm(line, n, e.algorithm) || !takeAlgorithm(e.algorithm, n))
+            return false;
+        e.digest = line.digest;
         e.kind = DigestListEntry::Kind::Digest;
         e.status.clear();
         if (m_pendingLine == 0)
             e.statRecorded = false;
         m_pendingLine = 0;
-        return entry(escapedName ? QByteArrayView(m_bytes) : t.sliced(pos), n);
+        return entry(line.name, n);
     }
 
     bool entry(QByteArrayView rawPath, qint64 n)
@@ -394,6 +427,8 @@ private:
     DigestListHeader &m_header;
     ReadError &m_err;
     const DigestListSink &m_sink;
+    const DigestAlgorithm *m_given;
+    qint64 m_algorithmLine = 0; // the line that told the list's algorithm
     DigestListEntry m_entry;
     QByteArray m_bytes; // a text of the line with its escapes undone
     QByteArray m_path;
@@ -408,7 +443,8 @@ private:
     size_t m_sortedSeen = 0;
 };
 
-bool readList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, ReadError &err)
+bool readList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, ReadError &err,
+              const DigestAlgorithm *algorithm)
 {
     header = DigestListHeader();
     err = ReadError();
@@ -423,7 +459,7 @@ bool readList(const QString &listPath, const DigestListSink &sink, DigestListHea
         err.what = fileErr.description;
         return false;
     }
-    Parser parser(header, err, sink);
+    Parser parser(header, err, sink, algorithm);
     // Room for the longest line plus one read; a line never lies in memory twice.
     const qsizetype capacity = 2 * kMaxListLineBytes + 2;
     std::unique_ptr<char[]> buffer(new char[size_t(capacity)]);
@@ -468,12 +504,23 @@ bool readList(const QString &listPath, const DigestListSink &sink, DigestListHea
 
 } // namespace
 
-bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, QString &error)
+bool readDigestList(const QString &listPath, const DigestListSink &sink, DigestListHeader &header, QString &error,
+                    const DigestAlgorithm *algorithm)
 {
     ReadError err;
-    const bool ok = readList(listPath, sink, header, err);
+    const bool ok = readList(listPath, sink, header, err, algorithm);
     error = err.what.isEmpty() ? QString() : err.text();
     return ok;
+}
+
+bool digestListAlgorithm(const QString &listPath, const DigestAlgorithm *given, DigestAlgorithm &out, QString &error)
+{
+    DigestListHeader header;
+    const auto untilDigest = [](const DigestListEntry &e) { return e.kind != DigestListEntry::Kind::Digest; };
+    if (!readDigestList(listPath, untilDigest, header, error, given) && !error.isEmpty())
+        return false;
+    out = header.algorithm;
+    return true;
 }
 
 bool looksLikeDigestList(const QString &path)
@@ -490,7 +537,10 @@ bool looksLikeDigestList(const QString &path)
     if (head.startsWith("\xEF\xBB\xBF"))
         head.remove(0, 3);
     const QByteArray line = head.trimmed().split('\n').constFirst().trimmed();
-    if (line.isEmpty() || line.startsWith('#'))
+    ChecksumLine parsed;
+    QByteArray name;
+    if (line.isEmpty() || line.startsWith('#')
+        || (parseChecksumLine(line, parsed, name) == ChecksumLineResult::Ok && parsed.tagged))
         return true;
     qsizetype pos = line.startsWith('\\') ? 1 : 0;
     const qsizetype start = pos;

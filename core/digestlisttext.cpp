@@ -185,4 +185,26 @@ int hexValue(char c)
     return kHexValues[static_cast<unsigned char>(c)];
 }
 
+const quint8 *emptyDigest(DigestAlgorithm algorithm)
+{
+    static const char *const hex[] = {
+        "d41d8cd98f00b204e9800998ecf8427e",
+        "da39a3ee5e6b4b0d3255bfef95601890afd80709",
+        "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
+        "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce"
+        "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e",
+        "786a02f742015903c6c6fd852552d272912f4740e15847618a86e217f71f5419"
+        "d25e1031afee585313896444934eb04b903a685b1448b755d56f701afe9be2ce",
+    };
+    static const auto table = [] {
+        std::array<std::array<quint8, 64>, 5> bytes{};
+        for (size_t a = 0; a < bytes.size(); ++a) {
+            for (size_t i = 0; hex[a][2 * i] != 0; ++i)
+                bytes[a][i] = quint8(hexValue(hex[a][2 * i]) << 4 | hexValue(hex[a][2 * i + 1]));
+        }
+        return bytes;
+    }();
+    return table[size_t(algorithm)].data();
+}
+
 } // namespace cheqora::listtext

@@ -3,6 +3,8 @@
 // The text forms of a digest list's fields, shared by its reader and its writer: the format line,
 // times, escapes, names and hexadecimal digits. See digestlist.h for the format itself.
 
+#include "digestalgorithm.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -13,9 +15,9 @@ namespace cheqora::listtext {
 
 extern const QByteArray kSignature; // "#: Cheqora digest list ", then the format's number
 constexpr int kFormat = 2;
-// The digest of empty content, which md5sum verifies for an empty file.
-constexpr std::array<quint8, 16> kEmptyDigest{0xd4, 0x1d, 0x8c, 0xd9, 0x8f, 0x00, 0xb2, 0x04,
-                                              0xe9, 0x80, 0x09, 0x98, 0xec, 0xf8, 0x42, 0x7e};
+// The digest of empty content (digestByteLength bytes), which the algorithm's coreutils tool verifies
+// for an empty file.
+const quint8 *emptyDigest(DigestAlgorithm algorithm);
 
 // Times: proleptic Gregorian calendar, UTC, "YYYY-MM-DDTHH:MM:SSZ".
 void appendTime(QString &out, qint64 secs);

@@ -40,7 +40,8 @@ int DigestPipeline::jobsFor(int jobs)
     return hardware > 0 ? int(qMin(hardware, unsigned(kMaxJobs))) : 1;
 }
 
-DigestPipeline::DigestPipeline(int jobs)
+DigestPipeline::DigestPipeline(int jobs, DigestAlgorithm algorithm)
+    : m_algorithm(algorithm)
 {
     const int n = jobsFor(jobs);
     m_threads.reserve(size_t(n));
@@ -109,7 +110,8 @@ void DigestPipeline::run()
         lock.unlock();
         // The jobs stay owned by the queue, or by m_dropped once abandoned, until they are done.
         for (Job *job : batch) {
-            job->result = digestOfExaminedFile(job->path, job->st, &job->abort, &job->bytesDone, job->folder);
+            job->result = digestOfExaminedFile(job->path, job->st, &job->abort, &job->bytesDone, job->folder,
+                                               m_algorithm);
         }
         lock.lock();
         for (Job *job : batch)

@@ -25,8 +25,8 @@ namespace cheqora {
 
 class DigestPipeline {
 public:
-    // jobs workers; 0 or less means one per hardware thread.
-    explicit DigestPipeline(int jobs);
+    // jobs workers; 0 or less means one per hardware thread. Every file is digested by algorithm.
+    explicit DigestPipeline(int jobs, DigestAlgorithm algorithm = DigestAlgorithm::Md5);
     // Abandons what is queued or prefetched and returns once every worker has ended.
     ~DigestPipeline();
     DigestPipeline(const DigestPipeline &) = delete;
@@ -34,6 +34,7 @@ public:
 
     static int jobsFor(int jobs);
     int jobs() const { return int(m_threads.size()); }
+    DigestAlgorithm algorithm() const { return m_algorithm; }
 
     // A file the walk has examined (st), to be digested as digestOfExaminedFile gives it.
     struct File {
@@ -83,6 +84,7 @@ private:
     JobPtr newJob(const QString &path, const platform::FileStat &st) const;
     void drop(JobPtr job);
 
+    const DigestAlgorithm m_algorithm;
     std::vector<std::thread> m_threads;
     mutable std::mutex m_mutex;
     std::condition_variable m_work;     // a job or the end, for the workers

@@ -56,7 +56,7 @@ QString finalCaption(CompareMode mode, const CompareCounts &counts, bool linesEx
 // One comparison, from its first walk to its closed report: the parts and what flows between them.
 class FolderComparison::Run {
 public:
-    Run(FolderComparison &owner, CompareOptions &options, const Side sides[2]);
+    Run(FolderComparison &owner, CompareOptions &options, const Side sides[2], const Digests &digests);
     // The comparison, its end, and what it found.
     void compare(CompareResult &result);
 
@@ -126,6 +126,7 @@ private:
     int m_walkedSide;
     WalkFilter m_filter;
     qint64 m_maxLines;
+    Digests m_digests;
 
     DigestFieldTexts m_texts;
     Pairing m_pairing;
@@ -145,7 +146,8 @@ private:
     QString m_error;
 };
 
-FolderComparison::Run::Run(FolderComparison &owner, CompareOptions &options, const Side sides[2])
+FolderComparison::Run::Run(FolderComparison &owner, CompareOptions &options, const Side sides[2],
+                           const Digests &digests)
     : m_owner(owner)
     , m_host(owner.m_host)
     , m_mode(options.mode)
@@ -157,9 +159,10 @@ FolderComparison::Run::Run(FolderComparison &owner, CompareOptions &options, con
     , m_filter{options.includeSubfolders, buildFilespec(options.onlyExtension, options.extension),
                options.skipLargeFiles ? options.skipSizeMB : 0}
     , m_maxLines(lineLimitFromText(options.maxLinesText))
+    , m_digests(digests)
     , m_pairing(options.mode)
     , m_writer(ReportWriter::Header{m_folders[kOld], m_folders[kNew], options.mode, options.includeSubfolders,
-                                    [this] { return anySubfolder(kOld) || anySubfolder(kNew); }},
+                                    digests.algorithm, [this] { return anySubfolder(kOld) || anySubfolder(kNew); }},
                options.limitLines, m_maxLines, [this](qint64 lines) { m_host.showLineCount(lines); })
 {
     m_reportFile.path = options.reportFile;
@@ -248,10 +251,11 @@ void FolderComparison::Run::run()
             lists.append(m_sides[side].listId);
     }
     if (lists.size() < 2)
-        m_pipeline = std::make_unique<DigestPipeline>(m_jobs);
+        m_pipeline = std::make_unique<DigestPipeline>(m_jobs, m_digests.algorithm);
     for (const int side : {kOld, kNew}) {
         if (m_sides[side].isList) {
-            m_lists[side] = std::make_unique<ListWalk>(m_host, m_texts, m_filter);
+            m_lists[side] = std::make_unique<ListWalk>(m_host, m_texts, m_filter,
+                                                       m_digests.known ? &m_digests.algorithm : nullptr);
             continue;
         }
         m_trees[side] = std::make_unique<TreeWalk>(m_host, *m_pipeline, m_texts, m_folders[side], m_filter);
@@ -441,12 +445,13 @@ CompareResult FolderComparison::compare(CompareOptions &options)
 {
     CompareResult result;
     Side sides[2];
-    if (m_running || !passesChecks(options, sides, result))
+    Digests digests;
+    if (m_running || !passesChecks(options, sides, digests, result))
         return result;
     m_running = true;
     m_stop = false;
     {
-        Run run(*this, options, sides);
+        Run run(*this, options, sides, digests);
         run.compare(result);
     }
     m_running = false;

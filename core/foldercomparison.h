@@ -82,9 +82,15 @@ private:
         bool isList = false;
         platform::FileId listId;
     };
+    // The algorithm of the comparison: as asked for, else the lists' (known if one tells it).
+    struct Digests {
+        bool known = false;
+        DigestAlgorithm algorithm = DigestAlgorithm::Md5;
+    };
 
     static const QString &title();
-    bool passesChecks(CompareOptions &options, Side sides[2], CompareResult &result);
+    bool passesChecks(CompareOptions &options, Side sides[2], Digests &digests, CompareResult &result);
+    bool listAlgorithms(const CompareOptions &options, const Side sides[2], Digests &digests);
     bool checkFailed(const QString &text, platform::MsgIcon icon = platform::MsgIcon::Exclamation);
 
     CompareHost &m_host;

@@ -48,7 +48,7 @@ struct ListingSink final : public WalkSink {
     QString error;
 };
 
-DigestListEntry entryOf(const ScanList &records, qsizetype i, const DigestFieldTexts &texts)
+DigestListEntry entryOf(const ScanList &records, qsizetype i, const DigestFieldTexts &texts, DigestAlgorithm algorithm)
 {
     const DigestField &field = records.field(i);
     platform::FileStat st = records.stat(i);
@@ -59,7 +59,7 @@ DigestListEntry entryOf(const ScanList &records, qsizetype i, const DigestFieldT
     digest.status = field.kind == DigestField::Digest ? DigestOk
         : field.kind == DigestField::Empty            ? DigestZeroLength
                                                       : DigestFolder; // any status without a digest
-    return digestListEntryOf(records.key(i).toString(), st, field.kind == DigestField::Skipped, digest);
+    return digestListEntryOf(records.key(i).toString(), st, field.kind == DigestField::Skipped, digest, algorithm);
 }
 
 } // namespace
@@ -79,8 +79,9 @@ bool FolderComparison::walkForList(CompareOptions &options,
     platform::raiseOpenFileLimit();
     ListingSink sink(m_stop);
     DigestFieldTexts texts;
+    const DigestAlgorithm algorithm = options.algorithm.value_or(DigestAlgorithm::Md5);
     {
-        DigestPipeline pipeline(options.jobs);
+        DigestPipeline pipeline(options.jobs, algorithm);
         TreeWalk walk(m_host, pipeline, texts, options.oldFolder, filter);
         walk.setReport(&output, TreeWalk::ReportRule::LeaveOut);
         try {
@@ -112,7 +113,7 @@ bool FolderComparison::walkForList(CompareOptions &options,
     };
     for (qsizetype i = 0; ok && i < sink.records.count(); ++i) {
         foldersUpTo(i);
-        visit(entryOf(sink.records, i, texts));
+        visit(entryOf(sink.records, i, texts, algorithm));
     }
     foldersUpTo(sink.records.count());
     m_running = false;

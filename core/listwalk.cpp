@@ -21,10 +21,11 @@ QString folderOf(const DigestListHeader &header)
 
 } // namespace
 
-ListWalk::ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter)
+ListWalk::ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter, const DigestAlgorithm *algorithm)
     : m_host(host)
     , m_texts(texts)
     , m_filter(filter)
+    , m_algorithm(algorithm)
 {
 }
 
@@ -45,7 +46,7 @@ bool ListWalk::load(const QString &listPath, WalkSink &sink, QString &error)
         m_host.yield();
         return !sink.mustEnd();
     };
-    if (!m_list.read(listPath, error, progress) || !fits(listPath, m_list.header(), error))
+    if (!m_list.read(listPath, error, progress, m_algorithm) || !fits(listPath, m_list.header(), error))
         return false;
     m_folder = folderOf(m_list.header());
     m_namesSubfolders = false;
@@ -95,7 +96,7 @@ bool ListWalk::stream(const QString &listPath, WalkSink &sink, QString &error)
         m_host.yield();
         return !sink.mustEnd();
     };
-    if (!readDigestList(listPath, handOver, header, error) || !fits(listPath, header, error))
+    if (!readDigestList(listPath, handOver, header, error, m_algorithm) || !fits(listPath, header, error))
         return false;
     m_folder = folderOf(header);
     if (m_filter.recursive) {

@@ -19,7 +19,8 @@ namespace cheqora {
 
 class ListWalk {
 public:
-    ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter);
+    // algorithm, when given, is the one the list must have.
+    ListWalk(WalkHost &host, DigestFieldTexts &texts, const WalkFilter &filter, const DigestAlgorithm *algorithm = nullptr);
 
     // Reads the whole list; sink hears only progress and is asked whether to go on. False with error
     // set when the list cannot be read or cannot stand in for its folder with this filter; false with
@@ -45,6 +46,7 @@ private:
     WalkHost &m_host;
     DigestFieldTexts &m_texts;
     WalkFilter m_filter;
+    const DigestAlgorithm *m_algorithm;
     DigestList m_list;
     QString m_folder;
     bool m_namesSubfolders = false;

@@ -141,8 +141,12 @@ void ReportWriter::ensureHeader()
 {
     if (m_headerDone)
         return;
+    // An MD5 report reads as it always has; another digest is named below the folders.
+    const QString digest = m_header.algorithm == DigestAlgorithm::Md5
+        ? QString()
+        : QStringLiteral("Digest: ") + algorithmTitle(m_header.algorithm) + kBreak;
     write(QStringLiteral("1st folder: ") + visibleText(m_header.oldFolder) + kBreak + QStringLiteral("2nd folder: ")
-          + visibleText(m_header.newFolder) + kBreak + kBreak);
+          + visibleText(m_header.newFolder) + kBreak + digest + kBreak);
     if (m_header.mode == CompareMode::Changes) {
         const bool anySubfolder = m_header.recursive && m_header.anySubfolder();
         QString sentence = anySubfolder

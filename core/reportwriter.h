@@ -27,6 +27,7 @@ public:
         QString newFolder;
         CompareMode mode = CompareMode::Changes;
         bool recursive = false;
+        DigestAlgorithm algorithm = DigestAlgorithm::Md5; // named below the folders unless MD5
         // Whether either side has a subfolder: asked for the header of changes with subfolders only.
         std::function<bool()> anySubfolder;
     };

@@ -354,7 +354,7 @@ bool TreeWalk::digestInline(const QString &path, const platform::FileStat &st, c
     std::atomic<qint64> bytesDone{0};
     m_host.fileQueued(path);
     m_host.fileDigesting(path, st.length, &bytesDone);
-    return digestTaken(path, st.length, digestOfExaminedFile(path, st, nullptr, &bytesDone), sink, field);
+    return digestTaken(path, st.length, digestOfExaminedFile(path, st, nullptr, &bytesDone, nullptr, m_pipeline.algorithm()), sink, field);
 }
 
 bool TreeWalk::digestTaken(const QString &path, qint64 size, const FileDigest &digest, const WalkSink &sink,

@@ -1,6 +1,6 @@
 // Digest lists: a list the reader accepts looks like a list, reads back the same once written again,
-// and each entry comes from a line of its own (a digest from a line that spells it); a refused list
-// names one of its lines.
+// and each entry comes from a line of its own (a digest from a line that spells it, of the list's one
+// algorithm); a refused list names one of its lines.
 #include "digestlist.h"
 #include "fuzzcheck.h"
 #include "textcodec.h"
@@ -24,13 +24,15 @@ QString rewritten(const DigestList &list)
 bool sameHeader(const DigestListHeader &a, const DigestListHeader &b)
 {
     return a.program == b.program && a.folder == b.folder && a.createdSecs == b.createdSecs
-        && a.recursive == b.recursive && a.extension == b.extension && a.skipSizeMB == b.skipSizeMB;
+        && a.recursive == b.recursive && a.extension == b.extension && a.skipSizeMB == b.skipSizeMB
+        && a.algorithm == b.algorithm;
 }
 
 // A size and time mean something only where the list records them.
 bool sameEntry(const DigestListEntry &a, const DigestListEntry &b)
 {
-    return a.relativePath == b.relativePath && a.kind == b.kind && a.digest == b.digest && a.status == b.status
+    return a.relativePath == b.relativePath && a.kind == b.kind && a.status == b.status
+        && (a.kind != DigestListEntry::Kind::Digest || (a.algorithm == b.algorithm && a.digest == b.digest))
         && a.statRecorded == b.statRecorded
         && (!a.statRecorded || (a.length == b.length && a.modifiedSecs == b.modifiedSecs));
 }
@@ -66,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const DigestListEntry e = list.entry(i);
         fuzz::check(e.line > previous && e.line <= lineCount, "an entry not on a line of its own", e.relativePath);
         previous = e.line;
-        const QByteArray hex = QByteArray(reinterpret_cast<const char *>(e.digest.data()), 16).toHex();
+        const QByteArray hex = QByteArray(reinterpret_cast<const char *>(e.digest.data()), digestByteLength(e.algorithm)).toHex();
+        fuzz::check(e.kind != DigestListEntry::Kind::Digest || e.algorithm == list.header().algorithm,
+                    "a digest of another algorithm than the list's", e.relativePath);
         fuzz::check(e.kind != DigestListEntry::Kind::Digest || lines.at(e.line - 1).toLower().contains(hex),
                     "a digest its line does not spell", e.relativePath);
     }

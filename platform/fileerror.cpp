@@ -24,7 +24,7 @@ QString fileErrorDescription(int number)
     case ErrNotRegularFile: return QStringLiteral("Not a regular file");
     case ErrFileChanged: return QStringLiteral("File changed while being read");
     case ErrInterrupted: return QStringLiteral("Interrupted");
-    case ErrMD5Unavailable: return QStringLiteral("MD5 is not available");
+    case ErrDigestUnavailable: return QStringLiteral("The digest is not available");
     case ErrNoTrash: return QStringLiteral("There is no trash for it");
     default: return QStringLiteral("Error %1").arg(number);
     }

@@ -23,7 +23,7 @@ enum FileErrorNumber : int {
     ErrNotRegularFile = 1001,
     ErrFileChanged = 1002,
     ErrInterrupted = 1003,
-    ErrMD5Unavailable = 1004,
+    ErrDigestUnavailable = 1004, // the digest's algorithm refused by libcrypto
     ErrNoTrash = 1005,
 };
 

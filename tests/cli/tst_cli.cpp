@@ -49,10 +49,11 @@ bool makeDeepTree(const QString &side, const QByteArray &content)
 }
 
 Outcome runProcess(const QString &program, const QStringList &args, const QByteArray &input = QByteArray(),
-                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+                   const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), const QString &folder = {})
 {
     QProcess p;
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
     p.start(program, args);
     p.write(input);
     p.closeWriteChannel();
@@ -180,6 +181,12 @@ private slots:
         row("limit and no limit", QString(), u"compare|--max-lines|7|--no-line-limit|O|N|R"_s, 2, QString(),
             u"--max-lines and --no-line-limit exclude each other."_s + tryCompare, -1);
         row("--max-lines 0", QString(), u"compare|O|N|R|--max-lines|0"_s, 2, QString(), u"Invalid value for number of lines.\n"_s, -1);
+        row("SHA-256 of two folders", u"new dir/added=added"_s, u"compare|O|N|R|-a|SHA256"_s, 1, compareCaption(0, 1, 0) + u'\n',
+            QString(), 1);
+        row("unknown algorithm", QString(), u"compare|O|N|R|--algorithm=sha3"_s, 2, QString(),
+            u"Unknown algorithm 'sha3': md5, sha1, sha256, sha512 or blake2b.\n"_s, -1);
+        row("check without its list", QString(), u"check"_s, 2, QString(),
+            u"One argument expected: LIST.\nTry 'cheqora-cli check --help'.\n"_s, -1);
         for (const QString &bad : {u"-5"_s, u"12.5"_s, u"1e3"_s})
             row(qPrintable(u"--skip-mb "_s + bad), QString(), u"compare|O|N|R|--skip-mb|"_s + bad, 2, QString(),
                 u"Invalid value for skip size.\n"_s, -1);
@@ -251,6 +258,10 @@ private slots:
                      + u"\nNot a regular file  "_s + dir + u"/fifo,0 bytes (0.00 KB), 2026-01-02 03:04:05\n"_s);
         QCOMPARE(r.err, QByteArray());
         QCOMPARE(run({u"digest"_s, u"T/abc.txt"_s, big}).exitCode, 0);
+        const Outcome sha = run({u"digest"_s, u"-a"_s, u"blake2b"_s, u"T/abc.txt"_s});
+        QVERIFY2(sha.exitCode == 0 && sha.out.startsWith("BA80A53F981C4D0D6A2797B69F12F6E94C212F14685AC4B74B12BB6FDBFFA2D1"
+                                                         "7D87C5392AAB792DC252D5DE4533CC9518D38AA8DBF1925AB92386EDD4009923  "),
+                 sha.out.constData());
 
         // The C locale spells the month in its short date; the date is then written numerically so that
         // the size/date columns of reports still line up.
@@ -325,6 +336,10 @@ private slots:
             QTest::newRow(qPrintable(command + u" >&-"_s)) << u"exec CLI "_s + command + u" >&-"_s << closed;
         }
         QTest::newRow("report on /dev/full") << u"exec CLI compare -f T/e T/m /dev/full"_s << full;
+        // check keeps to coreutils' output but not to its status 1 for a failed write.
+        const QString check = u"cd T/m && md5sum f000 f001 > ../c && exec CLI check ../c"_s;
+        QTest::newRow("check > /dev/full") << check + u" > /dev/full"_s << full;
+        QTest::newRow("check >&-") << check + u" >&-"_s << closed;
         QTest::newRow("list -o, no such folder")
             << u"exec CLI list -o T/none/l.md5 T/m"_s << u"Error: writing T/none/l.md5: No such file or directory\n"_s;
         const QString limit = u"ulimit -f 1; exec CLI "_s;
@@ -362,6 +377,7 @@ private slots:
         QTest::newRow("none") << u"<none>"_s << QString() << QString();
         QTest::newRow("a list") << u"#: Cheqora digest list 1\n"_s << QString() << QString();
         QTest::newRow("md5sum's list") << u"d41d8cd98f00b204e9800998ecf8427e  x\n"_s << QString() << QString();
+        QTest::newRow("a tagged list") << u"\\MD5 (a\\nb) = d41d8cd98f00b204e9800998ecf8427e\n"_s << QString() << QString();
         QTest::newRow("a link to a list") << u"<link>"_s << QString() << QString();
         QTest::newRow("a data file") << u"data"_s << QString() << refused;
         QTest::newRow("a data file, forced") << u"data"_s << u"-f"_s << QString();
@@ -499,6 +515,15 @@ private slots:
             u"\nNo files were changed, added or removed.\n"_s);
         row("report over the list", QString(), list, u"compare|-f|T/l.md5|N|T/l.md5"_s, 2,
             u"The report file T/l.md5 is the digest list given as the 1st folder; choose another report file.\n"_s, {});
+        const QString h64 = u"%1  a"_s.arg(QString(64, u'e')), h128 = u"%1  a"_s.arg(QString(128, u'e'));
+        row("another algorithm than asked", QString(), list + u"|-a|sha256"_s, u"compare|-a|md5|T/l.md5|N|R"_s, 2,
+            u"T/l.md5 holds SHA-256 digests, not MD5 digests as asked.\n"_s, {});
+        row("lists of two algorithms", u"s.sha="_s + h64, list + u"|-a|sha1"_s, u"compare|T/l.md5|T/s.sha|R"_s, 2,
+            u"The 1st folder's list T/l.md5 holds SHA-1 digests, the 2nd folder's list T/s.sha holds SHA-256 digests: "
+            "lists of different digests cannot be compared.\n"_s, {});
+        row("128 digits without the algorithm", u"s.sha="_s + h128, QString(), u"compare|T/s.sha|N|R"_s, 2,
+            u"T/s.sha, line 1: a digest of 128 hexadecimal digits is SHA-512 or BLAKE2b; name the list's algorithm "
+            "(sha512 or blake2b) to read it.\n"_s, {});
         row("list inside the 2nd folder", QString(), u"list|-r|N|-o|T/new dir/MD5SUMS"_s, u"compare|-r|T/new dir/MD5SUMS|N|R"_s, 0,
             {}, u"\nNo files were changed, added or removed.\n"_s);
     }
@@ -530,6 +555,88 @@ private slots:
             QVERIFY2(readFile(m_report).contains(inTmp(report).toUtf8()), readFile(m_report).constData());
     }
 
+    // Every algorithm: a list written with it is one its coreutils tool verifies strictly, and a list
+    // that tool wrote (tagged for every other algorithm) stands in for the folder, which one changed
+    // file then tells apart by exactly that file; the report names the digest unless it is MD5.
+    void algorithmRoundTrips()
+    {
+        const QString tree = m_tmp->path() + u"/t"_s;
+        QVERIFY(writeTree(tree, u"a=abc|empty=|sub/b b=xyz|sub/c=c*70000"_s));
+        QVERIFY(writeFile(tree + u"/line\nbreak"_s, "nl"));
+        const QStringList files{u"a"_s, u"empty"_s, u"sub/b b"_s, u"sub/c"_s, u"line\nbreak"_s};
+        const QStringList tools{u"md5sum"_s, u"sha1sum"_s, u"sha256sum"_s, u"sha512sum"_s, u"b2sum"_s};
+        const QStringList names{u"md5"_s, u"sha1"_s, u"sha256"_s, u"sha512"_s, u"blake2b"_s};
+        const QStringList titles{u""_s, u"SHA-1"_s, u"SHA-256"_s, u"SHA-512"_s, u"BLAKE2b"_s};
+        for (int i = 0; i < tools.size(); ++i) {
+            if (QStandardPaths::findExecutable(tools.at(i)).isEmpty())
+                QSKIP(qPrintable(tools.at(i) + u" is not installed"_s));
+            QVERIFY(writeFile(tree + u"/a"_s, "abc"));
+            const QString ours = m_tmp->path() + u"/ours."_s + names.at(i), theirs = m_tmp->path() + u"/theirs."_s + names.at(i);
+            QCOMPARE(run({u"list"_s, u"-r"_s, u"-a"_s, names.at(i), tree, u"-o"_s, ours}).exitCode, 0);
+            const Outcome checked = runProcess(tools.at(i), {u"-c"_s, u"--strict"_s, ours}, {}, QProcessEnvironment::systemEnvironment(), tree);
+            QVERIFY2(checked.exitCode == 0, checked.err.constData());
+            const QStringList tag = i % 2 ? QStringList{u"--tag"_s} : QStringList();
+            const Outcome made = runProcess(tools.at(i), tag + files, {}, QProcessEnvironment::systemEnvironment(), tree);
+            QVERIFY(made.exitCode == 0 && writeFile(theirs, made.out));
+            QVERIFY(writeFile(tree + u"/a"_s, "abd"));
+            // Only untagged 128-digit lines need their algorithm named.
+            const QStringList named = i == 4 ? QStringList{u"-a"_s, names.at(i)} : QStringList();
+            const Outcome o = run(QStringList{u"compare"_s, u"-r"_s, u"-f"_s} + named + QStringList{theirs, tree, u"R"_s});
+            QVERIFY2(o.exitCode == 1, o.err.constData());
+            const QByteArray report = readFile(m_report);
+            const QByteArray digest = titles.at(i).isEmpty() ? QByteArray() : "Digest: " + titles.at(i).toUtf8() + "\r\n";
+            QVERIFY2(report.startsWith("1st folder: " + theirs.toUtf8() + "\r\n2nd folder: " + tree.toUtf8() + "/\r\n" + digest + "\r\n"),
+                     report.constData());
+            QVERIFY2(report.count("\r\nFile ") == 1 && report.contains("File modified:\r\n" + tree.toUtf8() + "/a, "), report.constData());
+        }
+    }
+
+    // check prints what sha256sum -c (or md5sum -c) prints, line by line, its name aside, and exits as
+    // it does, on a tree with a changed, a missing, an empty and an unreadable file (mode 000, which
+    // root reads all the same, as both tools then do, and a folder in a file's place).
+    void checkAsCoreutils_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("list"); // "made" by the tool, "tagged" by it with --tag, or the list's text
+        QTest::addColumn<QString>("options");
+        const QString missing = QString(64, u'0') + u"  gone\n"_s;
+        for (const QString &options : {QString(), u"--ignore-missing"_s, u"--quiet"_s, u"--strict"_s}) {
+            QTest::addRow("sha256sum %s", qPrintable(options)) << u"sha256sum"_s << u"made"_s << options;
+            QTest::addRow("md5sum --tag %s", qPrintable(options)) << u"md5sum"_s << u"tagged"_s << options;
+        }
+        QTest::newRow("no line to check") << u"sha256sum"_s << u"# none\nnot a line\n"_s << QString();
+        QTest::newRow("only missing files, ignored") << u"sha256sum"_s << missing << u"--ignore-missing"_s;
+        QTest::newRow("only missing files, quiet") << u"sha256sum"_s << missing << u"--quiet"_s;
+    }
+    void checkAsCoreutils()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, list);
+        QFETCH(QString, options);
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(tool + u" is not installed"_s));
+        const QString tree = m_tmp->path() + u"/t"_s;
+        const QStringList files{u"ok"_s, u"changed"_s, u"gone"_s, u"empty"_s, u"locked"_s, u"was file"_s, u"line\nbreak"_s,
+                                u"sub/deep"_s, u"it's"_s};
+        QVERIFY(writeTree(tree, u"ok=ok|changed=c*5000|gone=g|empty=|locked=l|was file=w|sub/deep=d|it's=q"_s));
+        QVERIFY(writeFile(tree + u"/line\nbreak"_s, "nl"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"LC_ALL"_s, u"C"_s);
+        const QStringList how = list == u"tagged"_s ? QStringList{u"--tag"_s} : QStringList();
+        const Outcome made = runProcess(tool, how + files, {}, env, tree);
+        QVERIFY(made.exitCode == 0);
+        QVERIFY(writeFile(m_tmp->path() + u"/l"_s,
+                          list == u"made"_s || list == u"tagged"_s ? made.out + "junk line\n\n# comment\n" : list.toUtf8()));
+        QVERIFY(writeFile(tree + u"/changed"_s, "C") && QFile::remove(tree + u"/gone"_s) && QFile::remove(tree + u"/was file"_s));
+        QVERIFY(QDir().mkdir(tree + u"/was file"_s) && ::chmod(QString(tree + u"/locked"_s).toUtf8().constData(), 0) == 0);
+        const QStringList args = (options.isEmpty() ? QStringList() : QStringList{options}) + QStringList{m_tmp->path() + u"/l"_s};
+        const Outcome theirs = runProcess(tool, QStringList{u"-c"_s} + args, {}, env, tree);
+        const Outcome ours = runProcess(kCli, QStringList{u"check"_s, u"--jobs"_s, u"2"_s} + args, {}, env, tree);
+        QCOMPARE(ours.out, theirs.out);
+        QCOMPARE(QString::fromUtf8(ours.err).remove(u"cheqora-cli: "_s), QString::fromUtf8(theirs.err).remove(QRegularExpression(u"(?m)^\\S*"_s + tool + u": "_s)));
+        QCOMPARE(ours.exitCode, theirs.exitCode);
+    }
+
     // An entry that could not be examined is listed without a size or a time it never had.
     void unexaminedListEntry()
     {
@@ -545,7 +652,7 @@ private slots:
         // "|"-separated: "MODE path" (chmod, octal: the command then runs as an unprivileged user, so
         // that modes are obeyed), "deep", "md5off"
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("args"); // blank-separated; T/ stands for the temporary folder
+        QTest::addColumn<QString>("args"); // blank-separated, after "compare" unless they begin with "check"; T/ stands for the temporary folder
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
@@ -589,6 +696,11 @@ private slots:
         row("MD5 not available", tree, u"md5off"_s, args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 2\n"_s, unread,
             flat + u"File not compared: T/new/a, MD5 is not available\nFile not compared: T/new/b, MD5 is not available\n"_s
                 + summary(0, 0, 0) + u"Files not compared: 2\n"_s);
+        row("SHA-256 not available", tree, u"md5off"_s, u"-a sha256 "_s + args, 2, compareCaption(0, 0, 0) + u"   Files not compared: 2\n"_s,
+            unread, QString(flat).insert(folders.size() - 1, u"Digest: SHA-256\n"_s) + u"File not compared: T/new/a, SHA-256 is not "
+            "available\nFile not compared: T/new/b, SHA-256 is not available\n"_s + summary(0, 0, 0) + u"Files not compared: 2\n"_s);
+        row("check: MD5 not available", tree + u"|l=900150983cd24fb0d6963f7d28e17f72  a"_s, u"md5off"_s, u"check T/l"_s, 2, {},
+            u"cheqora-cli: MD5 is not available in this system's cryptographic library.\n"_s, u"<missing>"_s);
         const QString d1500 = u"dd/"_s.repeated(1500);
         const QString d2000 = u"dd/"_s.repeated(kDepth);
         row("deeper than the path limit", tree, u"deep"_s, args + u" --recursive --no-line-limit"_s, 1,
@@ -622,7 +734,9 @@ private slots:
                 QVERIFY(::chmod(path.toUtf8().constData(), mode_t(step.section(u' ', 0, 0).toUInt(nullptr, 8))) == 0);
             }
         }
-        QStringList arguments{u"compare"_s};
+        QStringList arguments;
+        if (!args.startsWith(u"check "_s))
+            arguments << u"compare"_s;
         for (const QString &a : args.split(u' '))
             arguments.append(a.startsWith(u"T/"_s) ? t + a.mid(1) : a);
         const Outcome o = asUser ? runUnprivileged(arguments, env) : runProcess(kCli, arguments, QByteArray(), env);

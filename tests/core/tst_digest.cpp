@@ -134,6 +134,48 @@ private slots:
         }
     }
 
+    // Every algorithm against Qt's own hashes, across the read block, and its names read back; a name
+    // of no algorithm is refused.
+    void everyAlgorithm()
+    {
+        const QCryptographicHash::Algorithm qt[] = {QCryptographicHash::Md5, QCryptographicHash::Sha1,
+                                                    QCryptographicHash::Sha256, QCryptographicHash::Sha512,
+                                                    QCryptographicHash::Blake2b_512};
+        for (int size : {1, (1 << 20) + 3}) {
+            const QByteArray data = randomBytes(size, quint32(size));
+            QVERIFY(writeBytes(path(u"random"_s), data));
+            for (DigestAlgorithm a : allAlgorithms()) {
+                const FileDigest d = digestOfFile(path(u"random"_s), nullptr, nullptr, a);
+                QCOMPARE(d.hex, QString::fromLatin1(QCryptographicHash::hash(data, qt[int(a)]).toHex().toUpper()));
+                QCOMPARE(d.hex.size(), digestHexLength(a));
+                DigestAlgorithm named = DigestAlgorithm::Md5, tagged = DigestAlgorithm::Md5;
+                QVERIFY(algorithmFromName(algorithmName(a).toUpper(), named) && named == a);
+                QVERIFY(algorithmFromTag(algorithmTag(a), tagged) && tagged == a);
+            }
+        }
+        DigestAlgorithm a;
+        QVERIFY(!algorithmFromName(u"sha-256"_s, a) && !algorithmFromName(QString(), a) && !algorithmFromTag(u"Sha256"_s, a));
+    }
+
+    // A longer digest is held once: the same digest gives an equal field however often it comes, the
+    // field's text gives it back, and a table keeps to the length it began with.
+    void pooledDigests()
+    {
+        DigestFieldTexts texts;
+        const auto hex = [](int i) {
+            return QString::fromLatin1(QCryptographicHash::hash(QByteArray::number(i), QCryptographicHash::Sha256).toHex().toUpper());
+        };
+        QVector<DigestField> fields;
+        for (int i = 0; i < 20000; ++i) // past the first block of the pool and many growths of its index
+            fields << texts.fieldForDigest(hex(i));
+        for (int i = 0; i < 20000; ++i) {
+            const DigestField again = texts.fieldForDigest(hex(i));
+            QVERIFY(again == fields[i] && again.kind == DigestField::Digest && texts.text(fields[i]) == hex(i));
+        }
+        QCOMPARE(texts.text(texts.fieldForDigest(QString(32, u'A'))), QString(32, u'A'));
+        QCOMPARE(texts.fieldForDigest(QString(128, u'A')).kind, DigestField::Failed);
+    }
+
     // What was measured before the read must hold after it: a file whose length or modification time
     // differs (it shrank, grew, or was rewritten since it was measured) gets no digest.
     void changedWhileRead()
@@ -189,14 +231,17 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected"); // entries; ", line N: error" for an error
         QTest::addColumn<QString>("header"); // folder|program|date|recursive|skip-mb of its own lists; "" = the list's folder
-        const auto row = [](const char *name, const QByteArray &content, const QString &expected, const QString &header = {}) {
-            QTest::newRow(name) << content << expected << header;
+        QTest::addColumn<QString>("given"); // the algorithm the reader is told; "" none
+        const auto row = [](const char *name, const QByteArray &content, const QString &expected, const QString &header = {},
+                            const QString &given = {}) { QTest::newRow(name) << content << expected << header << given; };
+        const auto bad = [](const char *name, const QByteArray &content, int line, const QString &what, const QString &given = {}) {
+            QTest::newRow(name) << content << u", line %1: "_s.arg(line) + what << QString() << given;
         };
-        const auto bad = [](const char *name, const QByteArray &content, int line, const QString &what) {
-            QTest::newRow(name) << content << u", line %1: "_s.arg(line) + what << QString();
-        };
+        // Digests of other algorithms, and lines as sha256sum --tag and md5sum --tag write them.
+        const QByteArray h40 = kAbc + "a9993e36", h64 = kAbc + kAbc, h128 = h64 + h64;
         const QByteArray own = "#: Cheqora digest list 1\n", file = "#: file 3 2026-01-01T00:00:00Z";
         const QByteArray own2 = "#: Cheqora digest list 2\n#: folder /f\n#: recursive yes\n", two = own2 + kAbc + "  a\n#: subfolder s\n";
+        const QByteArray tagged = "SHA256 (a) = " + h64 + "\n\\SHA256 (n\\nl) = " + h64 + "\nSHA256 (x) = y) = " + h64 + "\n";
         const QString notAList = u" is neither a folder nor a digest list"_s, cut = u": the list is cut short after line %1"_s;
         const QString noDigestLine = u"a \"#: file\" line must be followed by its digest line"_s, badOwn = u"not a valid \"#:\" line"_s;
         row("md5sum: two blanks, binary marker, CR LF, upper case, ./ and //, bytes not UTF-8",
@@ -214,7 +259,15 @@ private slots:
         row("empty file", "", notAList);
         row("only comments", "# nothing\n\n", notAList);
         row("text", "\nhello world\n" + kAbc + "  a\n", notAList + u" (line 2: not a digest line)"_s);
-        row("tagged lines", "MD5 (a) = " + kAbc + "\n", notAList + u" (line 1: not a digest line)"_s);
+        row("sha256sum --tag, a name with ') = '", tagged, u"a=900150#1 | n\nl=900150#2 | x) = y=900150#3 ~sha256"_s);
+        row("md5sum --tag, an escaped name", "MD5 (a) = " + kAbc + "\n\\MD5 (b\\\\s) = " + kAbc + "\n", u"a=900150#1 | b\\s=900150#2"_s);
+        row("SHA1 tag", "SHA1 (a) = " + h40 + "\n", u"a=900150#1 ~sha1"_s);
+        row("SHA512 tag", "SHA512 (a) = " + h128 + "\n", u"a=900150#1 ~sha512"_s);
+        row("BLAKE2b tag, then untagged", "BLAKE2b (a) = " + h128 + "\n" + h128 + "  b\n", u"a=900150#1 | b=900150#2 ~blake2b"_s);
+        row("untagged SHA-1 and SHA-256 by length", h64 + "  a\n" + h64 + " *b\n", u"a=900150#1 | b=900150#2 ~sha256"_s);
+        row("128 digits named by the caller", h128 + "  a\n", u"a=900150#1 ~sha512"_s, {}, u"sha512"_s);
+        row("own list of SHA-512", own2 + "#: algorithm sha512\n" + h128 + "  a\n#: entries 1\n", u"a=900150#5 ~sha512"_s,
+            u"/f||1970-01-01T00:00:00Z|yes|0"_s);
         row("UTF-16", QByteArray("\xFF\xFE" "9\0" "0\0 \0 \0a\0\n\0", 14), notAList + u" (line 1: not a digest line)"_s);
         row("binary, no line breaks", QByteArray(kMaxListLineBytes + 2, '\x01'),
             notAList + u" (line 1: the line is longer than 1048576 bytes)"_s);
@@ -234,7 +287,17 @@ private slots:
         bad("digest without a name", kAbc + "  a\n" + kAbc + "  \n", 2, u"not a digest line"_s);
         bad("lines after the count", two + "#: entries 2\n" + kAbc + "  b\n", 7, u"the list goes on after its \"#: entries\" line"_s);
         bad("31 digits", kAbc.left(31) + "  a\n", 1, u"the digest is not 32 hexadecimal digits"_s);
-        bad("SHA-256", kAbc + kAbc + "  a\n", 1, u"this is a SHA-256 list, not an MD5 list"_s);
+        bad("SHA-256 where MD5 is asked for", h64 + "  a\n", 1, u"this is a SHA-256 list, not an MD5 list"_s, u"md5"_s);
+        bad("own MD5 list where SHA-256 is asked for", own2 + kAbc + "  a\n", 4, u"this is an MD5 list, not a SHA-256 list"_s, u"sha256"_s);
+        bad("128 digits unnamed", h128 + "  a\n", 1,
+            u"a digest of 128 hexadecimal digits is SHA-512 or BLAKE2b; name the list's algorithm (sha512 or blake2b) to read it"_s);
+        bad("mixed: MD5 after SHA-256 tags", tagged + kAbc + "  b\n", 4, u"an MD5 digest in a SHA-256 list (line 1)"_s);
+        bad("mixed: SHA1 tag in an own SHA-512 list", own2 + "#: algorithm sha512\nSHA1 (a) = " + h40 + "\n", 5,
+            u"a SHA-1 digest in a SHA-512 list (line 4)"_s);
+        bad("tag of a digest length not its own", "SHA1 (a) = " + kAbc + "\n", 1, u"the digest is not 40 hexadecimal digits"_s);
+        bad("unknown tag", "SHA384 (a) = " + h64 + "\n", 1, u"the tag SHA384 names no algorithm this program knows"_s);
+        bad("SHA-224", h64.left(56) + "  a\n", 1, u"this is a SHA-224 list, which this program cannot read"_s);
+        bad("own: unknown algorithm", own2 + "#: algorithm md4\n", 4, u"the list's algorithm \"md4\" is not known"_s);
         bad("..", kAbc + "  a\n" + kAbc + "  sub/../../etc/passwd\n", 2, u"the path leaves the folder"_s);
         bad("absolute path", kAbc + "  /etc/passwd\n", 1, u"the path is absolute"_s);
         bad("folder", kAbc + "  sub/\n", 1, u"the path names a folder, not a file"_s);
@@ -258,16 +321,20 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
         QFETCH(QString, header);
+        QFETCH(QString, given);
         const QString path = content.isNull() ? m_dir.path() + u"/none.md5"_s : listFile(content);
         DigestList list;
         QString err;
-        if (!list.read(path, err)) {
+        DigestAlgorithm algorithm = DigestAlgorithm::Md5;
+        QVERIFY(given.isEmpty() || algorithmFromName(given, algorithm));
+        if (!list.read(path, err, {}, given.isEmpty() ? nullptr : &algorithm)) {
             QCOMPARE(err, path + expected + u'.');
             QCOMPARE(list.count(), 0);
             return;
         }
-        QCOMPARE(render(entriesOf(list)), expected);
         const DigestListHeader &h = list.header();
+        QCOMPARE(render(entriesOf(list)) + (h.algorithm == DigestAlgorithm::Md5 ? QString() : u" ~"_s + algorithmName(h.algorithm)),
+                 expected);
         const QString own = QStringList{h.folder, h.program, time(h.createdSecs), h.recursive ? u"yes"_s : u"no"_s,
                                         QString::number(h.skipSizeMB)}.join(u'|');
         QCOMPARE(h.ownFormat ? own : h.folder, header.isEmpty() ? m_dir.path() + u'/' : header);
