@@ -37,7 +37,7 @@ DigestCheckPanel::DigestCheckPanel(QWidget *parent)
     auto *pastedLabel = new QLabel(QStringLiteral("Published di&gest:"), this);
     txbPublishedDigest = new QLineEdit(this);
     txbPublishedDigest->setObjectName(QStringLiteral("txbPublishedDigest"));
-    txbPublishedDigest->setPlaceholderText(QStringLiteral("paste the digest published for the 1st file"));
+    txbPublishedDigest->setPlaceholderText(QStringLiteral("digest or checksum line"));
     txbPublishedDigest->setClearButtonEnabled(true);
     pastedLabel->setBuddy(txbPublishedDigest);
 
