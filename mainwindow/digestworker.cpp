@@ -21,6 +21,7 @@ struct DigestWorker::Shared {
     QString path;
     platform::FileStat stat;
     bool examined = true;
+    DigestAlgorithm algorithm = DigestAlgorithm::Md5;
     QString digest;
     int status = 0;
     QString statusText;
@@ -71,9 +72,11 @@ void DigestWorker::Run(std::shared_ptr<Shared> shared)
         const QString path = shared->path;
         const platform::FileStat st = shared->stat;
         const bool examined = shared->examined;
+        const DigestAlgorithm algorithm = shared->algorithm;
         lock.unlock();
-        const FileDigest digest = examined ? digestOfExaminedFile(path, st, &shared->abort, &shared->bytesDone)
-                                           : digestOfFile(path, &shared->abort, &shared->bytesDone);
+        const FileDigest digest = examined
+            ? digestOfExaminedFile(path, st, &shared->abort, &shared->bytesDone, nullptr, algorithm)
+            : digestOfFile(path, &shared->abort, &shared->bytesDone, algorithm);
         lock.lock();
         shared->digest = digest.hex;
         shared->status = digest.status;
@@ -83,7 +86,7 @@ void DigestWorker::Run(std::shared_ptr<Shared> shared)
     }
 }
 
-void DigestWorker::Begin(const QString &strPath, const platform::FileStat *st)
+void DigestWorker::Begin(const QString &strPath, const platform::FileStat *st, DigestAlgorithm algorithm)
 {
     bool stillBusy = false;
     {
@@ -100,6 +103,7 @@ void DigestWorker::Begin(const QString &strPath, const platform::FileStat *st)
     const std::lock_guard<std::mutex> lock(m_shared->mutex);
     m_shared->path = strPath;
     m_shared->examined = st != nullptr;
+    m_shared->algorithm = algorithm;
     m_shared->stat = st ? *st : platform::FileStat();
     m_shared->bytesDone = 0;
     m_shared->finished = false;

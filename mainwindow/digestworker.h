@@ -1,5 +1,6 @@
 #pragma once
 
+#include "digestalgorithm.h"
 #include "filesystem.h"
 
 #include <QString>
@@ -20,8 +21,8 @@ public:
     DigestWorker &operator=(const DigestWorker &) = delete;
 
     // Starts the digest of a file that a walk has examined (st given), or of a path as the digest
-    // panel names it (st null, as digestOfFile takes it).
-    void Begin(const QString &strPath, const platform::FileStat *st);
+    // panel names it (st null, as digestOfFile takes it), by algorithm.
+    void Begin(const QString &strPath, const platform::FileStat *st, DigestAlgorithm algorithm = DigestAlgorithm::Md5);
     // Waits at most ms for the digest begun last; true when it is over.
     bool Wait(int ms);
     // The digest begun last, once Wait has said it is over.

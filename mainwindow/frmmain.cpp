@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "comparewindowhost.h"
+#include "digestcheckpanel.h"
 #include "digestworker.h"
 #include "filesystem.h"
 #include "frmmain_keys.h"
@@ -255,6 +256,8 @@ void frmMain::buildControls()
     paintAsWindow(lblFileComparisonResult);
     lblFileComparisonResult->setMinimumHeight(QFontMetrics(tahomaFont()).height() + 4);
     panel->addWidget(lblFileComparisonResult, 6, 1);
+    panelDigestCheck = new DigestCheckPanel(Frame2);
+    panel->addWidget(panelDigestCheck, 7, 0, 1, 4);
     panel->setColumnStretch(1, 3);
     panel->setColumnStretch(2, 2);
     Frame2->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -413,7 +416,7 @@ void frmMain::buildControls()
     // Tab order follows the window from top to bottom.
     const QList<QWidget *> tabOrder = {
         cmdGetFileLocation[0], txbFile[0], cmdCopy[0], cmdClear[0], cmdGetFileLocation[1], txbFile[1], cmdCopy[1],
-        cmdClear[1], cmdFolder[0], txbFolder[0], cmdFolder[1], txbFolder[1], cmdGetFileLocation[3], txbFile[3],
+        cmdClear[1], panelDigestCheck->cboAlgorithm, panelDigestCheck->txbPublishedDigest, cmdFolder[0], txbFolder[0], cmdFolder[1], txbFolder[1], cmdGetFileLocation[3], txbFile[3],
         cmdClear[3], cmdView[1], cmdDelete[1], chkIncludeSubfolders[1], chkDoOnlyExtension[1], txbExtension[1],
         chkSkipFiles[1], txbSkipSizeInMB[1], chkWarnOnOverwrite[1], chkSuspendIfNumLines, txbSuspendIfNumLines,
         cmdCompareFolders[0], cmdCompareFolders[2], cmdStop, cmdSave, cmdReset, cmdHelp, cmdQuit};
@@ -434,6 +437,10 @@ void frmMain::connectHandlers()
             connect(button, &QPushButton::clicked, this, [this, handler, i = index] { (this->*handler)(i); });
     };
     connectArray(cmdGetFileLocation, &frmMain::cmdGetFileLocation_Click);
+    connect(panelDigestCheck->cboAlgorithm, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this] { cboAlgorithm_Change(); });
+    connect(panelDigestCheck->txbPublishedDigest, &QLineEdit::textChanged, this,
+            [this] { panelDigestCheck->showVerdict(RowCaption(0)); });
     connectArray(cmdFolder, &frmMain::cmdFolder_Click);
     connectArray(cmdCopy, &frmMain::cmdCopy_Click);
     connectArray(cmdClear, &frmMain::cmdClear_Click);

@@ -21,6 +21,7 @@ class QTimer;
 
 namespace cheqora {
 
+class DigestCheckPanel;
 class DigestWorker;
 class FolderComparison;
 struct CompareOptions;
@@ -52,6 +53,8 @@ public:
     QString strProgramFolder;
     // The saved state's path, worked out at start-up.
     QString strStateFile;
+    // Where the digest panel's algorithm is kept, beside the saved state.
+    QString strAlgorithmFile;
     // Address of the online user manual.
     QString strManualURL;
     // Skip size in MB for index 1 (0 = no limit); index 0 is unused.
@@ -196,6 +199,11 @@ private:
     std::map<int, QPushButton *> cmdCopy;
     std::map<int, QPushButton *> cmdClear;
     QLabel *lblFileComparisonResult = nullptr;
+    DigestCheckPanel *panelDigestCheck = nullptr;
+    // A row's digest or status as read, whatever line breaks its label shows it with.
+    QString RowCaption(int i) const;
+    void ShowRowCaption(int i, const QString &caption);
+    void cboAlgorithm_Change();
 
     std::map<int, QPushButton *> cmdFolder;
     std::map<int, QLineEdit *> txbFolder;

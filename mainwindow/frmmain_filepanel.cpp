@@ -2,6 +2,7 @@
 #include "frmmain.h"
 
 #include "digest.h"
+#include "digestcheckpanel.h"
 #include "digestline.h"
 #include "digestworker.h"
 #include "filesystem.h"
@@ -78,7 +79,7 @@ std::map<int, frmMain::RowDigest> frmMain::DigestRows(const std::vector<int> &ro
         platform::FileStat st;
         platform::FileError err;
         lengths[i] = platform::statPath(path, st, err) ? st.length : 0;
-        worker->Begin(path, nullptr);
+        worker->Begin(path, nullptr, panelDigestCheck->algorithm());
     }
     // A quick digest is waited for; a longer one makes the window busy (Stop and Quit answer, the
     // window repaints) and, after a second, lblInfo shows how far each read has come.
@@ -152,25 +153,62 @@ void frmMain::ShowFilesDS(const std::vector<int> &rows)
     if (m_blnBusy)
         return;
     for (const auto &[i, row] : DigestRows(rows)) {
-        lblDigitalSignature[i]->setText(digestCaption(row.status, row.statusText, row.digest));
+        ShowRowCaption(i, digestCaption(row.status, row.statusText, row.digest));
         lblSizeDateTime[i]->setText(SizeDateText(row.path));
     }
 }
 
+QString frmMain::RowCaption(int i) const
+{
+    return lblDigitalSignature.at(i)->text().remove(u'\n');
+}
+
+void frmMain::ShowRowCaption(int i, const QString &caption)
+{
+    // Digests longer than the label is wide go on lines of 32 digits, so that the window keeps its width.
+    QString shown = caption;
+    if (isDigestCaption(caption, panelDigestCheck->algorithm()) && caption.size() > 42) {
+        for (qsizetype at = caption.size() - 32; at > 0; at -= 32)
+            shown.insert(at, u'\n');
+    }
+    lblDigitalSignature[i]->setText(shown);
+    if (i == 0)
+        panelDigestCheck->showVerdict(caption);
+}
+
+void frmMain::cboAlgorithm_Change()
+{
+    const QString error = writeAlgorithmChoice(strAlgorithmFile, panelDigestCheck->algorithm());
+    if (!error.isEmpty())
+        platform::ui().messageBox(this, QStringLiteral("The algorithm chosen could not be kept for the next start: ")
+                                      + strAlgorithmFile + QStringLiteral(": ") + error,
+                                  platform::MsgButtons::Ok, platform::MsgIcon::Exclamation,
+                                  QStringLiteral("Get digital signature"));
+    // The rows shown are read again, so that both rows and the check speak of one algorithm.
+    std::vector<int> rows;
+    for (int i = 0; i <= 1; ++i) {
+        if (!RowCaption(i).isEmpty() && !txbFile[i]->text().isEmpty())
+            rows.push_back(i);
+        else
+            ShowRowCaption(i, QString());
+    }
+    ShowFilesDS(rows);
+    lblFileComparisonResult->setText(QString());
+    CompareFileDS();
+}
+
 void frmMain::CompareFileDS()
 {
-    const QString first = lblDigitalSignature[0]->text();
-    const QString second = lblDigitalSignature[1]->text();
+    const QString first = RowCaption(0);
+    const QString second = RowCaption(1);
     if (first.isEmpty() || second.isEmpty())
         return;
     // Only what was read can be equal: two digests, or two empty files. Two status texts alike (two
     // folders, two unreadable files) say nothing about the content.
-    const auto isDigest = [](const QString &caption) {
-        return caption.size() == 32
-            && std::all_of(caption.begin(), caption.end(), [](QChar c) { return c.isDigit() || (c >= u'A' && c <= u'F'); });
-    };
+    const DigestAlgorithm algorithm = panelDigestCheck->algorithm();
     const QString zeroLength = zeroLengthText();
-    const bool comparable = (isDigest(first) && isDigest(second)) || (first == zeroLength && second == zeroLength);
+    const bool comparable = (isDigestCaption(first, algorithm) && isDigestCaption(second, algorithm))
+        || (first == zeroLength && second == zeroLength);
     lblFileComparisonResult->setText(comparable ? platform::uiText(first == second ? 55 : 56) : QString());
 }
 
@@ -182,7 +220,7 @@ void frmMain::txbFile_KeyUp(int Index, int KeyCode, int /*Shift*/)
     if (rows.empty())
         return;
     const RowDigest &row = rows.at(Index);
-    lblDigitalSignature[Index]->setText(digestCaption(row.status, row.statusText, row.digest));
+    ShowRowCaption(Index, digestCaption(row.status, row.statusText, row.digest));
     // The size and date always belong to the file whose digest is shown.
     lblSizeDateTime[Index]->setText(row.digest.isEmpty() ? QString() : SizeDateText(row.path));
 }
@@ -192,7 +230,7 @@ void frmMain::txbFile_Change(int Index)
     QLineEdit *box = txbFile[Index];
     if (Index == 0 || Index == 1) {
         if (box->text().isEmpty())
-            lblDigitalSignature[Index]->setText(QString());
+            ShowRowCaption(Index, QString());
         lblFileComparisonResult->setText(QString());
     }
     box->setToolTip(box->text().size() > kTooltipThreshold ? box->text() : QString());
@@ -219,7 +257,7 @@ void frmMain::txbFile_MouseUp(int Index)
 
 void frmMain::cmdCopy_Click(int Index)
 {
-    const QString caption = lblDigitalSignature[Index]->text();
+    const QString caption = RowCaption(Index);
     // With nothing to copy, the clipboard keeps what the user had put there.
     if (caption.isEmpty()) {
         if (isVisible())
@@ -241,7 +279,7 @@ void frmMain::cmdClear_Click(int Index)
 {
     txbFile[Index]->setText(QString());
     if (Index == 0 || Index == 1) {
-        lblDigitalSignature[Index]->setText(QString());
+        ShowRowCaption(Index, QString());
         lblSizeDateTime[Index]->setText(QString());
         lblFileComparisonResult->setText(QString());
     }

@@ -2,6 +2,7 @@
 #include "frmmain.h"
 
 #include "digest.h"
+#include "digestcheckpanel.h"
 #include "filesystem.h"
 #include "foldercomparison.h"
 #include "strproc.h"
@@ -11,7 +12,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QSignalBlocker>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +106,13 @@ bool frmMain::Form_Load()
     // The state file's place; a folder that cannot be created is reported when the state is saved.
     platform::FileError err;
     strStateFile = AppDataFilePath(QStringLiteral("chqr.usr"), QStringLiteral("Vantorel"), err);
+    if (!strStateFile.isEmpty())
+        strAlgorithmFile = QFileInfo(strStateFile).dir().filePath(QStringLiteral("chqr.alg"));
+    {
+        // The choice is shown as it was left, not made again: nothing is written or read for it.
+        const QSignalBlocker quiet(panelDigestCheck->cboAlgorithm);
+        panelDigestCheck->setAlgorithm(readAlgorithmChoice(strAlgorithmFile));
+    }
     lblVantorel->setToolTip(QStringLiteral("Click here to bring up the Vantorel website in your web browser."));
     lblOnlineDocumentation->setToolTip(QStringLiteral("Click here to go to the online user manual at ") + strManualURL);
     ResetOptions();
@@ -158,7 +169,7 @@ void frmMain::Timer1_Timer()
         if (trimmed != box->text() && !box->hasFocus())
             box->setText(trimmed);
         if (trimmed.isEmpty()) {
-            lblDigitalSignature[i]->setText(QString());
+            ShowRowCaption(i, QString());
             lblSizeDateTime[i]->setText(QString());
         }
     }

@@ -1,6 +1,7 @@
 // The folder-comparison options, their checks, and Reset.
 #include "frmmain.h"
 
+#include "digestcheckpanel.h"
 #include "frmmain_keys.h"
 #include "strproc.h"
 #include "textcatalogue.h"
@@ -24,11 +25,11 @@ void frmMain::ResetOptions()
     chkSuspendIfNumLines->setChecked(false);
     txbSuspendIfNumLines->setText(QString());
     for (int i = 0; i <= 1; ++i) {
-        lblDigitalSignature[i]->setText(QString());
+        ShowRowCaption(i, QString());
         lblSizeDateTime[i]->setText(QString());
     }
-    for (QLineEdit *box : {txbFile[0], txbFile[1], txbFile[3], txbFolder[0], txbFolder[1], txbExtension[1],
-                           txbSkipSizeInMB[1], txbSuspendIfNumLines})
+    for (QLineEdit *box : {txbFile[0], txbFile[1], panelDigestCheck->txbPublishedDigest, txbFile[3], txbFolder[0],
+                           txbFolder[1], txbExtension[1], txbSkipSizeInMB[1], txbSuspendIfNumLines})
         box->setText(QString());
     lblFileComparisonResult->setText(QString());
     chkIncludeSubfolders[1]->setChecked(false);

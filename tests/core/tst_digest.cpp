@@ -1,6 +1,7 @@
 #include "digest.h"
 #include "digestlist.h"
 #include "filefixtures.h"
+#include "publisheddigest.h"
 #include "strproc.h"
 #include "testmain.h"
 
@@ -148,6 +149,7 @@ private slots:
                 const FileDigest d = digestOfFile(path(u"random"_s), nullptr, nullptr, a);
                 QCOMPARE(d.hex, QString::fromLatin1(QCryptographicHash::hash(data, qt[int(a)]).toHex().toUpper()));
                 QCOMPARE(d.hex.size(), digestHexLength(a));
+                QCOMPARE(emptyContentDigest(a), QString::fromLatin1(QCryptographicHash::hash({}, qt[int(a)]).toHex().toUpper()));
                 DigestAlgorithm named = DigestAlgorithm::Md5, tagged = DigestAlgorithm::Md5;
                 QVERIFY(algorithmFromName(algorithmName(a).toUpper(), named) && named == a);
                 QVERIFY(algorithmFromTag(algorithmTag(a), tagged) && tagged == a);
@@ -174,6 +176,51 @@ private slots:
         }
         QCOMPARE(texts.text(texts.fieldForDigest(QString(32, u'A'))), QString(32, u'A'));
         QCOMPARE(texts.fieldForDigest(QString(128, u'A')).kind, DigestField::Failed);
+    }
+
+    // A digest pasted as people publish it, checked against the 1st file's: the forms and cases read,
+    // and what is not checked (another algorithm's length, no algorithm's, no digest of the file).
+    void pastedDigest_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("algorithm");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("verdict");
+        const QString abc = QString::fromLatin1(kAbc), ABC = abc.toUpper();
+        const QString sha256 = u"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"_s;
+        const QString match = u"Match: the 1st file has this MD5 digest."_s;
+        const int md5 = int(DigestAlgorithm::Md5);
+        QTest::newRow("nothing pasted") << u" \t "_s << md5 << ABC << QString();
+        QTest::newRow("bare, lower case, blanks") << u"  "_s + abc + u" \n"_s << md5 << ABC << match;
+        QTest::newRow("line with a name") << abc + u"  a b.iso"_s << md5 << ABC << match;
+        QTest::newRow("binary marker") << abc + u" *a.iso"_s << md5 << ABC << match;
+        QTest::newRow("escaped name") << u"\\"_s + abc + u"  a\\nb"_s << md5 << ABC << match;
+        QTest::newRow("tagged") << u"MD5 (x) = y) = "_s + abc << md5 << ABC << match;
+        QTest::newRow("other digest") << u"D41D8CD98F00B204E9800998ECF8427E"_s << md5 << ABC
+                                      << u"No match: the 1st file's MD5 digest is different."_s;
+        QTest::newRow("SHA-256 in tag") << u"SHA256 (abc) = "_s + sha256.toLower() << int(DigestAlgorithm::Sha256)
+                                        << sha256 << u"Match: the 1st file has this SHA-256 digest."_s;
+        QTest::newRow("SHA-256 against MD5") << sha256 << md5 << ABC
+            << u"Not checked: a digest of 64 digits is SHA-256, not MD5; choose SHA-256 to check it."_s;
+        QTest::newRow("128 digits against SHA-1") << QString(128, u'a') << int(DigestAlgorithm::Sha1) << QString()
+            << u"Not checked: a digest of 128 digits is SHA-512 or BLAKE2b, not SHA-1; choose SHA-512 or BLAKE2b to check it."_s;
+        QTest::newRow("no algorithm's length") << abc.left(30) << md5 << ABC
+            << u"Not a digest: no supported algorithm has 30 hexadecimal digits (MD5 has 32, SHA-1 40, SHA-256 64, SHA-512 and BLAKE2b 128)."_s;
+        QTest::newRow("not hexadecimal") << u"0x"_s + abc << md5 << ABC
+            << u"Not a digest: paste hexadecimal digits, alone or followed by a file name."_s;
+        QTest::newRow("file unread") << abc << md5 << QString() << u"Not checked: the 1st file has no MD5 digest."_s;
+        QTest::newRow("empty file") << u"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"_s
+                                    << int(DigestAlgorithm::Sha256) << emptyContentDigest(DigestAlgorithm::Sha256)
+                                    << u"Match: the 1st file has this SHA-256 digest."_s;
+    }
+
+    void pastedDigest()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, algorithm);
+        QFETCH(QString, file);
+        QFETCH(QString, verdict);
+        QCOMPARE(pastedDigestVerdict(text, DigestAlgorithm(algorithm), file), verdict);
     }
 
     // What was measured before the read must hold after it: a file whose length or modification time

@@ -1,5 +1,6 @@
 #include "formfixture.h"
 
+#include <QComboBox>
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QMimeData>
@@ -58,7 +59,12 @@ class TestFilePanel : public QObject {
 
 private slots:
     void init() { QVERIFY(f.start()); }
-    void cleanup() { f.stop(); }
+    void cleanup()
+    {
+        // The algorithm kept for the next start would outlive this test.
+        QFile::remove(f.form->strAlgorithmFile);
+        f.stop();
+    }
 
     // A row as ShowFileDS and as Enter show it; Enter also empties a stale size/date and does not
     // compare the rows.
@@ -137,6 +143,62 @@ private slots:
         QTest::mouseClick(f.button("cmdCopy", 1), Qt::LeftButton);
         QCOMPARE(QString::number(f.fake->clipboardWrites) + u'>' + f.fake->clipboard + u'>' + f.row(1),
                  QStringLiteral("2>") + m_abc + u'>' + path + u'|' + m_abc + u'|');
+    }
+
+    // The algorithm chosen reads both rows again and is the one the next start shows; Copy gives its
+    // digest; a pasted digest is checked against the 1st file; the controls are stops of the Tab key
+    // after the rows.
+    void algorithmAndPastedDigest()
+    {
+        const QString abc = makeFile(QStringLiteral("abc"), "abc"), other = makeFile(QStringLiteral("b"), "abd");
+        file(0)->setText(abc);
+        file(1)->setText(other);
+        f.form->ShowFilesDS({0, 1});
+        f.form->CompareFileDS();
+        QCOMPARE(result()->text(), kText56);
+        auto *algorithm = f.form->findChild<QComboBox *>(QStringLiteral("cboAlgorithm"));
+        auto *pasted = f.box("txbPublishedDigest");
+        QLabel *verdict = f.label("lblDigestCheck");
+        QVERIFY(algorithm && algorithm->currentText() == QStringLiteral("MD5"));
+        QWidget *next = f.button("cmdClear", 1)->nextInFocusChain();
+        for (QWidget *stop : {static_cast<QWidget *>(algorithm), static_cast<QWidget *>(pasted)}) {
+            while (!(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, stop);
+            next = next->nextInFocusChain();
+        }
+
+        algorithm->setCurrentIndex(algorithm->findText(QStringLiteral("SHA-256")));
+        const QString sha256 = QStringLiteral("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+        QCOMPARE(digest(0)->text(), sha256.left(32) + u'\n' + sha256.mid(32));
+        QCOMPARE(result()->text(), kText56);
+        QTest::mouseClick(f.button("cmdCopy", 0), Qt::LeftButton);
+        QVERIFY(f.fake->clipboard.startsWith(sha256 + QStringLiteral("  ") + abc + u','));
+        QTest::keyClicks(pasted, QStringLiteral("SHA256 (abc) = ") + sha256.toLower());
+        QCOMPARE(verdict->text(), QStringLiteral("Match: the 1st file has this SHA-256 digest."));
+        pasted->setText(QStringLiteral("  ") + sha256.left(63) + QStringLiteral("0  abc"));
+        QCOMPARE(verdict->text(), QStringLiteral("No match: the 1st file's SHA-256 digest is different."));
+        // The check follows the row: another file in it, then none.
+        pasted->setText(sha256);
+        file(0)->setText(other);
+        QTest::keyClick(file(0), Qt::Key_Return);
+        QVERIFY(verdict->text().startsWith(QStringLiteral("No match")));
+        QTest::mouseClick(f.button("cmdClear", 0), Qt::LeftButton);
+        QCOMPARE(verdict->text(), QStringLiteral("Not checked: the 1st file has no SHA-256 digest."));
+
+        const QString kept = f.form->strAlgorithmFile;
+        f.stop();
+        QVERIFY(f.start());
+        auto *again = f.form->findChild<QComboBox *>(QStringLiteral("cboAlgorithm"));
+        QCOMPARE(again->currentText() + f.form->strAlgorithmFile, QStringLiteral("SHA-256") + kept);
+        // A choice that cannot be written is said, and the rows are still read with it.
+        QVERIFY(QFile::remove(kept) && QDir().mkdir(kept));
+        file(0)->setText(makeFile(QStringLiteral("abc"), "abc"));
+        f.form->ShowFileDS(0);
+        again->setCurrentIndex(again->findText(QStringLiteral("MD5")));
+        QVERIFY(QDir().rmdir(kept));
+        QCOMPARE(digest(0)->text(), m_abc);
+        QVERIFY2(f.boxes().startsWith(QStringLiteral("Get digital signature|The algorithm chosen could not be kept for the next start: ") + kept + QStringLiteral(": ")), qPrintable(f.boxes()));
     }
 
     // Clear empties its own box (and the row's labels and the result for a file row), nothing else.
@@ -369,7 +431,7 @@ private slots:
     void resetAnsweredNoThenYes()
     {
         const QString defaults = values();
-        QCOMPARE(defaults, QStringLiteral("txbFile_0= txbFile_1= txbFolder_0= txbFolder_1= txbFile_3= txbExtension_1= "
+        QCOMPARE(defaults, QStringLiteral("txbFile_0= txbFile_1= txbPublishedDigest= txbFolder_0= txbFolder_1= txbFile_3= txbExtension_1= "
                                           "txbSkipSizeInMB_1= txbSuspendIfNumLines=100 chkIncludeSubfolders_1=off "
                                           "chkDoOnlyExtension_1=off chkSkipFiles_1=off chkWarnOnOverwrite_1=on "
                                           "chkSuspendIfNumLines=on MB=0 lblDigitalSignature_0= lblSizeDateTime_0= "
