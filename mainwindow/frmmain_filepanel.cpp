@@ -331,7 +331,8 @@ void frmMain::cmdFolder_Click(int Index)
     if (QApplication::keyboardModifiers() & Qt::ShiftModifier) {
         platform::FileDialogRequest request;
         request.title = Index == 0 ? QStringLiteral("Select 1st digest list") : QStringLiteral("Select 2nd digest list");
-        request.filter = QStringLiteral("Digest lists (*.md5) | *.md5");
+        // Lists of every algorithm, by the names people give them; any other name is one choice away.
+        request.filter = QStringLiteral("Digest lists (*.md5 *.sha1 *.sha256 *.sha512 *.b2 *SUMS *sums);;All files (*)");
         request.flags = 2052;
         bool ok = true;
         chosen = platform::ui().pickFile(this, request, ok);

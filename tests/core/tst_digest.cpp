@@ -448,7 +448,7 @@ private slots:
         written << DigestListEntry{u"sub dir/huge \"iso\"\n"_s, Kind::Skipped, {}, {}, true, 6000000000, -86401}
                 << DigestListEntry{u"sub dir/lost\\"_s, Kind::NotRead, {}, u"File \"not\" found\\\n"_s}
                 << DigestListEntry{u"sub dir/locked \"x\""_s, Kind::FolderNotRead, {}, u"Permission denied"_s}
-                << DigestListEntry{u"sub dir/empty \\ \n"_s, Kind::Subfolder};
+                << DigestListEntry{u"sub dir/empty \\ \n"_s, Kind::Subfolder, {}, {}};
         QString text = digestListHeaderText(DigestListHeader{true, u"Cheqora 1.0"_s, root + u"/line\nbreak\\"_s,
                                                                1765069612, true, u"txt"_s, 0});
         for (const DigestListEntry &e : std::as_const(written))
