@@ -80,7 +80,7 @@ bool FolderComparison::walkForList(CompareOptions &options,
     ListingSink sink(m_stop);
     DigestFieldTexts texts;
     {
-        DigestPipeline pipeline(options.jobs);
+        DigestPipeline pipeline(options.jobs, filter.readLimit());
         TreeWalk walk(m_host, pipeline, texts, options.oldFolder, filter);
         walk.setReport(&output, TreeWalk::ReportRule::LeaveOut);
         try {

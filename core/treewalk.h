@@ -80,6 +80,7 @@ private:
 
     bool isLeftOut(const platform::FileStat &st) const;
     bool needsDigest(const platform::DirEntry &file) const;
+    bool leftOutOnceExamined(const QString &path, const platform::FileStat &st) const;
     bool walks(const QString &path, const platform::DirEntry &file) const;
     bool listForWalk(ListedFolder &folder, QString &error);
     void walkFolder(ListedFolder &folder, WalkSink &sink);
@@ -88,10 +89,10 @@ private:
     void listNextFolder(const ListedFolder &folder);
     void endLookAhead();
     void prefetchFirstFiles();
-    bool waitForDigest(const QString &path, const platform::FileStat &st, const WalkSink &sink, DigestField &field);
-    bool digestInline(const QString &path, const platform::FileStat &st, const WalkSink &sink, DigestField &field);
-    bool digestTaken(const QString &path, qint64 size, const FileDigest &digest, const WalkSink &sink,
-                     DigestField &field);
+    bool waitForDigest(const QString &path, const WalkSink &sink, ListedFileDigest &digest);
+    bool digestOneAtATime(ListedFolder &folder, qsizetype k, const WalkSink &sink, ListedFileDigest &digest);
+    bool digestTaken(const QString &path, const ListedFileDigest &digest, const WalkSink &sink);
+    DigestField fieldOf(const ListedFileDigest &digest);
 
     WalkHost &m_host;
     DigestPipeline &m_pipeline;
@@ -108,7 +109,7 @@ private:
     // The look-ahead: digests taken in walk order, not yet used; the folders being walked from the
     // root down, each with the index of its next subfolder; the folder the walk takes next, listed
     // ahead with some of its files queued.
-    std::deque<FileDigest> m_taken;
+    std::deque<ListedFileDigest> m_taken;
     QVector<QPair<ListedFolder *, qsizetype>> m_frames;
     std::unique_ptr<ListedFolder> m_next;
     std::atomic<qint64> m_takenBytes{0}; // bytes read of a digest taken before the walk reached its file
