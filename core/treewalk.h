@@ -3,8 +3,9 @@
 // The walk of a folder tree in a fixed order, each file with its digest field: a folder's files by
 // folded name, then its subfolders one by one, depth first (the order platform::listFolder gives).
 // The digests are read by a DigestPipeline ahead of the walk: the rest of the folder's files and the
-// first of the folder the walk takes next, listed ahead. They come back in walk order, so what the
-// sink hears, and when, does not depend on the number of workers.
+// first of the folder the walk takes next, listed ahead. A folder is listed by name; its files are
+// examined as the workers open them (links and the like as it is listed). They come back in walk
+// order, so what the sink hears, and when, does not depend on the number of workers.
 //
 //     TreeWalk walk(host, pipeline, texts, root, filter);
 //     walk.setReport(&report, TreeWalk::ReportRule::LeaveOut);
