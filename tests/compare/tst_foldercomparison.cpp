@@ -69,8 +69,8 @@ class FolderComparisonTest : public QObject {
         return platform::encodeText(text.replace(u"\n"_s, u"\r\n"_s));
     }
     // Writes the tree below the temporary folder (which holds O and N), compares, and checks the whole
-    // report and the final caption. With change=delete, grow or touch, N/a is changed so once handed to
-    // the digests, after its folder was listed.
+    // report and the final caption. With change=delete, folder, grow or touch, N/a is changed so once
+    // handed to the digests, after its folder was listed.
     void checkReport(const QString &files, const QString &flags, const QString &info, const QString &report)
     {
         QVERIFY(writeTree(m_tmp->path(), files));
@@ -78,8 +78,8 @@ class FolderComparisonTest : public QObject {
         m_host->onQueued = [&](const QString &path) {
             if (change.isEmpty() || path != m_new + u"/a"_s)
                 return;
-            if (change == u"delete"_s)
-                QFile::remove(path);
+            if (change == u"delete"_s || change == u"folder"_s)
+                QVERIFY(QFile::remove(path) && (change == u"delete"_s || QDir().mkdir(path)));
             else
                 QVERIFY(writeTree(m_tmp->path(), change == u"grow"_s ? u"N/a=same+"_s : u"N/a=same@2026-01-02 03:04:06"_s));
         };
@@ -231,6 +231,8 @@ private slots:
         const QString oneNotCompared = compareCaption(0, 0, 0) + u"   Files not compared: 1"_s;
         QTest::newRow("deleted during the walk") << changing << u"change=delete"_s << oneNotCompared
             << kHeader + u"File not compared: N/a, File not found\n\n"_s + summary(0, 0, 0) + u"Files not compared: 1\n"_s;
+        QTest::newRow("made a folder during the walk") << changing << u"change=folder"_s << oneNotCompared
+            << kHeader + u"File not compared: N/a, Folder, not file\n\n"_s + summary(0, 0, 0) + u"Files not compared: 1\n"_s;
         QTest::newRow("grown during the walk, pairs") << linked << u"dup change=grow"_s
             << onePair + u"   Files not compared: 1"_s
             << kPairsHeader + changed + u"\nO/b, 2026-01-02 03:04:05, 4 bytes\nN/b, same date, time and size\n\n"_s + onePair
