@@ -235,7 +235,7 @@ private:
                 files.append({platform::decodeName(e.name), e.st});
         }
         qsizetype submitted = 0, taken = 0;
-        std::deque<cheqora::FileDigest> done;
+        std::deque<cheqora::ListedFileDigest> done;
         std::vector<cheqora::FileDigest> results;
         while (taken < files.size() && !g_interrupted.load()) {
             if (submitted < files.size()) {
@@ -245,7 +245,8 @@ private:
             }
             if (m_pipeline.takeDone(50, done)) {
                 taken += qsizetype(done.size());
-                results.insert(results.end(), done.begin(), done.end());
+                for (const cheqora::ListedFileDigest &d : done)
+                    results.push_back(d.digest);
                 done.clear();
             }
         }

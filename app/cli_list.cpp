@@ -61,7 +61,7 @@ int listCommand(Arguments &args)
     TerminalHost host(o, !args.quiet && ::isatty(STDERR_FILENO));
     cheqora::FolderComparison comparison(host);
     host.attach(comparison);
-    // args.jobs (0 = not given) is for the engine, which digests one file at a time so far.
+    o.jobs = args.jobs; // 0 when not given: one per hardware thread
     // The list file itself, when it lies in the folder, is left out of the walk as a report is.
     o.reportFile = args.output;
     // Written once the walk is over, entry by entry, so that the walk never meets a list being written

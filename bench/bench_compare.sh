@@ -9,12 +9,12 @@
 # table for 1, 2 and 4 jobs. Then the scan-list driver sorts and looks up a million records and
 # prints its peak memory.
 #
-# usage: bench/bench_compare.sh BUILD_DIR   (RUNS=3 by default)
+# usage: bench/bench_compare.sh BUILD_DIR   (RUNS=3 by default; CLI=/other/cheqora-cli times another build)
 set -euo pipefail
 
 BUILD=${1:?usage: bench_compare.sh BUILD_DIR}
 RUNS=${RUNS:-3}
-CLI=$BUILD/bin/cheqora-cli
+CLI=${CLI:-$BUILD/bin/cheqora-cli}
 SCANLIST=$BUILD/bin/bench_scanlist
 [ -x "$CLI" ] || { echo "no $CLI: build first" >&2; exit 2; }
 

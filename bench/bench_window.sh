@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The same comparison clicked in the real window under Xvfb and run by cheqora-cli, in the same run:
 # the window's time (from the key press on the compare button to its viewer showing the report) over
-# the CLI's. Trees: 8 files of 64 MiB per side (4 changed) and 20,000 files of 1-8 KiB in 200
-# folders per side (10% changed); warm page cache, best of RUNS runs (3 by default).
+# the CLI's. Trees: 8 files of 64 MiB per side (4 changed), 20,000 files of 1-8 KiB in 200 folders
+# per side (10% changed), and TINY files of 100-500 bytes in TINY / 200 folders per side (1%
+# changed; 200,000 by default); warm page cache, best of RUNS runs (3 by default).
 #
-# usage: bench/bench_window.sh BUILD_DIR
+# usage: bench/bench_window.sh BUILD_DIR   (TINY=N for another number of tiny files)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,6 +53,19 @@ make_trees() {
             substr($data, 10, 1) = chr((ord(substr($data, 10, 1)) + 1) % 256) if $i % 10 == 0;
             open(my $n, ">", "$root/new/$rel") or die; binmode $n; print $n $data; close $n;
         }' "$work/b"
+    perl -e '
+        use strict; use File::Path qw(make_path);
+        my ($root, $files) = @ARGV; srand(7);
+        my $folders = int(($files + 199) / 200);
+        for my $side ("old", "new") { make_path(sprintf("%s/%s/f%04d", $root, $side, $_)) for 0 .. $folders - 1; }
+        my $pool = join("", map { chr(int(rand(256))) } 1 .. 4096);
+        for my $i (0 .. $files - 1) {
+            my $rel = sprintf("f%04d/t%07d.bin", $i % $folders, $i);
+            my $data = substr($pool, int(rand(3500)), 100 + int(rand(401))) . pack("N", $i);
+            open(my $o, ">", "$root/old/$rel") or die; binmode $o; print $o $data; close $o;
+            substr($data, 50, 1) = chr((ord(substr($data, 50, 1)) + 1) % 256) if $i % 100 == 0;
+            open(my $n, ">", "$root/new/$rel") or die; binmode $n; print $n $data; close $n;
+        }' "$work/c" "${TINY:-200000}"
 }
 
 # window_ms DIR: one comparison clicked in a freshly started window, in milliseconds.
@@ -101,7 +115,7 @@ cli_ms() {
 . "$here/scripts/xwindow.sh"
 echo "Building the trees in $work ..."
 make_trees
-for tree in a b; do
+for tree in a b c; do
     dir=$work/$tree
     cli_ms "$dir" >/dev/null # warm the page cache
     best_cli="" best_window=""
@@ -112,7 +126,11 @@ for tree in a b; do
         if [ -z "$best_window" ] || [ "$w" -lt "$best_window" ]; then best_window=$w; fi
     done
     cmp -s "$dir/window-report.txt" "$dir/cli-report.txt" || { echo "$tag: the window's report differs from the CLI's" >&2; exit 1; }
-    [ "$tree" = a ] && echo "Tree (a): 8 files of 64 MiB per side" || echo "Tree (b): 20,000 files of 1-8 KiB in 200 folders per side"
+    case $tree in
+    a) echo "Tree (a): 8 files of 64 MiB per side" ;;
+    b) echo "Tree (b): 20,000 files of 1-8 KiB in 200 folders per side" ;;
+    c) echo "Tree (c): ${TINY:-200000} files of 100-500 bytes in $(((${TINY:-200000} + 199) / 200)) folders per side" ;;
+    esac
     printf '  cheqora-cli compare --recursive   %8.3f s\n' "$(echo "$best_cli / 1000" | bc -l)"
     printf '  the window, click to viewer       %8.3f s\n' "$(echo "$best_window / 1000" | bc -l)"
     printf '  ratio window / cli:               %.2f   (target: at most 1.15)\n' "$(echo "$best_window / $best_cli" | bc -l)"

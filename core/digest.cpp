@@ -65,9 +65,9 @@ bool sameState(const platform::FileStat &a, const platform::FileStat &b)
     return a.length == b.length && a.modifiedSecs == b.modifiedSecs && a.modifiedNsecs == b.modifiedNsecs;
 }
 
-FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
-                             std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder,
-                             DigestAlgorithm algorithm)
+// The read of a file opened and examined (st), as the digest sees it.
+FileDigest digestOpened(platform::BinaryReader &reader, const platform::FileStat &st, const std::atomic_bool *abort,
+                        std::atomic<qint64> *bytesDone, DigestAlgorithm algorithm)
 {
     // One context per thread, reused for every digest; each digest starts with digestInit.
     thread_local platform::DigestContext context;
@@ -78,15 +78,6 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
     if (!platform::digestInit(context, hashFunction(algorithm)))
         return unavailable(algorithm);
     platform::FileError err;
-    platform::BinaryReader reader;
-    const bool opened = folder ? reader.openIn(*folder, path.mid(path.lastIndexOf(platform::kSeparator) + 1), err)
-                               : reader.open(path, err);
-    if (!opened)
-        return failed(err.number);
-    // The file opened must be the one measured, in the state measured.
-    platform::FileStat now = reader.openedStat();
-    if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device)))
-        return failed(platform::ErrFileChanged);
     qint64 outstanding = st.length;
     while (outstanding >= 1) {
         if (abort && abort->load(std::memory_order_relaxed))
@@ -105,6 +96,7 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
             bytesDone->store(st.length - outstanding, std::memory_order_relaxed);
     }
     // A write during the read, behind the read position or past the end, shows in the size or time.
+    platform::FileStat now;
     if (!reader.stat(now, err))
         return failed(err.number);
     reader.close();
@@ -117,6 +109,36 @@ FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, 
     FileDigest d;
     d.hex = hexDigest(digest, length);
     return d;
+}
+
+FileDigest digestRegularFile(const QString &path, const platform::FileStat &st, const std::atomic_bool *abort,
+                             std::atomic<qint64> *bytesDone, const platform::FolderHandle *folder,
+                             DigestAlgorithm algorithm)
+{
+    platform::FileError err;
+    platform::BinaryReader reader;
+    const bool opened = folder ? reader.openIn(*folder, path.mid(path.lastIndexOf(platform::kSeparator) + 1), err)
+                               : reader.open(path, err);
+    if (!opened)
+        return failed(err.number);
+    // The file opened must be the one measured, in the state measured.
+    const platform::FileStat &now = reader.openedStat();
+    if (!sameState(now, st) || (st.inode != 0 && (now.inode != st.inode || now.device != st.device)))
+        return failed(platform::ErrFileChanged);
+    return digestOpened(reader, st, abort, bytesDone, algorithm);
+}
+
+// What a file examined without being opened gives: no digest, or the reason the open gave.
+FileDigest unopenedDigest(const platform::FileStat &st, int openError)
+{
+    switch (st.kind) {
+    case platform::EntryKind::Folder:
+        return noDigest(DigestFolder, QStringLiteral("Folder, not file"));
+    case platform::EntryKind::Special:
+        return failed(platform::ErrNotRegularFile);
+    default:
+        return st.length == 0 ? noDigest(DigestZeroLength, zeroLengthText()) : failed(openError);
+    }
 }
 
 } // namespace
@@ -167,6 +189,37 @@ FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &s
     if (st.length == 0)
         return noDigest(DigestZeroLength, zeroLengthText());
     return digestRegularFile(path, st, abort, bytesDone, folder, algorithm);
+}
+
+ListedFileDigest digestOfListedFile(const platform::FolderHandle &folder, const QString &name, qint64 readLimit,
+                                    const std::atomic_bool *abort, std::atomic<qint64> *bytesDone,
+                                    std::atomic<qint64> *length, DigestAlgorithm algorithm)
+{
+    ListedFileDigest out;
+    platform::FileError err;
+    platform::BinaryReader reader;
+    if (!reader.openIn(folder, name, err)) {
+        platform::FileError statErr;
+        if (!platform::statIn(folder, name, out.st, statErr)) {
+            if (statErr.number == platform::ErrFileNotFound)
+                out.digest = failed(statErr.number);
+            else
+                out.examineError = statErr.number;
+        } else {
+            out.digest = unopenedDigest(out.st, err.number);
+        }
+        return out;
+    }
+    out.st = reader.openedStat();
+    if (length)
+        length->store(out.st.length, std::memory_order_relaxed);
+    if (out.st.length == 0)
+        out.digest = noDigest(DigestZeroLength, zeroLengthText());
+    else if (readLimit >= 0 && out.st.length > readLimit)
+        out.digest = noDigest(DigestNotRead, QString());
+    else
+        out.digest = digestOpened(reader, out.st, abort, bytesDone, algorithm);
+    return out;
 }
 
 } // namespace cheqora

@@ -16,6 +16,7 @@ enum DigestStatus : int {
     DigestFolder = -2,
     DigestDrive = -3,
     DigestEmptyPath = -4,
+    DigestNotRead = -5, // longer than the reader was asked to read
 };
 
 // A file's digest as upper-case hexadecimal digits (digestHexLength of its algorithm, 32 for MD5), or
@@ -50,5 +51,22 @@ FileDigest digestOfExaminedFile(const QString &path, const platform::FileStat &s
                                 const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr,
                                 const platform::FolderHandle *folder = nullptr,
                                 DigestAlgorithm algorithm = DigestAlgorithm::Md5);
+
+// A file that a walk listed without examining it, as digestOfListedFile finds it.
+struct ListedFileDigest {
+    platform::FileStat st; // as examined; kind Missing when it could not be
+    int examineError = 0;  // why it could not be examined (file-layer number)
+    FileDigest digest;
+};
+
+// The digest of a file of an open folder, listed by name but not yet examined: it is examined as it
+// is opened, which spares a walk of many small files a call per file. A file that cannot be opened
+// is examined by name, as a listing would have; one gone since the listing gives ErrFileNotFound, as
+// it would had it gone once examined. One longer than readLimit (when not negative) is
+// examined but not read (DigestNotRead). length, when given, receives the length before the read.
+ListedFileDigest digestOfListedFile(const platform::FolderHandle &folder, const QString &name, qint64 readLimit,
+                                    const std::atomic_bool *abort = nullptr, std::atomic<qint64> *bytesDone = nullptr,
+                                    std::atomic<qint64> *length = nullptr,
+                                    DigestAlgorithm algorithm = DigestAlgorithm::Md5);
 
 } // namespace cheqora

@@ -40,8 +40,9 @@ int DigestPipeline::jobsFor(int jobs)
     return hardware > 0 ? int(qMin(hardware, unsigned(kMaxJobs))) : 1;
 }
 
-DigestPipeline::DigestPipeline(int jobs, DigestAlgorithm algorithm)
+DigestPipeline::DigestPipeline(int jobs, DigestAlgorithm algorithm, qint64 readLimit)
     : m_algorithm(algorithm)
+    , m_readLimit(readLimit)
 {
     const int n = jobsFor(jobs);
     m_threads.reserve(size_t(n));
@@ -109,10 +110,8 @@ void DigestPipeline::run()
         m_reading += int(batch.size());
         lock.unlock();
         // The jobs stay owned by the queue, or by m_dropped once abandoned, until they are done.
-        for (Job *job : batch) {
-            job->result = digestOfExaminedFile(job->path, job->st, &job->abort, &job->bytesDone, job->folder,
-                                               m_algorithm);
-        }
+        for (Job *job : batch)
+            digest(*job);
         lock.lock();
         for (Job *job : batch)
             job->done = true;
@@ -122,6 +121,19 @@ void DigestPipeline::run()
                         m_dropped.end());
         if (m_reading == 0 || m_dropped.size() != dropped || headReady())
             m_finished.notify_all();
+    }
+}
+
+void DigestPipeline::digest(Job &job) const
+{
+    if (job.examined) {
+        job.result.st = job.st;
+        job.length = job.st.length;
+        job.result.digest = digestOfExaminedFile(job.path, job.st, &job.abort, &job.bytesDone, job.folder, m_algorithm);
+    } else {
+        Q_ASSERT(job.folder);
+        job.result = digestOfListedFile(*job.folder, job.path.mid(job.path.lastIndexOf(platform::kSeparator) + 1),
+                                        m_readLimit, &job.abort, &job.bytesDone, &job.length, m_algorithm);
     }
 }
 
@@ -184,25 +196,26 @@ void DigestPipeline::submit(const QVector<File> &files, qsizetype from, qsizetyp
         for (qsizetype k = from; k < from + n; ++k) {
             const File &file = files.at(k);
             JobPtr job;
-            // A prefetched digest counts only for the same file in the same state, as listed and as
-            // it is now (a file changed since is read again, as any file queued now would be); an
-            // interrupted one not at all. Prefetched files the walk passed by are dropped.
+            // A prefetched digest counts only for the same file in the same state, as listed (when the
+            // walk examined it) and as it is now (a file changed since is read again, as any file queued
+            // now would be); an interrupted one not at all. Prefetched files the walk passed by are dropped.
             while (!m_ahead.empty() && !job) {
                 JobPtr early = std::move(m_ahead.front());
                 m_ahead.pop_front();
                 platform::FileStat now;
                 platform::FileError err;
-                if (early->path == file.path && sameFileState(early->st, file.st) && !early->abort
-                    && platform::statPath(file.path, now, err) && sameFileState(now, file.st))
+                if (early->path == file.path && (!file.examined || sameFileState(early->st, file.st)) && !early->abort
+                    && platform::statPath(file.path, now, err) && sameFileState(now, early->st))
                     job = std::move(early);
                 else
                     drop(std::move(early));
             }
             if (!job) {
                 job = newJob(file.path, file.st);
+                job->examined = file.examined;
                 job->folder = folder;
             }
-            m_queuedBytes += file.st.length;
+            m_queuedBytes += job->st.length;
             m_queue.push_back(std::move(job));
         }
     }
@@ -226,7 +239,12 @@ const std::atomic<qint64> *DigestPipeline::headBytesDone() const
     return m_queue.empty() ? nullptr : &m_queue.front()->bytesDone;
 }
 
-bool DigestPipeline::takeDone(int ms, std::deque<FileDigest> &out)
+qint64 DigestPipeline::headLength() const
+{
+    return m_queue.empty() ? -1 : m_queue.front()->length.load(std::memory_order_relaxed);
+}
+
+bool DigestPipeline::takeDone(int ms, std::deque<ListedFileDigest> &out)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_queue.empty() || !m_queue.front()->done)

@@ -25,8 +25,9 @@ namespace cheqora {
 
 class DigestPipeline {
 public:
-    // jobs workers; 0 or less means one per hardware thread. Every file is digested by algorithm.
-    explicit DigestPipeline(int jobs, DigestAlgorithm algorithm = DigestAlgorithm::Md5);
+    // jobs workers; 0 or less means one per hardware thread. Every file is digested by algorithm; one
+    // longer than readLimit (when not negative) is examined but not read.
+    explicit DigestPipeline(int jobs, DigestAlgorithm algorithm = DigestAlgorithm::Md5, qint64 readLimit = -1);
     // Abandons what is queued or prefetched and returns once every worker has ended.
     ~DigestPipeline();
     DigestPipeline(const DigestPipeline &) = delete;
@@ -36,10 +37,12 @@ public:
     int jobs() const { return int(m_threads.size()); }
     DigestAlgorithm algorithm() const { return m_algorithm; }
 
-    // A file the walk has examined (st), to be digested as digestOfExaminedFile gives it.
+    // A file the walk has examined (st), to be digested as digestOfExaminedFile gives it; or one it
+    // listed only, examined by the worker that opens it (digestOfListedFile).
     struct File {
         QString path;
         platform::FileStat st;
+        bool examined = true;
     };
     // How many of files[from..] may join the look-ahead now, in order: at least one per idle worker
     // slot, at most as many files and bytes as the look-ahead holds.
@@ -53,12 +56,14 @@ public:
     bool prefetch(const QString &path, const platform::FileStat &st);
     // Whether a worker would idle: fewer files queued than workers.
     bool idle() const;
-    // Bytes read so far of the oldest queued file.
+    // Bytes read so far of the oldest queued file, and its length, -1 until it is examined.
     const std::atomic<qint64> *headBytesDone() const;
+    qint64 headLength() const;
     // Waits at most ms for the oldest queued file's digest; once it is there, appends it and every
     // digest done behind it to out, oldest first, and they leave the queue. Taking them together spares
-    // the walk a lock for every small file. true when something was taken.
-    bool takeDone(int ms, std::deque<FileDigest> &out);
+    // the walk a lock for every small file. true when something was taken. A file examined by the walk
+    // comes back with that state.
+    bool takeDone(int ms, std::deque<ListedFileDigest> &out);
     // Drops every queued file: digests being read end at their next read, with no result used;
     // returns once no worker reads any of them. Prefetched files stay.
     void abandon();
@@ -69,22 +74,26 @@ private:
     struct Job {
         QString path;
         platform::FileStat st;
+        bool examined = true;
         const platform::FolderHandle *folder = nullptr;
         std::atomic<qint64> bytesDone{0};
+        std::atomic<qint64> length{-1};
         std::atomic_bool abort{false};
         bool started = false;
         bool done = false;
-        FileDigest result;
+        ListedFileDigest result;
     };
     using JobPtr = std::unique_ptr<Job>;
 
     void run();
+    void digest(Job &job) const;
     bool claim(std::vector<Job *> &batch) const;
     bool headReady() const;
     JobPtr newJob(const QString &path, const platform::FileStat &st) const;
     void drop(JobPtr job);
 
     const DigestAlgorithm m_algorithm;
+    qint64 m_readLimit;
     std::vector<std::thread> m_threads;
     mutable std::mutex m_mutex;
     std::condition_variable m_work;     // a job or the end, for the workers

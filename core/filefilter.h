@@ -25,7 +25,9 @@ struct WalkFilter {
     int skipSizeMB = 0; // 0 = nothing skipped
 
     // A file above the skip size is not read; one of exactly that size is.
-    bool skips(qint64 length) const { return skipSizeMB > 0 && length > qint64(skipSizeMB) * 1048576; }
+    bool skips(qint64 length) const { return skipSizeMB > 0 && length > readLimit(); }
+    // The most bytes a file read may have, -1 when there is no limit.
+    qint64 readLimit() const { return skipSizeMB > 0 ? qint64(skipSizeMB) * 1048576 : -1; }
 };
 
 // Pattern of literal characters, "?" (one character) and "*" (any run). At a "*" the text is

@@ -251,7 +251,7 @@ void FolderComparison::Run::run()
             lists.append(m_sides[side].listId);
     }
     if (lists.size() < 2)
-        m_pipeline = std::make_unique<DigestPipeline>(m_jobs, m_digests.algorithm);
+        m_pipeline = std::make_unique<DigestPipeline>(m_jobs, m_digests.algorithm, m_filter.readLimit());
     for (const int side : {kOld, kNew}) {
         if (m_sides[side].isList) {
             m_lists[side] = std::make_unique<ListWalk>(m_host, m_texts, m_filter,

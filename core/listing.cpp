@@ -81,7 +81,7 @@ bool FolderComparison::walkForList(CompareOptions &options,
     DigestFieldTexts texts;
     const DigestAlgorithm algorithm = options.algorithm.value_or(DigestAlgorithm::Md5);
     {
-        DigestPipeline pipeline(options.jobs, algorithm);
+        DigestPipeline pipeline(options.jobs, algorithm, filter.readLimit());
         TreeWalk walk(m_host, pipeline, texts, options.oldFolder, filter);
         walk.setReport(&output, TreeWalk::ReportRule::LeaveOut);
         try {

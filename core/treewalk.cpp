@@ -72,7 +72,13 @@ bool TreeWalk::isLeftOut(const platform::FileStat &st) const
 
 bool TreeWalk::needsDigest(const platform::DirEntry &file) const
 {
-    return file.error == 0 && !m_filter.skips(file.stat.length);
+    return file.error == 0 && (!file.examined || !m_filter.skips(file.stat.length));
+}
+
+// A file examined only once opened may turn out to be one the walk leaves out.
+bool TreeWalk::leftOutOnceExamined(const QString &path, const platform::FileStat &st) const
+{
+    return isLeftOut(st) || (m_reportRule == ReportRule::LeaveOut && m_report && m_report->matches(path, st));
 }
 
 bool TreeWalk::walks(const QString &path, const platform::DirEntry &file) const
@@ -111,7 +117,8 @@ void TreeWalk::walk(WalkSink &sink)
 bool TreeWalk::listForWalk(ListedFolder &folder, QString &error)
 {
     platform::FileError err;
-    if (!platform::listFolder(folder.handle, folder.listing, err)) {
+    // Files are examined as the workers open them, not here.
+    if (!platform::listFolder(folder.handle, folder.listing, err, false)) {
         error = err.description;
         return false;
     }
@@ -122,7 +129,7 @@ bool TreeWalk::listForWalk(ListedFolder &folder, QString &error)
             continue;
         folder.walked.append(i);
         if (needsDigest(file))
-            folder.toDigest.append({path, file.stat});
+            folder.toDigest.append({path, file.stat, file.examined});
     }
     return true;
 }
@@ -158,33 +165,40 @@ void TreeWalk::walkFolder(ListedFolder &folder, WalkSink &sink)
         if (sink.mustEnd())
             return;
         DigestField field;
+        platform::FileStat st = file.stat;
+        QString path;
         if (file.error != 0) {
             field = m_texts.fieldForText(platform::fileErrorDescription(file.error), DigestField::Unknown);
         } else if (!needsDigest(file)) {
             field = m_texts.skippedField();
-        } else if (oneAtATime && file.stat.length <= kInlineDigestBytes) {
-            if (!digestInline(toDigest.at(current++).path, file.stat, sink, field))
-                return;
-        } else if (oneAtATime) {
-            folder.queued = current;
-            queueDigests(folder, 1);
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, sink, field))
-                return;
         } else {
-            // Topped up once per batch of digests taken, not for every file.
-            if (m_taken.empty()) {
-                topUpDigests(folder);
-                if (m_prefetchFor && m_pipeline.idle())
-                    std::exchange(m_prefetchFor, nullptr)->prefetchFirstFiles();
+            const qsizetype k = current++;
+            path = toDigest.at(k).path;
+            ListedFileDigest digest;
+            if (oneAtATime) {
+                if (!digestOneAtATime(folder, k, sink, digest))
+                    return;
+            } else {
+                // Topped up once per batch of digests taken, not for every file.
+                if (m_taken.empty()) {
+                    topUpDigests(folder);
+                    if (m_prefetchFor && m_pipeline.idle())
+                        std::exchange(m_prefetchFor, nullptr)->prefetchFirstFiles();
+                }
+                if (!waitForDigest(path, sink, digest))
+                    return;
             }
-            if (!waitForDigest(toDigest.at(current++).path, file.stat, sink, field))
-                return;
+            if (!file.examined && leftOutOnceExamined(path, digest.st))
+                continue;
+            st = digest.st;
+            field = fieldOf(digest);
         }
         Q_ASSERT(current <= toDigest.size());
-        const QString path = needsDigest(file) ? toDigest.at(current - 1).path : folder.path + file.name;
-        const bool isReport = m_reportRule == ReportRule::Mark && file.error == 0 && m_report
-            && m_report->matches(path, file.stat);
-        sink.file(WalkedFile{path, m_root.size(), file.stat, field, isReport});
+        if (path.isEmpty())
+            path = folder.path + file.name;
+        const bool isReport = m_reportRule == ReportRule::Mark && st.kind != platform::EntryKind::Missing && m_report
+            && m_report->matches(path, st);
+        sink.file(WalkedFile{path, m_root.size(), st, field, isReport});
         if (sink.mustEnd())
             return;
     }
@@ -309,10 +323,13 @@ void TreeWalk::prefetchFirstFiles()
     platform::FolderHandle folder;
     platform::FolderListing listing;
     platform::FileError err;
-    if (!folder.open(m_root, err) || !platform::listFolder(folder, listing, err))
+    if (!folder.open(m_root, err) || !platform::listFolder(folder, listing, err, false))
         return;
-    for (const platform::DirEntry &file : std::as_const(listing.files)) {
+    for (platform::DirEntry &file : listing.files) {
         const QString path = m_root + file.name;
+        if (!file.examined && !platform::statIn(folder, file.name, file.stat, err))
+            continue;
+        file.examined = true;
         if (!walks(path, file) || !needsDigest(file))
             continue;
         if (!m_pipeline.prefetch(path, file.stat))
@@ -322,55 +339,92 @@ void TreeWalk::prefetchFirstFiles()
 
 // The digest of the walk's current file, the oldest one queued: the next of those taken already, or
 // the pipeline's head, taken with every digest done behind it. The walk waits in short slices and
-// yields in between, so that a stop is answered while the workers read. false: the walk ends; a
-// digest cut short by a stop is no result.
-bool TreeWalk::waitForDigest(const QString &path, const platform::FileStat &st, const WalkSink &sink,
-                             DigestField &field)
+// yields in between, so that a stop is answered while the workers read; the host hears of the wait
+// once the file's length is known. false: the walk ends; a digest cut short by a stop is no result.
+bool TreeWalk::waitForDigest(const QString &path, const WalkSink &sink, ListedFileDigest &digest)
 {
     constexpr int kWaitSliceMs = 5;
+    bool told = false;
     if (m_taken.empty()) {
-        m_host.fileDigesting(path, st.length, m_pipeline.headBytesDone());
+        const auto tell = [&] {
+            const qint64 length = m_pipeline.headLength();
+            if (!told && length >= 0) {
+                told = true;
+                m_host.fileDigesting(path, length, m_pipeline.headBytesDone());
+            }
+        };
+        tell();
         while (!m_pipeline.takeDone(kWaitSliceMs, m_taken)) {
+            tell();
             m_host.yield();
             if (sink.mustEnd()) {
                 m_pipeline.stop();
                 return false;
             }
         }
-    } else {
-        m_takenBytes = st.length;
-        m_host.fileDigesting(path, st.length, &m_takenBytes);
     }
-    const FileDigest digest = std::move(m_taken.front());
+    digest = std::move(m_taken.front());
     m_taken.pop_front();
-    return digestTaken(path, st.length, digest, sink, field);
+    if (!told) {
+        m_takenBytes = digest.st.length;
+        m_host.fileDigesting(path, digest.st.length, &m_takenBytes);
+    }
+    return digestTaken(path, digest, sink);
 }
 
 // One digest at a time: a small file is read on the walk's own thread, as waking a worker for it and
-// waiting would cost more than its digest. A stop is seen once it is read, within a few milliseconds.
-bool TreeWalk::digestInline(const QString &path, const platform::FileStat &st, const WalkSink &sink,
-                            DigestField &field)
+// waiting would cost more than its digest; a larger one, found so when it is examined, goes to the
+// worker so that the host stays responsive. A stop is seen once it is read, within a few milliseconds.
+bool TreeWalk::digestOneAtATime(ListedFolder &folder, qsizetype k, const WalkSink &sink, ListedFileDigest &digest)
 {
+    DigestPipeline::File &file = folder.toDigest[k];
     std::atomic<qint64> bytesDone{0};
-    m_host.fileQueued(path);
-    m_host.fileDigesting(path, st.length, &bytesDone);
-    return digestTaken(path, st.length, digestOfExaminedFile(path, st, nullptr, &bytesDone, nullptr, m_pipeline.algorithm()), sink, field);
+    m_host.fileQueued(file.path);
+    if (file.examined && file.st.length <= kInlineDigestBytes) {
+        m_host.fileDigesting(file.path, file.st.length, &bytesDone);
+        digest.st = file.st;
+        digest.digest = digestOfExaminedFile(file.path, file.st, nullptr, &bytesDone, nullptr, m_pipeline.algorithm());
+        return digestTaken(file.path, digest, sink);
+    }
+    if (!file.examined) {
+        digest = digestOfListedFile(folder.handle, file.path.mid(folder.path.size()), kInlineDigestBytes, nullptr,
+                                    &bytesDone, nullptr, m_pipeline.algorithm());
+        const bool large = digest.examineError == 0 && digest.digest.status == DigestNotRead
+            && !m_filter.skips(digest.st.length);
+        if (!large) {
+            m_host.fileDigesting(file.path, digest.st.length, &bytesDone);
+            return digestTaken(file.path, digest, sink);
+        }
+        file.st = digest.st;
+        file.examined = true;
+    }
+    folder.queued = k;
+    m_pipeline.submit(folder.toDigest, k, 1, &folder.handle);
+    folder.queued = k + 1;
+    return waitForDigest(file.path, sink, digest);
 }
 
-bool TreeWalk::digestTaken(const QString &path, qint64 size, const FileDigest &digest, const WalkSink &sink,
-                           DigestField &field)
+bool TreeWalk::digestTaken(const QString &path, const ListedFileDigest &digest, const WalkSink &sink)
 {
-    m_host.fileDigested(path, size);
+    m_host.fileDigested(path, digest.digest.status == DigestNotRead ? 0 : digest.st.length);
     if (sink.mustEnd()) {
         m_pipeline.stop();
         return false;
     }
-    if (digest.ok())
-        field = m_texts.fieldForDigest(digest.hex);
-    else // An empty file's content is known; any other status means there is no digest.
-        field = m_texts.fieldForText(digest.statusText,
-                                     digest.status == DigestZeroLength ? DigestField::Empty : DigestField::Failed);
     return true;
+}
+
+DigestField TreeWalk::fieldOf(const ListedFileDigest &digest)
+{
+    if (digest.examineError != 0)
+        return m_texts.fieldForText(platform::fileErrorDescription(digest.examineError), DigestField::Unknown);
+    if (m_filter.skips(digest.st.length))
+        return m_texts.skippedField();
+    const FileDigest &d = digest.digest;
+    if (d.ok())
+        return m_texts.fieldForDigest(d.hex);
+    // An empty file's content is known; any other status means there is no digest.
+    return m_texts.fieldForText(d.statusText, d.status == DigestZeroLength ? DigestField::Empty : DigestField::Failed);
 }
 
 bool TreeWalk::hasExactFile(QStringView relativePath)
@@ -383,7 +437,7 @@ bool TreeWalk::hasExactFile(QStringView relativePath)
             FolderNames names;
             platform::FolderListing listing;
             platform::FileError err;
-            if (platform::listFolder(folder, listing, err)) {
+            if (platform::listFolder(folder, listing, err, false)) {
                 for (const platform::DirEntry &e : std::as_const(listing.files))
                     names.files.insert(e.name);
                 for (const platform::DirEntry &e : std::as_const(listing.subfolders))

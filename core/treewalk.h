@@ -3,8 +3,9 @@
 // The walk of a folder tree in a fixed order, each file with its digest field: a folder's files by
 // folded name, then its subfolders one by one, depth first (the order platform::listFolder gives).
 // The digests are read by a DigestPipeline ahead of the walk: the rest of the folder's files and the
-// first of the folder the walk takes next, listed ahead. They come back in walk order, so what the
-// sink hears, and when, does not depend on the number of workers.
+// first of the folder the walk takes next, listed ahead. A folder is listed by name; its files are
+// examined as the workers open them (links and the like as it is listed). They come back in walk
+// order, so what the sink hears, and when, does not depend on the number of workers.
 //
 //     TreeWalk walk(host, pipeline, texts, root, filter);
 //     walk.setReport(&report, TreeWalk::ReportRule::LeaveOut);
@@ -80,6 +81,7 @@ private:
 
     bool isLeftOut(const platform::FileStat &st) const;
     bool needsDigest(const platform::DirEntry &file) const;
+    bool leftOutOnceExamined(const QString &path, const platform::FileStat &st) const;
     bool walks(const QString &path, const platform::DirEntry &file) const;
     bool listForWalk(ListedFolder &folder, QString &error);
     void walkFolder(ListedFolder &folder, WalkSink &sink);
@@ -88,10 +90,10 @@ private:
     void listNextFolder(const ListedFolder &folder);
     void endLookAhead();
     void prefetchFirstFiles();
-    bool waitForDigest(const QString &path, const platform::FileStat &st, const WalkSink &sink, DigestField &field);
-    bool digestInline(const QString &path, const platform::FileStat &st, const WalkSink &sink, DigestField &field);
-    bool digestTaken(const QString &path, qint64 size, const FileDigest &digest, const WalkSink &sink,
-                     DigestField &field);
+    bool waitForDigest(const QString &path, const WalkSink &sink, ListedFileDigest &digest);
+    bool digestOneAtATime(ListedFolder &folder, qsizetype k, const WalkSink &sink, ListedFileDigest &digest);
+    bool digestTaken(const QString &path, const ListedFileDigest &digest, const WalkSink &sink);
+    DigestField fieldOf(const ListedFileDigest &digest);
 
     WalkHost &m_host;
     DigestPipeline &m_pipeline;
@@ -108,7 +110,7 @@ private:
     // The look-ahead: digests taken in walk order, not yet used; the folders being walked from the
     // root down, each with the index of its next subfolder; the folder the walk takes next, listed
     // ahead with some of its files queued.
-    std::deque<FileDigest> m_taken;
+    std::deque<ListedFileDigest> m_taken;
     QVector<QPair<ListedFolder *, qsizetype>> m_frames;
     std::unique_ptr<ListedFolder> m_next;
     std::atomic<qint64> m_takenBytes{0}; // bytes read of a digest taken before the walk reached its file

@@ -18,7 +18,8 @@ public:
     virtual void yield() {}
     // Digests run on worker threads ahead of the walk. In walk order: a file (path) is handed to the
     // workers; the walk waits for its digest (path, size, and bytesDone, which follows the read and
-    // stays valid until fileDigested or the end of the walk); the walk has its digest (path, size).
+    // stays valid until fileDigested or the end of the walk), told once the file's size is known;
+    // the walk has its digest (path, and the size read: 0 for a file not read).
     // Called for every file: keep them cheap.
     virtual void fileQueued(const QString &) {}
     virtual void fileDigesting(const QString &, qint64, const std::atomic<qint64> *) {}

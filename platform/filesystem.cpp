@@ -330,14 +330,14 @@ bool FolderHandle::openIn(const FolderHandle &parent, const QString &name, FileE
     return finishOpen(::openat(parent.fd(), native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK), err);
 }
 
-bool listFolder(const QString &path, FolderListing &out, FileError &err)
+bool listFolder(const QString &path, FolderListing &out, FileError &err, bool examineFiles)
 {
     out = FolderListing();
     FolderHandle folder;
-    return folder.open(path, err) && listFolder(folder, out, err);
+    return folder.open(path, err) && listFolder(folder, out, err, examineFiles);
 }
 
-bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err)
+bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err, bool examineFiles)
 {
     out = FolderListing();
     // The listing reads through a descriptor of its own, so the folder's stays usable for opening.
@@ -371,7 +371,10 @@ bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err)
             continue;
         Keyed k;
         struct stat st;
-        if (::fstatat(dirFd, name, &st, 0) != 0) {
+        if (!examineFiles && d->d_type == DT_REG) {
+            k.entry.stat.kind = EntryKind::File;
+            k.entry.examined = false;
+        } else if (::fstatat(dirFd, name, &st, 0) != 0) {
             const int statErr = errno;
             // Vanished, or a dangling link: nothing is there to compare.
             if (statErr == ENOENT)
@@ -406,6 +409,21 @@ bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err)
     out.subfolders.reserve(folders.size());
     for (Keyed &k : folders)
         out.subfolders.append(std::move(k.entry));
+    return true;
+}
+
+bool statIn(const FolderHandle &folder, const QString &name, FileStat &out, FileError &err)
+{
+    out = FileStat();
+    QByteArray native;
+    if (!nativePath(name, native, err))
+        return false;
+    struct stat st;
+    if (::fstatat(folder.fd(), native.constData(), &st, 0) != 0) {
+        setFromErrno(err, errno);
+        return false;
+    }
+    fillStat(st, out);
     return true;
 }
 

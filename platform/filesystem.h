@@ -65,6 +65,8 @@ struct DirEntry {
     QString name;
     FileStat stat;
     int error = 0; // the entry is there but cannot be examined: file-layer number, kind Missing
+    // false: a regular file as the folder names it, examined only once opened (kind File, no more known)
+    bool examined = true;
 };
 
 struct FolderListing {
@@ -97,9 +99,12 @@ private:
 // Lists a folder's own files and its direct subfolders, each sorted by the name folded to lower case
 // and then by the exact name, so that every run walks a tree in the same order. Entries that vanish
 // while being listed, and dangling links, are left out; an entry that is there but cannot be
-// examined is listed among the files with its error.
-bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err);
-bool listFolder(const QString &path, FolderListing &out, FileError &err);
+// examined is listed among the files with its error. With examineFiles false, the entries the folder
+// names as regular files are left for whoever opens them to examine, which spares a call per file.
+bool listFolder(const FolderHandle &folder, FolderListing &out, FileError &err, bool examineFiles = true);
+bool listFolder(const QString &path, FolderListing &out, FileError &err, bool examineFiles = true);
+// An entry of an open folder examined by name, links followed; a name no longer there gives 53.
+bool statIn(const FolderHandle &folder, const QString &name, FileStat &out, FileError &err);
 // The identities of a folder and of each folder above it up to the root, links resolved; empty when
 // the folder cannot be opened.
 QVector<FileId> folderAncestry(const QString &path);

@@ -69,8 +69,8 @@ class FolderComparisonTest : public QObject {
         return platform::encodeText(text.replace(u"\n"_s, u"\r\n"_s));
     }
     // Writes the tree below the temporary folder (which holds O and N), compares, and checks the whole
-    // report and the final caption. With change=delete, grow or touch, N/a is changed so once handed to
-    // the digests, after its folder was listed.
+    // report and the final caption. With change=delete, folder, grow or touch, N/a is changed so once
+    // handed to the digests, after its folder was listed.
     void checkReport(const QString &files, const QString &flags, const QString &info, const QString &report)
     {
         QVERIFY(writeTree(m_tmp->path(), files));
@@ -78,8 +78,8 @@ class FolderComparisonTest : public QObject {
         m_host->onQueued = [&](const QString &path) {
             if (change.isEmpty() || path != m_new + u"/a"_s)
                 return;
-            if (change == u"delete"_s)
-                QFile::remove(path);
+            if (change == u"delete"_s || change == u"folder"_s)
+                QVERIFY(QFile::remove(path) && (change == u"delete"_s || QDir().mkdir(path)));
             else
                 QVERIFY(writeTree(m_tmp->path(), change == u"grow"_s ? u"N/a=same+"_s : u"N/a=same@2026-01-02 03:04:06"_s));
         };
@@ -223,17 +223,21 @@ private slots:
                          "File not compared: N/pipe, Not a regular file\n"
                          "File added: N/pipe2, 2026-01-02 03:04:05, 0 bytes\n\n"
                          "File removed: O/x\\ny\n\n"_s + summary(1, 2, 1) + u"Files not compared: 2\n"_s;
-        // N/a deleted or changed while the walk runs has no digest.
+        // N/a deleted or changed while the walk runs has no digest: deleted once listed, or changed once
+        // examined (a link is examined as its folder is listed, a file only as it is opened).
         const QString changing = u"O/a=same|N/a=same|O/b=same|N/b=same"_s;
+        const QString linked = u"O/a=same|N/a->../t|t=same|O/b=same|N/b=same"_s;
         const QString changed = u"File not compared: N/a, File changed while being read\n"_s;
         const QString oneNotCompared = compareCaption(0, 0, 0) + u"   Files not compared: 1"_s;
         QTest::newRow("deleted during the walk") << changing << u"change=delete"_s << oneNotCompared
             << kHeader + u"File not compared: N/a, File not found\n\n"_s + summary(0, 0, 0) + u"Files not compared: 1\n"_s;
-        QTest::newRow("grown during the walk, pairs") << changing << u"dup change=grow"_s
+        QTest::newRow("made a folder during the walk") << changing << u"change=folder"_s << oneNotCompared
+            << kHeader + u"File not compared: N/a, Folder, not file\n\n"_s + summary(0, 0, 0) + u"Files not compared: 1\n"_s;
+        QTest::newRow("grown during the walk, pairs") << linked << u"dup change=grow"_s
             << onePair + u"   Files not compared: 1"_s
             << kPairsHeader + changed + u"\nO/b, 2026-01-02 03:04:05, 4 bytes\nN/b, same date, time and size\n\n"_s + onePair
                    + u"\nFiles not compared: 1\n"_s;
-        QTest::newRow("touched during the walk") << changing << u"change=touch"_s << oneNotCompared
+        QTest::newRow("touched during the walk") << linked << u"change=touch"_s << oneNotCompared
             << kHeader + changed + u"\n"_s + summary(0, 0, 0) + u"Files not compared: 1\n"_s;
     }
     void goldenReports()
