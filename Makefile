@@ -21,11 +21,13 @@ deps:
 	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
 
+# CI builds with warnings as errors; a local build only shows them.
+WERROR := $(if $(CI),-DCHEQORA_WERROR=ON)
 # ccache, where the machine has it, makes rebuilds of other checkouts cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) $(WERROR) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD)
