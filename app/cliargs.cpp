@@ -64,7 +64,8 @@ bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &opti
 QCommandLineOption algorithmOption()
 {
     return QCommandLineOption({QStringLiteral("a"), QStringLiteral("algorithm")},
-                              QStringLiteral("The digest: md5 (the default), sha1, sha256, sha512 or blake2b."),
+                              QStringLiteral("The digest: md5, sha1, sha256, sha512 or blake2b. Without it, that of\n"
+                                             "the digest lists given, else md5."),
                               QStringLiteral("NAME"));
 }
 
