@@ -64,8 +64,8 @@ bool parseInto(QCommandLineParser &parser, const QList<QCommandLineOption> &opti
 QCommandLineOption algorithmOption()
 {
     return QCommandLineOption({QStringLiteral("a"), QStringLiteral("algorithm")},
-                              QStringLiteral("The digest: md5, sha1, sha256, sha512 or blake2b. Without it, that of\n"
-                                             "the digest lists given, else md5."),
+                              QStringLiteral("The digest: md5, sha1, sha256, sha512 or blake2b; without it, that of "
+                                             "the digest lists given, or md5."),
                               QStringLiteral("NAME"));
 }
 
