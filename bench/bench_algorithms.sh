@@ -18,23 +18,9 @@ command -v bc >/dev/null || { echo "bc is needed for the ratios" >&2; exit 2; }
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/cheqora-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
-now_ns() { date +%s%N; }
+. "$(dirname "$0")/timing.sh"
 
-# best_of COMMAND...: runs the command RUNS times and prints the best wall time in milliseconds.
-best_of() {
-    local best=""
-    for ((r = 0; r < RUNS; r++)); do
-        local t0 t1
-        t0=$(now_ns)
-        "$@" >/dev/null 2>&1 || [ $? -le 1 ]
-        t1=$(now_ns)
-        local ms=$(( (t1 - t0) / 1000000 ))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
 seconds() { printf '%8.3f s' "$(echo "$1 / 1000" | bc -l)"; }
-ratio() { printf "%.2f" "$(echo "$1 / $2" | bc -l)"; }
 
 D=$WORK/a
 mkdir -p "$D/old" "$D/new"
@@ -56,16 +42,16 @@ check() { (cd "$D" && "$CLI" check SHA256SUMS); }
 
 echo "Tree (a): 8 files of 64 MiB per side, 4 changed; $(nproc) hardware threads"
 sha256sum_both >/dev/null # warm the page cache
-sha=$(best_of sha256sum_both)
+sha=$(best_ms sha256sum_both)
 echo "  sha256sum (both trees)            $(seconds "$sha")"
-cmp=$(best_of compare --algorithm sha256)
+cmp=$(best_ms compare --algorithm sha256)
 echo "  cheqora-cli compare -a sha256     $(seconds "$cmp")   ratio $(ratio "$cmp" "$sha")   (target: at most 0.25)"
 tail -n 3 "$D/report.txt" | tr -d '\r' | sed 's/^/    report: /'
-shc=$(best_of sha256sum_check)
+shc=$(best_ms sha256sum_check)
 echo "  sha256sum -c SHA256SUMS           $(seconds "$shc")"
-chk=$(best_of check)
+chk=$(best_ms check)
 echo "  cheqora-cli check SHA256SUMS      $(seconds "$chk")   ratio to sha256sum $(ratio "$chk" "$sha"), to sha256sum -c $(ratio "$chk" "$shc")   (target: at most 0.25)"
-md5=$(best_of md5sum_both)
+md5=$(best_ms md5sum_both)
 echo "  md5sum (both trees)               $(seconds "$md5")"
-cm=$(best_of compare)
+cm=$(best_ms compare)
 echo "  cheqora-cli compare (MD5)         $(seconds "$cm")   ratio $(ratio "$cm" "$md5")   (bench_compare.sh's tree (a) ratio)"

@@ -21,25 +21,16 @@ SCANLIST=$BUILD/bin/bench_scanlist
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/cheqora-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
-now_ns() { date +%s%N; }
+. "$(dirname "$0")/timing.sh"
 
-# best_of NAME COMMAND...: runs the command RUNS times, prints and stores the best wall time (s).
+# best_of NAME COMMAND...: prints and stores the best wall time of RUNS runs (s).
 best_of() {
     local name=$1; shift
-    local best=""
-    for ((r = 0; r < RUNS; r++)); do
-        local t0 t1
-        t0=$(now_ns)
-        "$@" >/dev/null 2>&1 || [ $? -le 1 ]
-        t1=$(now_ns)
-        local ms=$(( (t1 - t0) / 1000000 ))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
+    local best
+    best=$(best_ms "$@")
     printf '  %-34s %8.3f s\n' "$name" "$(echo "$best / 1000" | bc -l)"
     eval "BEST_$(echo "$name" | tr -c 'A-Za-z0-9\n' '_')=$best"
 }
-
-ratio() { printf "%.2f" "$(echo "$1 / $2" | bc -l)"; }
 
 PROCS=$(nproc)
 md5sum_both() { (cd "$1" && find old new -type f -print0 | xargs -0 md5sum); }

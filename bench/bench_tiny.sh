@@ -31,7 +31,7 @@ else
 fi
 PROCS=$(nproc)
 
-now_ns() { date +%s%N; }
+. "$(dirname "$0")/timing.sh"
 
 # median_of NAME COMMAND...: runs the command RUNS times; prints the median wall time and keeps it
 # (ms) in MEDIAN.
@@ -48,7 +48,6 @@ median_of() {
     MEDIAN=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((RUNS + 1) / 2))p")
     printf '  %-40s %8.3f s\n' "$name" "$(echo "$MEDIAN / 1000" | bc -l)"
 }
-ratio() { printf "%.2f" "$(echo "$1 / $2" | bc -l)"; }
 
 # The trees: FILES files per side, 200 to a folder.
 make_trees() { perl "$(dirname "$0")/make_tiny_trees.pl" "$WORK" "$FILES"; }
