@@ -222,8 +222,7 @@ void frmMain::buildControls()
     auto *panel = new QGridLayout(Frame2);
     panel->setVerticalSpacing(2);
     const QFontMetrics mono(courierFont());
-    // Room for a size/date text such as "1,234,567,890 bytes  2026-05-12 09:30:00".
-    const int digestLabelWidth = mono.horizontalAdvance(QString(42, u'0')) + 8;
+    const int digestLabelWidth = mono.horizontalAdvance(QString(kDigestLabelChars, u'0')) + 8;
     // Captions carry their mnemonic letter ("&"); the words are the same.
     const QStringList fileCaptions = {QStringLiteral("&1st file"), QStringLiteral("&2nd file")};
     for (int i = 0; i <= 1; ++i) {

@@ -200,6 +200,9 @@ private:
     std::map<int, QPushButton *> cmdClear;
     QLabel *lblFileComparisonResult = nullptr;
     DigestCheckPanel *panelDigestCheck = nullptr;
+    // Characters a row's digest label shows on one line: a size/date text such as "1,234,567,890 bytes
+    // 2026-05-12 09:30:00", and digests up to SHA-1's.
+    static constexpr int kDigestLabelChars = 42;
     // A row's digest or status as read, whatever line breaks its label shows it with.
     QString RowCaption(int i) const;
     void ShowRowCaption(int i, const QString &caption);

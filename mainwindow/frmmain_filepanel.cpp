@@ -167,7 +167,7 @@ void frmMain::ShowRowCaption(int i, const QString &caption)
 {
     // Digests longer than the label is wide go on lines of 32 digits, so that the window keeps its width.
     QString shown = caption;
-    if (isDigestCaption(caption, panelDigestCheck->algorithm()) && caption.size() > 42) {
+    if (isDigestCaption(caption, panelDigestCheck->algorithm()) && caption.size() > kDigestLabelChars) {
         for (qsizetype at = caption.size() - 32; at > 0; at -= 32)
             shown.insert(at, u'\n');
     }
