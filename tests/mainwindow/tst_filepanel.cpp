@@ -199,6 +199,11 @@ private slots:
         QVERIFY(QDir().rmdir(kept));
         QCOMPARE(digest(0)->text(), m_abc);
         QVERIFY2(f.boxes().startsWith(QStringLiteral("Get digital signature|The algorithm chosen could not be kept for the next start: ") + kept + QStringLiteral(": ")), qPrintable(f.boxes()));
+        // What the file says is taken only when it names an algorithm.
+        QVERIFY(writeBytes(kept, "sha-256\n"));
+        f.stop();
+        QVERIFY(f.start());
+        QCOMPARE(f.form->findChild<QComboBox *>(QStringLiteral("cboAlgorithm"))->currentText(), QStringLiteral("MD5"));
     }
 
     // Clear empties its own box (and the row's labels and the result for a file row), nothing else.
